@@ -71,6 +71,10 @@ std::vector<TMetafileCase> MetafileCases()
         {"EMF of full-frame pattern inversions", HostileEmfRtf(S::PatternInversions, true), false},
         {"EMF of full-frame flood fills", HostileEmfRtf(S::FloodFills, true), false},
         {"EMF of clip regions cut again and again", HostileEmfRtf(S::ClipRegions, true), false},
+        {"WMF of pattern brushes of bitmaps that claim 4096x4096", HostileWmfRtf(S::PatternBrushes, true),
+         false},
+        {"EMF of pattern brushes of bitmaps that claim 4096x4096", HostileEmfRtf(S::PatternBrushes, true),
+         false},
         {"RVF of 4 WMFs of full-frame ellipses", HostileRvf(S::Ellipses, false, 4, 15000), true},
         {"RVF of 4 EMFs of full-frame ellipses", HostileRvf(S::Ellipses, true, 4, 15000), true},
     };

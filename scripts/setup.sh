@@ -13,7 +13,7 @@ kelvor_packages=(
 # need one skip when it is missing; ./test.sh installs them.
 kelvor_test_packages=(
   chromium tidy python3-html5lib imagemagick poppler-utils fonts-liberation2
-  unrtf libreoffice-writer-nogui libreoffice-draw-nogui pandoc
+  unrtf libreoffice-writer-nogui libreoffice-draw-nogui pandoc inkscape gnuplot-nox
   xdotool xclip x11-utils x11-apps openbox trayer
   clang libclang-rt-14-dev
 )

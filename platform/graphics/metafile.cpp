@@ -30,6 +30,23 @@ constexpr int MaxMM = GraphicMaxSide / PixelsPerInch * HundredthMMPerInch;
     throw EInvalidGraphic(GraphicConst::SInvalidMetafile);
 }
 
+// Appends the records of an old-format metafile up to and with its end
+// record; false when the stream ends first or a record is damaged.
+bool ReadWmfRecords(TStream& stream, Bytes& data)
+{
+    while (int64_t(data.size()) <= MaxMetafile) {
+        const size_t at = data.size();
+        if (!ReadAppend(stream, data, 6))
+            return false;
+        const int64_t recordBytes = int64_t(U32(&data[at])) * 2;
+        if (recordBytes < 6 || recordBytes > MaxMetafile || !ReadAppend(stream, data, recordBytes - 6))
+            return false;
+        if (U16(&data[at + 4]) == 0)
+            return true;
+    }
+    return false;
+}
+
 int ClampMM(int64_t value)
 {
     return static_cast<int>(std::clamp<int64_t>(value, 0, MaxMM));
@@ -196,7 +213,13 @@ void TMetafile::LoadFromStream(TStream& stream)
         uint16_t type = U16(m), headerWords = U16(m + 2);
         int64_t bytes = int64_t(U32(m + 6)) * 2;
         if (checksum != U16(&data[20]) || (type != 1 && type != 2) || headerWords != 9 || bytes < 18 ||
-            bytes > MaxMetafile || !ReadAppend(stream, data, bytes - 18))
+            bytes > MaxMetafile)
+            InvalidMetafile();
+        // Some writers count the placeable header in the length too, so that
+        // it reaches past the file: the records are then read up to their end
+        // record, as other readers read them.
+        if (bytes - 18 <= Remaining(stream) ? !ReadAppend(stream, data, bytes - 18)
+                                            : !ReadWmfRecords(stream, data))
             InvalidMetafile();
         inch = U16(&data[14]);
         int unitsPerInch = inch ? inch : PixelsPerInch;

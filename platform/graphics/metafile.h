@@ -77,10 +77,10 @@ public:
 
     // A metafile from the stream's position: an enhanced one (its header
     // record gives its length) or an old-format one with a placeable header (its
-    // header gives its length). An empty rest gives an empty metafile. Raises
-    // EInvalidGraphic "Metafile is not valid" otherwise, and EOutOfResources
-    // when the document load in progress has no room for its frame's pixels,
-    // leaving it unchanged.
+    // header gives its length; one that reaches past the stream, as writers that
+    // count the placeable header in it give, ends with its end record). An empty rest gives an empty
+    // metafile. Raises EInvalidGraphic "Metafile is not valid" otherwise, and EOutOfResources when the
+    // document load in progress has no room for its frame's pixels, leaving it unchanged.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) const override;
 
@@ -153,7 +153,8 @@ private:
 // Playing a metafile's records into Target (pixels of the picture's bitmap,
 // drawn over as they are): an old-format one (with its placeable header, the
 // whole file's bytes) with its frame, or the window its records set, mapped
-// onto the whole bitmap; an enhanced one with its frame so mapped (the
+// onto the whole bitmap (one that carries an enhanced metafile whole in its
+// comments is played as that one); an enhanced one with its frame so mapped (the
 // reference device's pixels scaled onto the bitmap). Records:
 // mapping (window, viewport and world transforms), saved and restored states,
 // clipping (rectangles, regions, paths), pens, brushes (hatched and

@@ -1,6 +1,6 @@
-// The metafile device: the mapping from logical units onto the bitmap, the
-// fill budget, saved states, the clip, and pens, brushes and mixing modes
-// turned into the painter's.
+// The metafile device: the mapping from logical units onto the bitmap, saved
+// states, the clip, and pens, brushes and mixing modes turned into the
+// painter's.
 #include <QRegion>
 
 #include <algorithm>
@@ -10,11 +10,6 @@
 #include "platform/graphics/qtsupport.h"
 
 namespace metafileplayer {
-
-int64_t FillBudget(int width, int height)
-{
-    return FillFloor + FillPerPixel * int64_t(std::max(width, 0)) * std::max(height, 0);
-}
 
 TMetaDC::TMetaDC(TPixelBuffer& target, TMetafilePlayStats* stats)
     : FTarget(target), FImage(reinterpret_cast<uchar*>(target.Pixels.data()), target.Width, target.Height,
@@ -150,102 +145,6 @@ void TMetaDC::SetLayout(uint32_t layout)
 }
 
 // ---------------------------------------------------------------------------
-// Budget
-
-bool TMetaDC::Charge(int64_t cost)
-{
-    if (FSpent)
-        return false;
-    cost = std::max(cost, RecordCost);
-    if (cost > FBudget - FUsed) {
-        FSpent = true;
-        if (FStats)
-            FStats->Stopped = true;
-        return false;
-    }
-    FUsed += cost;
-    if (FStats)
-        FStats->Filled = FUsed;
-    return true;
-}
-
-bool TMetaDC::ChargeBitmap(int64_t pixels)
-{
-    if (pixels > MaxPlayedBitmapPixels - FBitmapPixels)
-        return false;
-    FBitmapPixels += pixels;
-    if (FStats)
-        FStats->BitmapPixels = FBitmapPixels;
-    return true;
-}
-
-void TMetaDC::CountRecord()
-{
-    if (FStats)
-        ++FStats->Records;
-}
-
-int64_t TMetaDC::AreaCost(const QRectF& box) const
-{
-    QRectF visible = box.normalized() & Bounds();
-    if (FState.Clip)
-        visible &= QRectF(FState.Clip->boundingRect());
-    if (visible.isEmpty())
-        return 0;
-    return static_cast<int64_t>(std::ceil(visible.width() + 1)) *
-           static_cast<int64_t>(std::ceil(visible.height() + 1));
-}
-
-// Each segment of the outline touches its box grown by the pen, and at most
-// its length and the pen's width over the pen's width.
-int64_t TMetaDC::StrokeCost(const QPainterPath& path, double width) const
-{
-    const double w = std::max(width, 1.0);
-    int64_t cost = 0;
-    QPointF previous;
-    for (int i = 0; i < path.elementCount(); ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
-        const QPointF p(e.x, e.y);
-        if (e.type != QPainterPath::MoveToElement) {
-            const QRectF box = QRectF(previous, p).normalized().adjusted(-w / 2, -w / 2, w / 2, w / 2);
-            const double length = std::hypot(p.x() - previous.x(), p.y() - previous.y());
-            const double band = std::min((length + w) * w, 1e15);
-            cost += std::min(AreaCost(box), static_cast<int64_t>(band) + 1);
-        }
-        previous = p;
-    }
-    return cost;
-}
-
-// A fill touches its box, and the rasteriser visits every row each edge crosses.
-int64_t TMetaDC::FillCost(const QPainterPath& path) const
-{
-    int64_t cost = AreaCost(path.boundingRect());
-    const double height = FImage.height();
-    QPointF previous, start;
-    auto edge = [&](const QPointF& a, const QPointF& b) {
-        const double top = std::clamp(std::min(a.y(), b.y()), 0.0, height);
-        const double bottom = std::clamp(std::max(a.y(), b.y()), 0.0, height);
-        cost += EdgeCost * (static_cast<int64_t>(bottom - top) + 1);
-    };
-    for (int i = 0; i < path.elementCount(); ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
-        const QPointF p(e.x, e.y);
-        if (e.type == QPainterPath::MoveToElement) {
-            if (i > 0)
-                edge(previous, start);
-            start = p;
-        } else {
-            edge(previous, p);
-        }
-        previous = p;
-    }
-    if (path.elementCount() > 0)
-        edge(previous, start);
-    return cost;
-}
-
-// ---------------------------------------------------------------------------
 // States and clipping
 
 void TMetaDC::SaveDC()
@@ -301,7 +200,7 @@ QRect PixelRect(const QRectF& r)
 
 QRegion TMetaDC::RegionOf(const std::vector<QRectF>& rects, const QTransform& map)
 {
-    if (!Charge(EdgeCost * int64_t(rects.size())))
+    if (!Charge(RegionRectCost * int64_t(rects.size())))
         return QRegion();
     std::vector<QRect> pixels;
     pixels.reserve(rects.size());
@@ -360,7 +259,7 @@ void TMetaDC::SelectClip(const std::optional<QRegion>& region, int mode)
     // A region of many rectangles costs them, so that a flood of them is
     // bounded like drawing.
     const int current = FState.Clip ? FState.Clip->rectCount() : 1;
-    if (!Charge(EdgeCost * (int64_t(region ? region->rectCount() : 0) + current)))
+    if (!Charge(RegionRectCost * (int64_t(region ? region->rectCount() : 0) + current)))
         return;
     FClipApplied = false;
     if (mode == RGN_COPY || !region) {
@@ -575,9 +474,11 @@ bool TMetaDC::Draw(const QPainterPath& fillPath, const QPainterPath& strokePath,
     const bool brush = fill && FState.Brush.Style != BS_NULL;
     const bool pen = stroke && (FState.Pen.Style & PS_STYLE_MASK) != PS_NULL;
     const double width = pen ? PenPixels() : 0;
+    QPainterPath shape = fillPath;
+    shape.setFillRule(FState.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     int64_t cost = 0;
     if (brush)
-        cost += FillCost(fillPath);
+        cost += FillCost(shape);
     if (pen)
         cost += StrokeCost(strokePath, width);
     if (!Charge(cost))
@@ -590,8 +491,6 @@ bool TMetaDC::Draw(const QPainterPath& fillPath, const QPainterPath& strokePath,
     SetMixing(painter);
     painter.setBrushOrigin(FDevice.map(FState.BrushOrigin));
     if (brush) {
-        QPainterPath shape = fillPath;
-        shape.setFillRule(FState.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
         painter.setBackgroundMode(FState.BkMode == OPAQUE_MODE ? Qt::OpaqueMode : Qt::TransparentMode);
         painter.setBackground(Color(FState.BkColor));
         painter.fillPath(shape, MakeBrush(FState.Brush));
@@ -614,11 +513,17 @@ void TMetaDC::AddToPath(const QPainterPath& path, bool continueFigure)
 {
     if (!Charge(path.elementCount()))
         return;
-    if (!continueFigure || FPath.elementCount() == 0) {
+    // A figure goes on from the last point drawn; after a move (or a closed
+    // figure) a new one starts where the path given does. (Joining to a
+    // path whose last element is a move would drop the move and draw a
+    // line to the new figure.)
+    const int last = FPath.elementCount() - 1;
+    if (!continueFigure || last < 0 || FPath.elementAt(last).isMoveTo() || FFigureClosed) {
         FPath.addPath(path);
-        return;
+    } else {
+        FPath.connectPath(path);
     }
-    FPath.connectPath(path);
+    FFigureClosed = false;
 }
 
 } // namespace metafileplayer

@@ -3,8 +3,9 @@
 // units onto the picture, the world transform, the clip, an open path) and
 // the drawing that both players (old-format and enhanced) share, onto the
 // pixels of the bitmap a metafile is drawn into. Every drawing is charged to
-// a fill budget first: the pixels it touches in that bitmap (each segment of
-// an outline, each edge of a fill, the boxes of text and bitmaps); once the
+// a fill budget first: the pixels it touches in that bitmap (those a fill
+// fills and the rows its edges cross, each segment of an outline, the boxes
+// of text and bitmaps); once the
 // budget is spent nothing more is drawn, so that a small file cannot ask
 // for unbounded work.
 #pragma once
@@ -91,20 +92,28 @@ enum : uint32_t {
     WHITENESS = 0x00FF0062u,
 };
 
-// Work one playing may do: the pixels its drawings may touch, Budget per
-// pixel of the bitmap drawn into and a floor for small ones; each fill edge
-// counts EdgeCost for every row it crosses (a rasteriser's work for an edge
-// is per row, and a polygon of thousands of edges across the picture costs
-// far more than its area); every record counts at least RecordCost.
-constexpr int64_t FillPerPixel = 12;
+// Work one playing may do: the pixels its drawings may touch, FillPerPixel
+// per pixel of the bitmap drawn into and a floor for small ones. A fill
+// counts the pixels it fills (not its box: a thin band across the picture
+// is cheap), each of its edges EdgeCost for every row it crosses (a
+// rasteriser's work for an edge is per row, and a polygon of thousands of
+// edges across the picture costs far more than its area), and a row that
+// C edges cross C * C / CrowdedRowDivisor more (the rasteriser keeps them
+// sorted along the row); every record counts at least RecordCost.
+constexpr int64_t FillPerPixel = 9;
 constexpr int64_t FillFloor = int64_t(1) << 22;
-constexpr int64_t EdgeCost = 16;
+constexpr int64_t EdgeCost = 2;
+constexpr int64_t CrowdedRowDivisor = 4;
 constexpr int64_t RecordCost = 16;
+// Each rectangle of a region made, combined with the clip or filled.
+constexpr int64_t RegionRectCost = 16;
 // A raster operation worked out pixel by pixel, and a flood fill, cost this
 // many times a fill of their pixels.
 constexpr int64_t RopCost = 8;
 // Bitmap pixels decoded in one playing: more are left out.
 constexpr int64_t MaxPlayedBitmapPixels = int64_t(1) << 24;
+// The largest pattern brush bitmap, pixels a side.
+constexpr int MaxPatternSide = 256;
 // The largest font drawn, in pixels of the bitmap (text larger is drawn at it).
 constexpr int MaxTextPixels = 4000;
 constexpr size_t MaxSavedStates = 256;
@@ -338,6 +347,9 @@ private:
     QPen MakePen() const;
     QBrush MakeBrush(const TMetaBrush& brush) const;
     void SetMixing(QPainter& painter);
+    // What drawings may reach: the bitmap within the clip's bounds.
+    QRectF Visible() const;
+    // The pixels of Box within reach.
     int64_t AreaCost(const QRectF& box) const;
     int64_t StrokeCost(const QPainterPath& path, double width) const;
     int64_t FillCost(const QPainterPath& path) const;
@@ -371,6 +383,7 @@ private:
     bool FClipApplied = false;
     QPainterPath FPath;
     bool FPathOpen = false;
+    bool FFigureClosed = false; // the open path's last figure was closed: the next starts anew
     int64_t FBudget;
     int64_t FUsed = 0;
     int64_t FBitmapPixels = 0;
@@ -390,8 +403,13 @@ bool DecodeDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t
 // gets its header.
 bool DecodePackedDib(const uint8_t* p, size_t size, TPixelBuffer& out, dib::THeader& header,
                      const std::vector<uint32_t>* palette = nullptr);
-// A pattern brush's bitmap: the DIB decoded.
-bool PatternOfDib(const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize,
+// Whether a pattern brush's DIB (its header at Info) may be decoded: a brush
+// shows at most MaxPatternSide pixels a side of it (one larger is left out
+// before any of it is decoded), and its pixels are charged to the playing's
+// bitmap pixels as every bitmap's are.
+bool PatternAllowed(TMetaDC& dc, const uint8_t* info, size_t infoSize);
+// A pattern brush's bitmap: the DIB decoded when PatternAllowed.
+bool PatternOfDib(TMetaDC& dc, const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize,
                   TMetaBrush& brush, const std::vector<uint32_t>* palette = nullptr);
 // Palette entries (red, green, blue, flags) as 0xRRGGBB.
 std::vector<uint32_t> PaletteEntries(const uint8_t* p, size_t count);

@@ -50,8 +50,10 @@ QPainterPath PolylinePath(const std::vector<QPointF>& points, bool closed)
 void TMetaDC::MoveTo(const QPointF& p)
 {
     FState.Position = p;
-    if (FPathOpen && Charge(1))
+    if (FPathOpen && Charge(1)) {
         FPath.moveTo(Map(p));
+        FFigureClosed = false;
+    }
 }
 
 void TMetaDC::LineTo(const QPointF& p)
@@ -61,9 +63,10 @@ void TMetaDC::LineTo(const QPointF& p)
     if (FPathOpen) {
         if (!Charge(1))
             return;
-        if (FPath.elementCount() == 0 || FPath.currentPosition() != from)
+        if (FPath.elementCount() == 0 || FPath.currentPosition() != from || FFigureClosed)
             FPath.moveTo(from);
         FPath.lineTo(to);
+        FFigureClosed = false;
         return;
     }
     QPainterPath path;
@@ -404,8 +407,8 @@ void TMetaDC::FloodFill(const QPointF& p, TColor color, bool surface)
 
 void TMetaDC::FillRegion(const QRegion& region, const TMetaBrush& brush)
 {
-    if (!Charge(AreaCost(region.boundingRect()) + EdgeCost * region.rectCount()) || FState.Rop2 == R2_NOP ||
-        brush.Style == BS_NULL || FPathOpen)
+    if (!Charge(AreaCost(region.boundingRect()) + RegionRectCost * region.rectCount()) ||
+        FState.Rop2 == R2_NOP || brush.Style == BS_NULL || FPathOpen)
         return;
     QPainter& painter = Painter();
     if (!painter.isActive())
@@ -430,7 +433,7 @@ void TMetaDC::FrameRegion(const QRegion& region, const TMetaBrush& brush, double
         static_cast<int>(std::clamp(std::abs(width * t.m11()) + std::abs(width * t.m21()), 1.0, 1e6));
     const int h =
         static_cast<int>(std::clamp(std::abs(height * t.m22()) + std::abs(height * t.m12()), 1.0, 1e6));
-    if (!Charge(EdgeCost * 4 * int64_t(region.rectCount())))
+    if (!Charge(RegionRectCost * 4 * int64_t(region.rectCount())))
         return;
     QRegion inner = region;
     for (const QPoint& shift : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, h), QPoint(0, -h)})
@@ -440,7 +443,7 @@ void TMetaDC::FrameRegion(const QRegion& region, const TMetaBrush& brush, double
 
 void TMetaDC::InvertRegion(const QRegion& region)
 {
-    if (!Charge(AreaCost(region.boundingRect()) + EdgeCost * region.rectCount()) || FPathOpen)
+    if (!Charge(AreaCost(region.boundingRect()) + RegionRectCost * region.rectCount()) || FPathOpen)
         return;
     QPainter& painter = Painter();
     if (!painter.isActive())
@@ -460,19 +463,23 @@ void TMetaDC::InvertRegion(const QRegion& region)
 void TMetaDC::BeginPath()
 {
     FPath = QPainterPath();
+    FFigureClosed = false;
     FPathOpen = true;
 }
 
 void TMetaDC::AbortPath()
 {
     FPath = QPainterPath();
+    FFigureClosed = false;
     FPathOpen = false;
 }
 
 void TMetaDC::CloseFigure()
 {
-    if (FPathOpen)
+    if (FPathOpen) {
         FPath.closeSubpath();
+        FFigureClosed = true;
+    }
 }
 
 void TMetaDC::FillPath(bool stroke, bool fill)

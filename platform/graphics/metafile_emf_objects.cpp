@@ -102,7 +102,7 @@ bool TEmfPlayer::CreateBrush(uint32_t type, const TRecord& r)
                        bitsSize = r.U32At(28);
         if (offInfo <= r.Size && infoSize <= r.Size - offInfo && offBits <= r.Size &&
             bitsSize <= r.Size - offBits &&
-            PatternOfDib(r.P + offInfo, infoSize, r.P + offBits, bitsSize, brush)) {
+            PatternOfDib(FDC, r.P + offInfo, infoSize, r.P + offBits, bitsSize, brush)) {
             brush.Monochrome = type == EMR_CREATEMONOBRUSH;
         }
     }

@@ -67,7 +67,8 @@ void TWmfPlayer::Text(int x, int y, unsigned options, const QRectF* rect, const 
     if (byByte)
         for (int i = 0; i < count; ++i)
             advances.push_back(I16(dx + 2 * i));
-    FDC.Text(QPointF(x, y), options & (ETO_OPAQUE | ETO_CLIPPED), rect, text, byByte ? &advances : nullptr);
+    FDC.Text(QPointF(x, y), options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), rect, text,
+             byByte ? &advances : nullptr);
 }
 
 bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)
@@ -143,7 +144,9 @@ bool TWmfPlayer::DeviceBitmap(uint16_t function, const TRecord& r)
 {
     // The raster operation, the source's size (STRETCHBLT) and corner, the
     // destination, then the bitmap: type, width, height, bytes a row,
-    // planes, bits a pixel and a pointer, then its rows.
+    // planes and bits a pixel, then its rows; some writers put a pointer's
+    // four bytes before the rows, others (as the format is published) do
+    // not: the record's size tells which.
     const size_t head = function == META_STRETCHBLT ? 20 : 16;
     if (!r.Has(4))
         return false;
@@ -160,18 +163,22 @@ bool TWmfPlayer::DeviceBitmap(uint16_t function, const TRecord& r)
     const int srcY = r.I16At(4 + (function == META_STRETCHBLT ? 4 : 0)),
               srcX = r.I16At(6 + (function == META_STRETCHBLT ? 4 : 0));
     const QSizeF srcSize = function == META_STRETCHBLT ? QSizeF(r.I16At(6), r.I16At(4)) : dest.size();
-    if (!r.Has(head + 14))
+    if (!r.Has(head + 10))
         return false;
     const int width = r.I16At(head + 2), height = r.I16At(head + 4), rowBytes = r.I16At(head + 6);
     const int bits = r.P[head + 9];
     if (width <= 0 || height <= 0 || r.P[head + 8] != 1 || (bits != 1 && bits != 24 && bits != 32) ||
-        rowBytes < (width * bits + 7) / 8 || !r.Has(head + 14 + size_t(rowBytes) * height) ||
-        !FDC.ChargeBitmap(int64_t(width) * height))
+        rowBytes < (width * bits + 7) / 8)
         return true; // a bitmap of another depth is left out
+    const size_t rowsSize = size_t(rowBytes) * size_t(height);
+    const size_t bitsAt =
+        r.Size == head + 10 + rowsSize || !r.Has(head + 14 + rowsSize) ? head + 10 : head + 14;
+    if (!r.Has(bitsAt + rowsSize) || !FDC.ChargeBitmap(int64_t(width) * height))
+        return true;
     // Rows top to bottom; a set bit of a one-bit bitmap is the background
     // colour, a clear one the text colour.
     TPixelBuffer pixels(width, height);
-    const uint8_t* rows = r.P + head + 14;
+    const uint8_t* rows = r.P + bitsAt;
     const TMetaState& s = FDC.State();
     const auto argb = [](TColor c) {
         return 0xFF000000u | (uint32_t(c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
@@ -238,8 +245,8 @@ bool TWmfPlayer::CreatePatternBrush(uint16_t function, const TRecord& r)
             return false;
         TPixelBuffer pixels;
         dib::THeader header;
-        if (DecodePackedDib(r.P + 4, r.Size - 4, pixels, header, PaletteFor(r.U16At(2))) &&
-            pixels.Width <= 256 && pixels.Height <= 256) {
+        if (PatternAllowed(FDC, r.P + 4, r.Size - 4) &&
+            DecodePackedDib(r.P + 4, r.Size - 4, pixels, header, PaletteFor(r.U16At(2)))) {
             object.BrushValue.Style = BS_DIBPATTERN;
             object.BrushValue.Pattern =
                 QImage(reinterpret_cast<const uchar*>(pixels.Pixels.data()), pixels.Width, pixels.Height,
@@ -254,7 +261,8 @@ bool TWmfPlayer::CreatePatternBrush(uint16_t function, const TRecord& r)
         return false;
     const int width = r.I16At(2), height = r.I16At(4), rowBytes = r.I16At(6);
     if (r.P[8] == 1 && r.P[9] == 1 && width > 0 && height > 0 && width <= 64 && height <= 64 &&
-        rowBytes >= (width + 7) / 8 && r.Has(32 + size_t(rowBytes) * height)) {
+        rowBytes >= (width + 7) / 8 && r.Has(32 + size_t(rowBytes) * height) &&
+        FDC.ChargeBitmap(int64_t(width) * height)) {
         QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
@@ -354,6 +362,40 @@ template <class F> void WalkRecords(const uint8_t* data, size_t size, size_t off
     }
 }
 
+// The enhanced metafile an old-format one carries in its comments (as the
+// platform's conversions and LibreOffice write it): escapes of the comment
+// kind, each holding the next chunk of it, in order, with its whole size
+// and the bytes that remain after the chunk. False when there is none, or
+// its chunks do not make it whole.
+bool EmbeddedEmf(const uint8_t* data, size_t size, size_t first, std::vector<uint8_t>& emf)
+{
+    constexpr uint16_t MfComment = 0x000F;
+    constexpr uint32_t Signature = 0x43464D57u; // "WMFC"
+    constexpr size_t Head = 38;                 // the escape's function and count, then the chunk's header
+    uint32_t total = 0, chunks = 0, seen = 0;
+    bool whole = true;
+    WalkRecords(data, size, first, [&](uint16_t function, const TRecord& r) {
+        if (function != META_ESCAPE || !r.Has(Head) || r.U16At(0) != MfComment || r.U32At(4) != Signature ||
+            r.U32At(8) != 1)
+            return function != META_EOF;
+        const uint32_t count = r.U32At(22), current = r.U32At(26), remaining = r.U32At(30);
+        if (seen == 0) {
+            total = r.U32At(34);
+            chunks = count;
+        }
+        whole = r.U32At(34) == total && count == chunks && r.Has(Head + size_t(current)) &&
+                r.U16At(2) >= 34 + current && current <= total - emf.size() &&
+                remaining == total - emf.size() - current;
+        if (whole) {
+            emf.insert(emf.end(), r.P + Head, r.P + Head + current);
+            ++seen;
+        }
+        return whole;
+    });
+    return seen > 0 && whole && seen == chunks && emf.size() == total && total >= 88 &&
+           U32(emf.data()) == 1 && U32(emf.data() + 40) == 0x464D4520u;
+}
+
 } // namespace
 
 bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats)
@@ -368,6 +410,12 @@ bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePl
     if (headerSize < 18 || 22 + headerSize > size)
         return false;
     const size_t first = 22 + headerSize;
+    // A file that carries an enhanced metafile is drawn from it, as other
+    // readers draw it: the old format's 16-bit coordinates cannot hold all
+    // that it holds (a gradient's bands reaching past the frame).
+    std::vector<uint8_t> emf;
+    if (EmbeddedEmf(data, size, first, emf))
+        return PlayEmf(emf.data(), emf.size(), target, stats);
     bool over = false;
     WalkRecords(data, size, first, [&](uint16_t function, const TRecord& r) {
         over = over || TWmfPlayer::ReadsDestination(function, r);

@@ -18,6 +18,7 @@ namespace metafileplayer {
 // Old-format record functions played or skipped with intent.
 enum : uint16_t {
     META_EOF = 0x0000,
+    META_ESCAPE = 0x0626,
     META_SAVEDC = 0x001E,
     META_SETBKMODE = 0x0102,
     META_SETROP2 = 0x0104,

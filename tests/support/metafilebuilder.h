@@ -230,8 +230,23 @@ enum class THostileShape {
     PatternInversions,
     FloodFills,
     ClipRegions,
-    TextSizes
+    TextSizes,
+    PatternBrushes
 };
+
+// A pattern brush's packed bitmap that claims Side x Side pixels of 8 bits
+// in a few runs of its first colour (about 100 bytes, run-length coded).
+inline std::string ClaimingPatternDib(int side)
+{
+    std::string dib;
+    for (uint32_t v : {40u, uint32_t(side), uint32_t(side), 0x00080001u, 1u, 0u, 0u, 0u, 2u, 0u})
+        Put32(dib, v);
+    Put32(dib, 0x0000FF);
+    Put32(dib, 0xFFFFFF);
+    for (int run = 0; run < 24; ++run)
+        dib += std::string("\xFF\x01", 2);
+    return dib + std::string("\x00\x01", 2);
+}
 
 // An old-format metafile without its placeable header (as RTF holds one) of
 // one of the hostile kinds, in a window of Side x Side units, its records
@@ -252,6 +267,15 @@ inline std::string HostileWmf(THostileShape shape, int side, size_t recordBytes)
         // PATBLT with PATINVERT over the whole frame.
         while (b.RecordBytes() + 18 <= recordBytes)
             b.Record(0x061D, {0x0049, 0x005A, side, side, 0, 0});
+    } else if (shape == THostileShape::PatternBrushes) {
+        // DIBCREATEPATTERNBRUSH of a bitmap that claims 4096 x 4096 pixels,
+        // selected, a rectangle filled with it, and the brush deleted.
+        const std::string dib = ClaimingPatternDib(4096);
+        while (b.RecordBytes() + dib.size() + 60 <= recordBytes)
+            b.Record(0x0142, {5, 0}, dib)
+                .Record(0x012D, {2})
+                .Record(0x041B, {side / 2, side / 2, 0, 0})
+                .Record(0x01F0, {2});
     } else if (shape == THostileShape::FloodFills) {
         // EXTFLOODFILL to a border of a colour nothing has: the whole frame.
         while (b.RecordBytes() + 16 <= recordBytes)
@@ -320,6 +344,13 @@ inline std::string HostileEmf(THostileShape shape, int side, size_t recordBytes)
         while (b.RecordBytes() + 100 <= recordBytes)
             b.Record(76, {0, 0, side, side, 0, 0, side, side, 0x005A0049, 0, 0, 0,
                           0, 0, 0,    0,    0, 0, 0,    0,    0,          0, 0});
+    } else if (shape == THostileShape::PatternBrushes) {
+        const std::string dib = ClaimingPatternDib(4096);
+        while (b.RecordBytes() + dib.size() + 80 <= recordBytes)
+            b.Record(94, {3, 0, 32, 48, 80, int32_t(dib.size()) - 48}, dib)
+                .Record(37, {3})
+                .Record(43, {0, 0, side / 2, side / 2})
+                .Record(40, {3});
     } else if (shape == THostileShape::FloodFills) {
         while (b.RecordBytes() + 24 <= recordBytes)
             b.Record(53, {side / 2, side / 2, 0x123456, 0});
