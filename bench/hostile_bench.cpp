@@ -7,13 +7,14 @@
 // of the largest size, read, drawn and saved; RTF files that define tens of thousands of fonts and list
 // overrides, each used once; RTF documents naming 5,000 font sizes or 5,000 missing font names, laid out
 // and painted on the Qt canvas (the growth of the resident size they leave behind, in MB, is printed last
-// with the ratios); and Kelvor starting and closing with a thousand or two saved files. A plain
+// with the ratios); width-1 lines and outlines, dotted, dashed and in XOR mode, reaching 5 * 10^4 or 5 * 10^7
+// pixels past a 100 x 100 image; and Kelvor starting and closing with a thousand or two saved files. A plain
 // timing program (the best of a few runs of each case; the nested tables and Kelvor's start and exit are
 // timed at their two sizes in turn, round by round, so that the load of a busy machine falls on both alike,
 // the nested tables and Kelvor's closing over spans of about the same length at both sizes);
 // the headline ratios of the larger size to the smaller are printed last, one per line, each the worst of the
-// cases it stands for. The metafile cases are in hostile_bench_metafiles.cpp, Kelvor's start and exit in
-// hostile_bench_kelvor.cpp.
+// cases it stands for. The metafile cases are in hostile_bench_metafiles.cpp, the lines in
+// hostile_bench_lines.cpp, Kelvor's start and exit in hostile_bench_kelvor.cpp.
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -565,8 +566,8 @@ double RtfRatio(const char* name, const std::string& small, const std::string& l
 
 int main(int argc, char** argv)
 {
-    // hostile_bench [tables] [nested] [pictures] [metafiles] [rtf] [fonts] [kelvor]: only those parts (all
-    // by default); the nested tables are a part of the tables.
+    // hostile_bench [tables] [nested] [pictures] [metafiles] [rtf] [fonts] [lines] [kelvor]: only those parts
+    // (all by default); the nested tables are a part of the tables.
     const auto part = [&](const char* name) {
         if (argc < 2)
             return true;
@@ -610,6 +611,7 @@ int main(int argc, char** argv)
     if (part("pictures"))
         pictures = PictureCosts(picturesPeak);
     const double fonts = part("fonts") ? FontCosts() : 0;
+    const double lines = part("lines") ? LineCosts() : 0;
     double metafileSeconds = 0, metafileMB = 0;
     if (part("metafiles"))
         MetafileCosts(argv[0], metafileSeconds, metafileMB);
@@ -665,6 +667,10 @@ int main(int argc, char** argv)
         std::printf("rtf lookup cost 2x/1x, worst of fonts and list overrides: %.2f\n", lookup);
     if (part("fonts"))
         std::printf("fonts resident growth, worst of 5,000 sizes and 5,000 names, MB: %.1f\n", fonts);
+    if (part("lines"))
+        std::printf("lines and outlines reaching 1000x further past a 100 x 100 image, cost ratio, worst of "
+                    "dotted, dashed, XOR and focus figures: %.2f\n",
+                    lines);
     if (part("kelvor")) {
         std::printf("kelvor start cost 2000/1000 files: %.2f\n", start);
         std::printf("kelvor exit cost 2000/1000 files: %.2f\n", closing);

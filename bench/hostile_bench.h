@@ -1,7 +1,8 @@
 // The sources of the hostile-input benchmark share these: timing, saving a
 // document as RVF and RTF (hostile_bench.cpp), the metafile cases, each run in a
-// process of its own (hostile_bench_metafiles.cpp), and Kelvor's start and exit
-// with many saved files (hostile_bench_kelvor.cpp).
+// process of its own (hostile_bench_metafiles.cpp), lines reaching far past the
+// canvas (hostile_bench_lines.cpp), and Kelvor's start and exit with many saved
+// files (hostile_bench_kelvor.cpp).
 #pragma once
 
 #include <chrono>
@@ -48,6 +49,13 @@ void RunMetafileCase(const TMetafileCase& c, const std::string& folder);
 // arguments "metafile-case" and the case's number): its time and peak
 // resident size, printed; the worst of each.
 void MetafileCosts(const char* self, double& worstSeconds, double& worstMB);
+
+// ---------------------------------------------------------------------------
+// Lines: width-1 lines, outlines and figures whose ends lie far past a small
+// image, at two distances; each case's times and ratio printed, the worst
+// ratio of the far case to the near one returned (hostile_bench_lines.cpp).
+
+double LineCosts();
 
 // ---------------------------------------------------------------------------
 // Kelvor's start

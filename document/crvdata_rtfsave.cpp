@@ -94,7 +94,9 @@ private:
     TRVIntegerList* FList2;
     TRVStyle* FStyle;
     TRVRTFOptions FOptions;
-    bool FParaHasMarker = false; // the paragraph being written starts with a list marker
+    bool FParaHasMarker = false;  // the paragraph being written starts with a list marker
+    int FParasStarted = 0;        // paragraph starts written (the first without a paragraph mark before it)
+    bool FParaHasContent = false; // the paragraph being written has more than its marker and empty text
     int FCheckpointNo = 0;
 };
 
@@ -124,6 +126,8 @@ void TRTFBodyWriter::WriteItemStart(int itemNo)
     if (!FRVData->State.Contains(rvstRTFSkipPar))
         s += FParaHasMarker ? "\\plain\\par" : "\\par";
     FRVData->State.Exclude(rvstRTFSkipPar);
+    ++FParasStarted;
+    FParaHasContent = false;
     s += "\\pard";
     if (item->GetPageBreakBefore())
         s += "\\page";
@@ -220,24 +224,27 @@ void TRTFBodyWriter::WriteRange(int startItemNo, int endItemNo, int startOffs, i
             const int to =
                 i == endItemNo ? std::min(endOffs, FRVData->ItemLength(i) + 1) : FRVData->ItemLength(i) + 1;
             WriteText(i, from, to);
+            FParaHasContent = FParaHasContent || to > from;
         } else {
             WriteNonText(i);
+            FParaHasContent = FParaHasContent || item->StyleNo != rvsListMarker;
         }
         if (fieldOpen)
             RVWrite(&FStream, "}}");
     }
     // The checkpoint waiting after the last item belongs to the end of the
-    // document. An empty last paragraph is written as its paragraph mark
-    // alone, and a reader gives the bookmarks before that mark to the
-    // paragraph: this bookmark follows the mark, where nothing comes after it.
-    const TCustomRVItemInfo* last = FRVData->GetItem(endItemNo);
-    const bool emptyLastPara = FLevel == 0 && endItemNo > startItemNo && last->StyleNo >= 0 &&
-                               FRVData->GetItemText(endItemNo).empty() && last->ParaStart(false);
+    // document. A reader makes no paragraph of a last paragraph that holds
+    // nothing and has no paragraph mark: an empty last paragraph after others
+    // (a list paragraph of its marker alone in any case) is closed by its
+    // mark. A reader gives the bookmarks before that mark to the paragraph:
+    // this bookmark follows the mark, where nothing comes after it.
+    const bool emptyLastPara =
+        FLevel == 0 && FParasStarted > 0 && !FParaHasContent && (FParasStarted > 1 || FParaHasMarker);
     const bool endCheckpoint = FRVData->NotAddedCP != nullptr && endItemNo == FRVData->GetItemCount() - 1;
     if (endCheckpoint && !emptyLastPara)
         WriteBookmark(FRVData->NotAddedCP);
     if (emptyLastPara)
-        RVWrite(&FStream, "\\par");
+        RVWrite(&FStream, FParaHasMarker ? "\\plain\\par" : "\\par");
     if (endCheckpoint && emptyLastPara)
         WriteBookmark(FRVData->NotAddedCP);
     if (FLevel == 0)

@@ -39,6 +39,18 @@ extern bool RollViewResetStandardFlag;
 // ("FontsCount", "ParasCount", "ListCount", "LevelsCount"); a larger or negative
 // count marks the section as corrupt.
 inline constexpr int RVMaxIniStyleCount = 65536;
+// Indents and paragraph spacing of paragraph and list styles read from a
+// file (screen pixels) are kept within this many pixels either way: 22
+// inches at 96 pixels an inch, the limit the RTF import keeps, so that the
+// layout's sums of them cannot overflow.
+inline constexpr int RVMaxStyleLength = 2112;
+// Value brought within -RVMaxStyleLength .. RVMaxStyleLength.
+inline int RV_ClampStyleLength(int64_t value)
+{
+    return static_cast<int>(value < -RVMaxStyleLength  ? -RVMaxStyleLength
+                            : value > RVMaxStyleLength ? RVMaxStyleLength
+                                                       : value);
+}
 // The message of ERollViewError for a corrupt style section (Format with the section).
 inline constexpr const char* errRVCorruptStyleSection = "Invalid style data in the section \"%s\"";
 

@@ -83,9 +83,10 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, c
                                                                           : rvlstBullet;
     FImageIndex = ini->ReadInteger(section, key("ImageIndex"), 0);
     FFormatString = ReadLongStringFromINI(ini, section, key("FormatString"));
-    FLeftIndent = ini->ReadInteger(section, key("LeftIndent"), 0);
-    FFirstIndent = ini->ReadInteger(section, key("FirstIndent"), 10);
-    FMarkerIndent = ini->ReadInteger(section, key("MarkerIndent"), 0);
+    // Lengths from a file are kept within the limit the layout's sums allow.
+    FLeftIndent = RV_ClampStyleLength(ini->ReadInteger(section, key("LeftIndent"), 0));
+    FFirstIndent = RV_ClampStyleLength(ini->ReadInteger(section, key("FirstIndent"), 10));
+    FMarkerIndent = RV_ClampStyleLength(ini->ReadInteger(section, key("MarkerIndent"), 0));
     const int alignment = ini->ReadInteger(section, key("MarkerAlignment"), rvmaLeft);
     FMarkerAlignment = alignment >= rvmaLeft && alignment <= rvmaCenter
                            ? static_cast<TRVMarkerAlignment>(alignment)

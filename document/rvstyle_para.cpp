@@ -472,11 +472,12 @@ void TParaInfo::LoadFromINI(TCustomIniFile* ini, const AnsiString& section, cons
 {
     TRVIniKeys key(fs);
     TCustomRVInfo::LoadFromINI(ini, section, fs, "Paragraph Style");
-    FSpaceBefore = ini->ReadInteger(section, key("SpaceBefore"), 0);
-    FSpaceAfter = ini->ReadInteger(section, key("SpaceAfter"), 0);
-    FLeftIndent = ini->ReadInteger(section, key("LeftIndent"), 0);
-    FRightIndent = ini->ReadInteger(section, key("RightIndent"), 0);
-    FFirstIndent = ini->ReadInteger(section, key("FirstIndent"), 0);
+    // Lengths from a file are kept within the limit the layout's sums allow.
+    FSpaceBefore = RV_ClampStyleLength(ini->ReadInteger(section, key("SpaceBefore"), 0));
+    FSpaceAfter = RV_ClampStyleLength(ini->ReadInteger(section, key("SpaceAfter"), 0));
+    FLeftIndent = RV_ClampStyleLength(ini->ReadInteger(section, key("LeftIndent"), 0));
+    FRightIndent = RV_ClampStyleLength(ini->ReadInteger(section, key("RightIndent"), 0));
+    FFirstIndent = RV_ClampStyleLength(ini->ReadInteger(section, key("FirstIndent"), 0));
     FLineSpacing = ini->ReadInteger(section, key("LineSpacing"), 100);
     const int lsType = ini->ReadInteger(section, key("LSType"), rvlsPercent);
     FLineSpacingType = lsType == rvlsSpaceBetween ? rvlsSpaceBetween : rvlsPercent;

@@ -13,6 +13,13 @@
 
 namespace {
 
+// The setter of a style length (an indent or paragraph spacing): a value
+// read from a stream is kept within the limit the layout's sums allow.
+template <class T> auto Length(int T::*field)
+{
+    return [field](T* entry, int64_t value) { entry->*field = RV_ClampStyleLength(value); };
+}
+
 struct TIdentEntry {
     int Value;
     const char* Ident;
@@ -216,11 +223,11 @@ const TPropertyTable* TParaInfo::PropertyTable() const
     using P = TParaInfo;
     static const TPropertyTable table =
         TPropTableBuilder<P>("TParaInfo", TCustomRVInfo::PropertyTable())
-            .Int("FirstIndent", &P::FFirstIndent, &P::FFirstIndent, 0)
-            .Int("LeftIndent", &P::FLeftIndent, &P::FLeftIndent, 0)
-            .Int("RightIndent", &P::FRightIndent, &P::FRightIndent, 0)
-            .Int("SpaceBefore", &P::FSpaceBefore, &P::FSpaceBefore, 0)
-            .Int("SpaceAfter", &P::FSpaceAfter, &P::FSpaceAfter, 0)
+            .Int("FirstIndent", &P::FFirstIndent, Length(&P::FFirstIndent), 0)
+            .Int("LeftIndent", &P::FLeftIndent, Length(&P::FLeftIndent), 0)
+            .Int("RightIndent", &P::FRightIndent, Length(&P::FRightIndent), 0)
+            .Int("SpaceBefore", &P::FSpaceBefore, Length(&P::FSpaceBefore), 0)
+            .Int("SpaceAfter", &P::FSpaceAfter, Length(&P::FSpaceAfter), 0)
             .Int("LineSpacing", &P::FLineSpacing, &P::FLineSpacing, 100)
             .Enum("LineSpacingType", &P::FLineSpacingType, &P::FLineSpacingType,
                   {"rvlsPercent", "rvlsSpaceBetween"}, rvlsPercent)
@@ -280,9 +287,9 @@ const TPropertyTable* TRVListLevel::PropertyTable() const
                   rvlstBullet)
             .Int("StartFrom", &L::FStartFrom, &L::FStartFrom, 1)
             .Int("ImageIndex", &L::FImageIndex, &L::FImageIndex, 0)
-            .Int("LeftIndent", &L::FLeftIndent, &L::FLeftIndent, 0)
-            .Int("FirstIndent", &L::FFirstIndent, &L::FFirstIndent, 10)
-            .Int("MarkerIndent", &L::FMarkerIndent, &L::FMarkerIndent, 0)
+            .Int("LeftIndent", &L::FLeftIndent, Length(&L::FLeftIndent), 0)
+            .Int("FirstIndent", &L::FFirstIndent, Length(&L::FFirstIndent), 10)
+            .Int("MarkerIndent", &L::FMarkerIndent, Length(&L::FMarkerIndent), 0)
             .Enum("MarkerAlignment", &L::FMarkerAlignment, &L::FMarkerAlignment,
                   {"rvmaLeft", "rvmaRight", "rvmaCenter"}, rvmaLeft)
             .Object("Picture", [](L* l) { return l->Picture(); })

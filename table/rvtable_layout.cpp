@@ -4,7 +4,7 @@
 // pixels while Device is set). Widths read from files may be hostile: sums and
 // products are taken in 64 bits and clamped back to 32.
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -13,21 +13,25 @@
 #include "table/rvtable.h"
 #include "table/rvtinplace.h"
 
-namespace {
-
-// MulDiv that reports its overflow as the nearest bound instead of -1.
 int ScaleSafe(int64_t a, int64_t b, int64_t c)
 {
     if (c == 0)
         return 0;
-    const long double q =
-        static_cast<long double>(a) * static_cast<long double>(b) / static_cast<long double>(c);
-    if (q >= INT_MAX)
-        return INT_MAX;
-    if (q <= INT_MIN)
-        return INT_MIN;
-    return MulDiv(static_cast<int>(a), static_cast<int>(b), static_cast<int>(c));
+    // Two 64-bit operands make a product of up to 127 bits: it and the
+    // quotient are taken in 128 bits, so no operand is cut on the way.
+    const __int128 product = static_cast<__int128>(a) * b;
+    __int128 quotient = product / c;
+    const __int128 remainder = product % c;
+    // Halves away from zero, as MulDiv rounds.
+    const __int128 absRemainder = remainder < 0 ? -remainder : remainder;
+    const __int128 absDivisor = c < 0 ? -static_cast<__int128>(c) : c;
+    if (2 * absRemainder >= absDivisor)
+        quotient += (product < 0) != (c < 0) ? -1 : 1;
+    const __int128 wide = std::clamp<__int128>(quotient, INT64_MIN, INT64_MAX);
+    return RV_Clamp32(static_cast<int64_t>(wide));
 }
+
+namespace {
 
 enum TColumnKind { ckAuto = 0, ckPixel = 1, ckPercent = 2 };
 

@@ -3,6 +3,7 @@
 // with the row bands pagination cuts it into.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -120,3 +121,8 @@ public:
     std::vector<int> FirstRowFrom;
     std::vector<int> LastRowTo;
 };
+
+// A * B / C rounded as MulDiv rounds (halves away from zero), computed in
+// full whatever the operands and brought back to int saturated; 0 when C is 0.
+// The table's layout scales sums of hostile widths with it.
+int ScaleSafe(int64_t a, int64_t b, int64_t c);

@@ -681,7 +681,9 @@ private:
     void NoteParaStart(int itemNo, int baseLine, int lineDescent, const TRVFormatLineState& st);
     // The place at the top of the view, kept across a layout for a new size:
     // the item and the offset in it of the draw item at the top (its Offs),
-    // and the view's distance below that draw item's top. ItemNo -1: none.
+    // and the view's distance below the top of the line holding that draw
+    // item (a taller item in the line may reach above the draw item's own
+    // top). ItemNo -1: none.
     struct TRVTopPlace {
         int ItemNo = -1;
         int Offs = 0;

@@ -18,6 +18,31 @@ bool SameSad(const TRVScreenAndDevice& a, const TRVScreenAndDevice& b)
            a.DevRightMargin == b.DevRightMargin;
 }
 
+// The screen line holding a draw item: its first draw item, and the top and
+// bottom of the line (the highest top and lowest bottom of its draw items:
+// a tall picture reaches above the text beside it).
+struct TScreenLine {
+    int First = 0;
+    int Top = 0;
+    int Bottom = 0;
+};
+
+TScreenLine ScreenLineOf(TCustomRVFormattedData& data, int drawItemNo)
+{
+    TScreenLine line;
+    int last = drawItemNo;
+    data.GetScreenLineBounds(drawItemNo, line.First, last);
+    const TRVDrawLineInfo* first = data.DrawItems[line.First];
+    line.Top = first->Top;
+    line.Bottom = first->Top + first->Height;
+    for (int i = line.First + 1; i <= last; ++i) {
+        const TRVDrawLineInfo* dli = data.DrawItems[i];
+        line.Top = std::min(line.Top, dli->Top);
+        line.Bottom = std::max(line.Bottom, dli->Top + dli->Height);
+    }
+    return line;
+}
+
 } // namespace
 
 void TCustomRVFormattedData::Format(bool reformat)
@@ -254,10 +279,13 @@ TCustomRVFormattedData::TRVTopPlace TCustomRVFormattedData::NoteTopPlace()
         return place;
     // Kept as the text at the top, which the new layout may break into other lines.
     const int y = GetVOffs();
-    const TRVDrawLineInfo* dli = DrawItems[TopDrawItemAt(y)];
+    const int drawItemNo = TopDrawItemAt(y);
+    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
     place.ItemNo = dli->ItemNo;
     place.Offs = dli->Offs;
-    place.Pixels = std::max(y - dli->Top, 0);
+    // From the top of the whole line, which a taller item in it may raise
+    // above this draw item's own top.
+    place.Pixels = std::max(y - ScreenLineOf(*this, drawItemNo).Top, 0);
     return place;
 }
 
@@ -271,16 +299,13 @@ int TCustomRVFormattedData::TopPlaceY(const TRVTopPlace& place)
     while (drawItemNo + 1 < count && DrawItems[drawItemNo + 1]->ItemNo == place.ItemNo &&
            DrawItems[drawItemNo + 1]->Offs <= place.Offs)
         ++drawItemNo;
-    const TRVDrawLineInfo* dli = DrawItems[drawItemNo];
-    const int y = dli->Top + std::min(place.Pixels, std::max(dli->Height - 1, 0));
+    const TScreenLine line = ScreenLineOf(*this, drawItemNo);
+    const int y = line.Top + std::min(place.Pixels, std::max(line.Bottom - line.Top - 1, 0));
     // The view moves by whole units: down to one, unless a line above would
     // then be the top line while the next unit is still inside this one.
     const int step = std::max(GetVSmallStep(), 1);
     const int unitY = y - y % step;
-    int lineStart = drawItemNo;
-    while (lineStart > 0 && !DrawItems[lineStart]->FromNewLine)
-        --lineStart;
-    if (TopDrawItemAt(unitY) < lineStart && unitY + step < dli->Top + dli->Height)
+    if (TopDrawItemAt(unitY) < line.First && unitY + step < line.Bottom)
         return unitY + step;
     return unitY;
 }

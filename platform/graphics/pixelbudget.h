@@ -43,8 +43,8 @@ private:
 // picture decodes (drawing one picture into another, copying a picture while
 // decoding a second) holds the pin that keeps them. The buffer is reached
 // through a named handle only (the accessors of a temporary handle are
-// deleted, except -> for a value read on the spot), so that no reference
-// outlives its pin. Pins nest and cost a count on the picture; a handle may
+// deleted; At, Width and Height read a value on the spot from any handle),
+// so that no reference or pointer outlives its pin. Pins nest and cost a count on the picture; a handle may
 // be moved, not copied, and must not outlive its picture (a debug build
 // checks that when the picture goes). A pin keeps the pixels from the budget
 // only: changing the picture itself (a new size, new pixels, another load)
@@ -73,9 +73,14 @@ public:
 
     const TPixelBuffer& Buffer() const& { return *FPixels; }
     const TPixelBuffer& operator*() const& { return *FPixels; }
-    const TPixelBuffer* operator->() const { return FPixels; }
+    const TPixelBuffer* operator->() const& { return FPixels; }
     const TPixelBuffer& Buffer() const&& = delete;
     const TPixelBuffer& operator*() const&& = delete;
+    const TPixelBuffer* operator->() const&& = delete;
+    // Values read on the spot, from a temporary handle as well.
+    uint32_t At(int x, int y) const { return FPixels->At(x, y); }
+    int Width() const { return FPixels->Width; }
+    int Height() const { return FPixels->Height; }
 
 private:
     void Unpin() noexcept;

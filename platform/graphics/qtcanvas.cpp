@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/core/colors.h"
+#include "platform/graphics/linepixels.h"
 #include "platform/graphics/pixelbuffer.h"
 #include "platform/graphics/qtcanvas_qt.h"
 #include "platform/graphics/qtcolor_qt.h"
@@ -39,7 +40,7 @@ Qt::BrushStyle HatchOf(TBrushStyle s)
     }
 }
 
-// Dash patterns of width-1 pens in pixels, on and off in turn.
+// Dash patterns of width-1 pens in pixels, on and off in turn, starting on.
 const std::vector<int>& PatternOf(TPenStyle s)
 {
     static const std::vector<int> dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6}, dashDotDot{9, 3, 3, 3, 3, 3},
@@ -55,6 +56,23 @@ const std::vector<int>& PatternOf(TPenStyle s)
         return dashDotDot;
     default:
         return none;
+    }
+}
+
+// Whether the pixel Step pixels along a line is drawn with Pattern (every
+// pixel when the pattern is empty): the pattern repeats from the line's start.
+bool PatternOn(const std::vector<int>& pattern, int64_t step)
+{
+    if (pattern.empty())
+        return true;
+    int64_t period = 0;
+    for (int part : pattern)
+        period += part;
+    int64_t at = step % period;
+    for (size_t part = 0;; ++part) {
+        if (at < pattern[part])
+            return part % 2 == 0;
+        at -= pattern[part];
     }
 }
 
@@ -189,26 +207,18 @@ void TQtCanvas::PlotPixel(int x, int y, uint32_t rgb, TPenMode mode)
     }
 }
 
-void TQtCanvas::PlotPixels(const std::vector<TPoint>& pixels, bool patterned)
+void TQtCanvas::PlotPixels(const TLinePixels& walk)
 {
     BeforePixels();
-    const std::vector<int>& pattern = patterned ? PatternOf(Pen()->Style()) : PatternOf(psSolid);
+    const std::vector<int>& pattern = PatternOf(Pen()->Style());
     const TRect clip = DeviceClip();
     const uint32_t rgb = ColorToPixel(Pen()->Color());
     const TPenMode mode = Pen()->Mode();
     std::vector<QPoint> points;
-    size_t part = 0;
-    int left = pattern.empty() ? 0 : pattern[0];
-    for (const TPoint& px : pixels) {
-        bool on = true;
-        if (!pattern.empty()) {
-            on = part % 2 == 0;
-            if (--left == 0) {
-                part = (part + 1) % pattern.size();
-                left = pattern[part];
-            }
-        }
-        if (!on || !clip.Contains(px))
+    const std::vector<TPoint>& pixels = walk.Pixels();
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const TPoint& px = pixels[i];
+        if (!PatternOn(pattern, walk.Steps()[i]) || !clip.Contains(px))
             continue;
         if (FImage && FImage->format() == QImage::Format_ARGB32_Premultiplied)
             PlotPixel(px.X, px.Y, rgb, mode);
@@ -246,27 +256,6 @@ void TQtCanvas::FillPixelRuns(const std::vector<QPoint>& points)
     }
 }
 
-// The pixels of a line from From to To, without To (Bresenham).
-void TQtCanvas::SegmentPixels(const TPoint& from, const TPoint& to, std::vector<TPoint>& out)
-{
-    int x = from.X, y = from.Y;
-    const int dx = std::abs(to.X - x), dy = -std::abs(to.Y - y);
-    const int sx = x < to.X ? 1 : -1, sy = y < to.Y ? 1 : -1;
-    int err = dx + dy;
-    while (x != to.X || y != to.Y) {
-        out.push_back({x, y});
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
-}
-
 void TQtCanvas::WideLines(const std::vector<TPoint>& points, bool closed)
 {
     QPainter& p = Painter();
@@ -297,35 +286,12 @@ void TQtCanvas::DoPolyline(const std::vector<TPoint>& points)
         WideLines(points, false);
         return;
     }
-    // A solid pen's pixels do not depend on their place along the line: of a
-    // level or upright segment only those the clip holds are made (a rule as
-    // wide as a very long line costs what shows).
-    const bool solid = PatternOf(Pen()->Style()).empty();
-    const TRect clip = DeviceClip();
-    // The pixels of a run along one axis from From up to To (without To)
-    // within Low..High (without High), when there are any.
-    auto clipRun = [](int& from, int& to, int low, int high) {
-        const int step = from < to ? 1 : -1;
-        const int first = step > 0 ? std::max(from, low) : std::min(from, high - 1);
-        const int end = step > 0 ? std::min(to, high) : std::max(to, low - 1);
-        from = first;
-        to = end;
-        return int64_t(end - first) * step > 0;
-    };
-    std::vector<TPoint> pixels;
-    for (size_t i = 0; i + 1 < points.size(); ++i) {
-        TPoint from = points[i];
-        TPoint to = points[i + 1];
-        if (solid && from.Y == to.Y && from != to) {
-            if (from.Y < clip.Top || from.Y >= clip.Bottom || !clipRun(from.X, to.X, clip.Left, clip.Right))
-                continue;
-        } else if (solid && from.X == to.X && from != to) {
-            if (from.X < clip.Left || from.X >= clip.Right || !clipRun(from.Y, to.Y, clip.Top, clip.Bottom))
-                continue;
-        }
-        SegmentPixels(from, to, pixels);
-    }
-    PlotPixels(pixels, true);
+    // Only the pixels the clip holds are made, the dashes running on over
+    // those left out: a line reaching far past the device costs what shows.
+    TLinePixels walk(DeviceClip());
+    for (size_t i = 0; i + 1 < points.size(); ++i)
+        walk.AddSegment(points[i], points[i + 1]);
+    PlotPixels(walk);
 }
 
 void TQtCanvas::DoPolygon(const std::vector<TPoint>& points)
@@ -347,10 +313,21 @@ void TQtCanvas::DoPolygon(const std::vector<TPoint>& points)
         WideLines(points, true);
         return;
     }
-    std::vector<TPoint> pixels;
+    TLinePixels walk(DeviceClip());
     for (size_t i = 0; i < points.size(); ++i)
-        SegmentPixels(points[i], points[(i + 1) % points.size()], pixels);
-    PlotPixels(pixels, true);
+        walk.AddSegment(points[i], points[(i + 1) % points.size()]);
+    PlotPixels(walk);
+}
+
+// The outline of R walked clockwise from the top left: the pixels of its
+// right and bottom edges are those within it (R.Right - 1, R.Bottom - 1).
+static void AddFrame(TLinePixels& walk, const TRect& r)
+{
+    const int right = r.Right - 1, bottom = r.Bottom - 1;
+    walk.AddSegment({r.Left, r.Top}, {right, r.Top});
+    walk.AddSegment({right, r.Top}, {right, bottom});
+    walk.AddSegment({right, bottom}, {r.Left, bottom});
+    walk.AddSegment({r.Left, bottom}, {r.Left, r.Top});
 }
 
 // The figure's outer bounds: the rectangle itself for thin and inside-frame pens;
@@ -377,15 +354,11 @@ void TQtCanvas::DoRectangle(const TRect& r)
     const std::vector<int>& pattern = PatternOf(Pen()->Style());
     if (w == 1 && (!pattern.empty() || Pen()->Mode() != pmCopy)) {
         // The outline pixel by pixel, clockwise from the top left, so that the dashes run round.
-        std::vector<TPoint> pixels;
-        const int right = o.Right - 1, bottom = o.Bottom - 1;
-        SegmentPixels({o.Left, o.Top}, {right, o.Top}, pixels);
-        SegmentPixels({right, o.Top}, {right, bottom}, pixels);
-        SegmentPixels({right, bottom}, {o.Left, bottom}, pixels);
-        SegmentPixels({o.Left, bottom}, {o.Left, o.Top}, pixels);
-        if (pixels.empty())
-            pixels.push_back({o.Left, o.Top});
-        PlotPixels(pixels, true);
+        TLinePixels walk(DeviceClip());
+        AddFrame(walk, o);
+        if (walk.Walked() == 0)
+            walk.AddPoint({o.Left, o.Top});
+        PlotPixels(walk);
         return;
     }
     QPainter& p = Painter();
@@ -453,17 +426,13 @@ void TQtCanvas::DoFocusRect(const TRect& r)
 {
     BeforePixels();
     // Every other pixel of the frame inverted, so that drawing it twice restores the picture.
-    std::vector<TPoint> frame;
-    const int right = r.Right - 1, bottom = r.Bottom - 1;
-    SegmentPixels({r.Left, r.Top}, {right, r.Top}, frame);
-    SegmentPixels({right, r.Top}, {right, bottom}, frame);
-    SegmentPixels({right, bottom}, {r.Left, bottom}, frame);
-    SegmentPixels({r.Left, bottom}, {r.Left, r.Top}, frame);
+    const TRect clip = DeviceClip();
+    TLinePixels frame(clip);
+    AddFrame(frame, r);
     std::vector<TPoint> dots;
-    for (const TPoint& p : frame)
+    for (const TPoint& p : frame.Pixels())
         if (((p.X + p.Y) & 1) == 0)
             dots.push_back(p);
-    const TRect clip = DeviceClip();
     if (FImage && FImage->format() == QImage::Format_ARGB32_Premultiplied) {
         for (const TPoint& p : dots)
             if (clip.Contains(p))

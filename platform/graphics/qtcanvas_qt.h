@@ -13,6 +13,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/glyphmask_qt.h"
 
+class TLinePixels;
 struct TQtFontData;
 struct TQtGlyph;
 
@@ -129,11 +130,10 @@ private:
     TGlyphTarget GlyphTarget(uint32_t rgb, const TRect* clipRect);
     void SetPenMode();
     void FillWithBrush(const TRect& r);
-    // Width-1 pixels of the pen, with its dash pattern and mode.
-    void PlotPixels(const std::vector<TPoint>& pixels, bool patterned);
+    // The pixels of a width-1 walk, with the pen's dash pattern and mode.
+    void PlotPixels(const TLinePixels& walk);
     void PlotPixel(int x, int y, uint32_t rgb, TPenMode mode);
     void FillPixelRuns(const std::vector<QPoint>& points);
-    void SegmentPixels(const TPoint& from, const TPoint& to, std::vector<TPoint>& out);
     void WideLines(const std::vector<TPoint>& points, bool closed);
 
     QPaintDevice* FDevice;

@@ -219,8 +219,8 @@ TEST(PictureFilesTest, AMetafileIsWrittenFromTheBitmapItIsShownWith)
                 return false;
         return true;
     };
-    EXPECT_TRUE(Near(Jpeg.Pixels()->At(8, 15), 0xFF0000));
-    EXPECT_TRUE(Near(Jpeg.Pixels()->At(32, 15), 0x0000FF)) << "the background";
+    EXPECT_TRUE(Near(Jpeg.Pixels().At(8, 15), 0xFF0000));
+    EXPECT_TRUE(Near(Jpeg.Pixels().At(32, 15), 0x0000FF)) << "the background";
 }
 
 TEST(PictureFilesTest, RegisteredFormatsAreWrittenInTheirOwnFormat)

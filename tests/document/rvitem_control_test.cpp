@@ -169,8 +169,8 @@ TEST_F(ControlItemTest, PrintingUsesTheViewersPictureOfTheControl)
     Viewer.ImageHeight = 10;
     ASSERT_TRUE(Item.PrintToBitmap(&Bitmap, false, &Viewer, nullptr, -1, rvcmColor));
     EXPECT_EQ(Bitmap.Width(), 20);
-    EXPECT_EQ(Bitmap.Pixels()->At(0, 9), 0xFFFFFFFFu);
-    EXPECT_EQ(Bitmap.Pixels()->At(0, 10), 0xFF0000FFu);
+    EXPECT_EQ(Bitmap.Pixels().At(0, 9), 0xFFFFFFFFu);
+    EXPECT_EQ(Bitmap.Pixels().At(0, 10), 0xFF0000FFu);
 
     // A control that may be split is drawn at the top, shifted by its part.
     Item.MinHeightOnPage = 4;
@@ -183,7 +183,7 @@ TEST_F(ControlItemTest, PrintingUsesTheViewersPictureOfTheControl)
     Part.SetSize(20, 5);
     ASSERT_TRUE(Item.PrintToBitmap(&Part, false, &Viewer, Multi, -1, rvcmColor));
     EXPECT_EQ(Part.Height(), 5);
-    EXPECT_EQ(Part.Pixels()->At(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(Part.Pixels().At(0, 0), 0xFF0000FFu);
 }
 
 TEST_F(ControlItemTest, StoreAddsAndChangesControls)

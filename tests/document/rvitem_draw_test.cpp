@@ -62,15 +62,15 @@ TEST_F(ItemDrawing, HotspotShowsItsHotImageWhileHovered)
     TBitmap Bitmap;
     Bitmap.SetSize(40, 40);
     Hotspot.Paint(0, 0, Bitmap.Canvas(), TRVItemDrawStates{rvidsHover}, &Style, nullptr);
-    EXPECT_EQ(Bitmap.Pixels()->At(5, 5), GreenPixel);
+    EXPECT_EQ(Bitmap.Pixels().At(5, 5), GreenPixel);
     Hotspot.Paint(0, 0, Bitmap.Canvas(), TRVItemDrawStates(), &Style, nullptr);
-    EXPECT_EQ(Bitmap.Pixels()->At(5, 5), RedPixel);
+    EXPECT_EQ(Bitmap.Pixels().At(5, 5), RedPixel);
 
     // Printing always shows the plain image.
     TBitmap Printed;
     Printed.SetSize(16, 16);
     EXPECT_TRUE(Hotspot.PrintToBitmap(&Printed, false, nullptr, nullptr, -1, rvcmColor));
-    EXPECT_EQ(Printed.Pixels()->At(8, 8), RedPixel);
+    EXPECT_EQ(Printed.Pixels().At(8, 8), RedPixel);
 }
 
 TEST_F(ItemDrawing, SelectedBulletIsBlendedWithTheSelectionColour)
@@ -81,14 +81,14 @@ TEST_F(ItemDrawing, SelectedBulletIsBlendedWithTheSelectionColour)
     Style.SetSelColor(clBlue);
     Bullet.Paint(0, 0, Bitmap.Canvas(), TRVItemDrawStates{rvidsSelected, rvidsControlFocused}, &Style,
                  nullptr);
-    const uint32_t Mixed = Bitmap.Pixels()->At(5, 5);
+    const uint32_t Mixed = Bitmap.Pixels().At(5, 5);
     EXPECT_NE(Mixed, RedPixel);
     EXPECT_NE(Mixed & 0x0000FFu, 0u); // blue mixed in
 
     // A selection colour of clNone leaves the image as it is.
     Style.SetInactiveSelColor(clNone);
     Bullet.Paint(0, 0, Bitmap.Canvas(), TRVItemDrawStates{rvidsSelected}, &Style, nullptr);
-    EXPECT_EQ(Bitmap.Pixels()->At(5, 5), RedPixel);
+    EXPECT_EQ(Bitmap.Pixels().At(5, 5), RedPixel);
 }
 
 TEST_F(ItemDrawing, SelectedRuleHasSelectionLinesAroundIt)

@@ -191,7 +191,7 @@ TEST_F(PictureItemTest, PrintToBitmapResizesForAnotherDisplayedSize)
     Natural.SetSize(12, 8);
     EXPECT_TRUE(Item.PrintToBitmap(&Natural, false, nullptr, nullptr, -1, rvcmColor));
     EXPECT_EQ(Natural.Width(), 12) << "drawn at its own size into the bitmap as given";
-    EXPECT_EQ(Natural.Pixels()->At(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(Natural.Pixels().At(0, 0), 0xFF0000FFu);
 
     Item.ImageWidth = 30;
     Item.ImageHeight = 20;
@@ -200,7 +200,7 @@ TEST_F(PictureItemTest, PrintToBitmapResizesForAnotherDisplayedSize)
     EXPECT_TRUE(Item.PrintToBitmap(&Shown, false, nullptr, nullptr, -1, rvcmColor));
     EXPECT_EQ(Shown.Width(), 10);
     EXPECT_EQ(Shown.Height(), 6);
-    EXPECT_EQ(Shown.Pixels()->At(9, 5), 0xFF0000FFu);
+    EXPECT_EQ(Shown.Pixels().At(9, 5), 0xFF0000FFu);
 
     TRVGraphicItemInfo Empty(&Data);
     EXPECT_FALSE(Empty.PrintToBitmap(&Shown, false, nullptr, nullptr, -1, rvcmColor));
@@ -243,7 +243,7 @@ TEST_F(PictureItemTest, StoreAddsAndChangesPictures)
     // Same size and alignment: no new layout needed, but the picture is replaced (the old one freed).
     EXPECT_FALSE(Data.SetPictureInfo(0, "logo2", NewBitmap(10, 10, clBlue), rvvaMiddle, TRVTag(8)));
     Data.GetPictureInfo(0, Name, Graphic, VAlign, Tag);
-    EXPECT_EQ(static_cast<TBitmap*>(Graphic)->Pixels()->At(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(static_cast<TBitmap*>(Graphic)->Pixels().At(0, 0), 0xFF0000FFu);
     EXPECT_TRUE(Data.SetPictureInfo(0, "logo2", NewBitmap(11, 10), rvvaMiddle, TRVTag(8)));
     EXPECT_TRUE(Data.SetPictureInfo(0, "logo2", NewBitmap(11, 10), rvvaBaseline, TRVTag(8)));
     // The item's own picture given back changes nothing else.

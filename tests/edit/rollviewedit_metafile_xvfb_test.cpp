@@ -62,7 +62,7 @@ bool ShowsRed(TMetafile& metafile)
     TBitmap shown;
     shown.SetSize(metafile.Width(), metafile.Height());
     shown.Canvas()->StretchDraw(Rect(0, 0, metafile.Width(), metafile.Height()), &metafile);
-    const uint32_t p = shown.Pixels()->At(metafile.Width() / 2, metafile.Height() / 2);
+    const uint32_t p = shown.Pixels().At(metafile.Width() / 2, metafile.Height() / 2);
     return ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) < 60 && (p & 0xFF) < 60;
 }
 

@@ -104,8 +104,8 @@ TEST_F(TRTFImportTest, AWindowsMetafileIsDrawnAsItsRecordsSay)
     TBitmap shown;
     shown.SetSize(80, 40);
     shown.Canvas()->StretchDraw(TRect{0, 0, 80, 40}, metafile);
-    EXPECT_EQ(shown.Pixels()->At(10, 20), 0xFFFF0000u);
-    EXPECT_EQ(shown.Pixels()->At(70, 20), 0xFF0000FFu);
+    EXPECT_EQ(shown.Pixels().At(10, 20), 0xFFFF0000u);
+    EXPECT_EQ(shown.Pixels().At(70, 20), 0xFF0000FFu);
 }
 
 // RTF of 64 KiB holding one metafile (old-format or enhanced) of thousands
@@ -743,7 +743,7 @@ TEST_F(TRTFImportTest, PicturesShareTheLoadsPixelAllowanceAndKeepTheirBytes)
         const auto* bitmap = dynamic_cast<const TBitmap*>(PictureAt(Data, itemNo)->Image());
         ASSERT_NE(bitmap, nullptr);
         EXPECT_EQ(bitmap->Width(), 100);
-        EXPECT_EQ(bitmap->Pixels()->At(50, 50), 0xFF204080u);
+        EXPECT_EQ(bitmap->Pixels().At(50, 50), 0xFF204080u);
     }
     EXPECT_TRUE(PictureAt(Data, 3)->Image()->Equals(Style.InvalidPicture()->Graphic()));
 

@@ -1,7 +1,13 @@
 // RTF loads into a document: where items go, what text arrives, page breaks,
-// hyperlinks, headers and footers, and input that must not break the document.
+// hyperlinks, headers and footers, input that must not break the document,
+// and the last paragraph of our own RTF.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "document/rvstyle_list.h"
+#include "platform/core/streams.h"
 #include "tests/support/rtfimport.h"
 
 namespace {
@@ -84,4 +90,67 @@ TEST_F(TRTFImportTest, APageBreakAfterAnEmptyListItemGoesToTheNextParagraph)
     const std::string marker = "#" + std::to_string(list) + ".0";
     // The marker's line gets its empty text; the page break stays with "next".
     EXPECT_EQ(Summary(), marker + "\n^next");
+}
+
+// A document ending in an empty list paragraph (its marker alone, or with an
+// empty text after it), after others or alone, numbered or bulleted: our RTF
+// closes it with its paragraph mark, and it reads back as a paragraph of its
+// list, numbered as it was; empty plain paragraphs read back as before.
+TEST_F(TRTFImportTest, AnEmptyLastListParagraphReadsBack)
+{
+    struct TCase {
+        const char* Name;
+        // The paragraphs: their list ('0' numbered, '1' bulleted, '-' none),
+        // and 'x' for a paragraph with text.
+        std::vector<std::string> Paras;
+        bool EmptyTextAfterMarker;
+    };
+    const TCase cases[] = {
+        {"numbered item after one with text", {"0x", "0"}, false},
+        {"with an empty text after the marker", {"0x", "0"}, true},
+        {"bullet after plain text", {"-x", "1"}, false},
+        {"alone", {"0"}, false},
+        {"alone with an empty text", {"1"}, true},
+        {"two empty items", {"0", "0"}, false},
+        {"plain empty after text", {"-x", "-"}, false},
+        {"plain empty after an empty item", {"0", "-"}, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRVStyle sourceStyle{nullptr};
+        TTestRVData source(&sourceStyle);
+        TRVListLevel* numbered = sourceStyle.ListStyles()->Add()->Levels()->Add();
+        numbered->SetListType(rvlstDecimal);
+        numbered->SetFormatString("%0:s.");
+        sourceStyle.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstBullet);
+        for (const std::string& para : c.Paras) {
+            const char* text = para.size() > 1 ? "x" : "";
+            if (para[0] == '-') {
+                source.AddNL(text, 0, 0);
+                continue;
+            }
+            source.SetListMarkerInfo(-1, para[0] - '0', 0, 1, 0, false);
+            if (*text || c.EmptyTextAfterMarker)
+                source.AddNL(text, 0, -1);
+        }
+        TMemoryStream stream;
+        ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, 0));
+        stream.SetPosition(0);
+        Data.Clear();
+        Props.SetTextStyleMode(rvrsAddIfNeeded);
+        Props.SetParaStyleMode(rvrsAddIfNeeded);
+        ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
+        EXPECT_EQ(Summary(), RTFSummary(source));
+        auto lastMarker = [](TCustomRVData& data) {
+            return dynamic_cast<TRVMarkerItemInfo*>(
+                data.GetItem(data.GetFirstParaItem(data.GetItemCount() - 1)));
+        };
+        const TRVMarkerItemInfo* want = lastMarker(source);
+        const TRVMarkerItemInfo* got = lastMarker(Data);
+        ASSERT_EQ(got != nullptr, want != nullptr);
+        if (want && want->ListNo == 0) {
+            EXPECT_EQ(got->Counter, want->Counter);
+        }
+    }
 }

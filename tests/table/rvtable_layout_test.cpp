@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <random>
 #include <vector>
 
 #include "platform/core/numbers.h"
@@ -193,6 +195,46 @@ TEST_F(TableLayoutTest, HostileSizesNeitherOverflowNorTrap)
         EXPECT_GE(t->GetHeight(), 0);
         for (int i = 0; i < t->FormattingInfo->ColWidths.Count(); ++i)
             EXPECT_GE(t->FormattingInfo->ColWidths[i], 0);
+    }
+}
+
+// The layout's scaling takes its 64-bit operands whole: rounded as MulDiv
+// rounds within the int range, saturated beyond it, and where MulDiv answers
+// (operands and result within int) the same as MulDiv.
+TEST(TableScaleSafe, TakesItsOperandsWholeAndSaturates)
+{
+    const struct {
+        int64_t A, B, C;
+        int Want;
+    } Cases[] = {
+        {1000, 3000000000, 6000000000, 500},
+        {-1000, 3000000000, 6000000000, -500},
+        {1, 5, 2, 3},
+        {-1, 5, 2, -3},
+        {1, -5, -2, 3},
+        {7, 0, 3, 0},
+        {7, 3, 0, 0},
+        {INT64_MAX, INT64_MAX, 1, INT_MAX},
+        {INT64_MIN, INT64_MAX, 1, INT_MIN},
+        {INT64_MIN, INT64_MIN, INT64_MIN, INT_MIN},
+        {INT64_MAX, INT64_MAX, INT64_MAX, INT_MAX},
+        {int64_t(1) << 40, 3, int64_t(1) << 20, 3 << 20},
+        {INT_MAX, 2, 2, INT_MAX},
+        {int64_t(INT_MAX) + 1, 1, 1, INT_MAX},
+    };
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(testing::Message() << c.A << " * " << c.B << " / " << c.C);
+        EXPECT_EQ(ScaleSafe(c.A, c.B, c.C), c.Want);
+    }
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> any(INT_MIN, INT_MAX);
+    for (int i = 0; i < 10000; ++i) {
+        const int a = any(random), b = any(random) >> (i % 31), c = (any(random) >> (i % 29)) | 1;
+        const int mulDiv = MulDiv(a, b, c);
+        const int64_t exact = int64_t(a) * b / c;
+        if (mulDiv != -1 && exact > INT_MIN + 1 && exact < INT_MAX - 1) {
+            ASSERT_EQ(ScaleSafe(a, b, c), mulDiv) << a << " * " << b << " / " << c;
+        }
     }
 }
 

@@ -207,7 +207,7 @@ TEST_F(SelectionAndClipboard, APictureGoesToTheClipboardAsAPicture)
     Back.Assign(Clipboard());
     EXPECT_EQ(Back.Width(), 12);
     EXPECT_EQ(Back.Height(), 8);
-    EXPECT_EQ(Back.Pixels()->At(5, 5), 0xFFFF0000u);
+    EXPECT_EQ(Back.Pixels().At(5, 5), 0xFFFF0000u);
 }
 
 TEST_F(SelectionAndClipboard, CopyDefWritesTheChosenFormatsAndSaysWhetherCopyingIsWanted)

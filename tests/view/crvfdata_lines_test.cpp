@@ -5,6 +5,9 @@
 // (ascent 10, descent 3) unless a test says otherwise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,9 @@
 #include "document/rvstyle.h"
 #include "document/rvuni.h"
 #include "platform/core/codepages.h"
+#include "platform/core/compstream.h"
+#include "platform/core/inifiles.h"
+#include "platform/core/streams.h"
 #include "tests/support/testrvfdata.h"
 
 namespace {
@@ -385,3 +391,70 @@ TEST_F(LineBuilding, ExternalLeadingIsAddedOnlyWhenAskedFor)
 }
 
 } // namespace
+
+// Paragraph and list lengths of any size a style file can hold: read from an
+// ini style sheet or from a stream of style collections (as RVF stores them),
+// they come within the RTF import's limit of 22 inches (RVMaxStyleLength
+// pixels either way), and paragraphs in those styles, plain and in lists, are
+// laid out without a sum overflowing (the sanitizer build checks that).
+TEST_F(LineBuilding, HostileStyleLengthsAreClampedWhenReadAndLaidOut)
+{
+    const int Extremes[] = {INT_MAX, INT_MIN, INT_MAX - 5, INT_MIN + 7, -RVMaxStyleLength - 1, 1000000, 10};
+    TRVStyle Source(nullptr);
+    Source.ParaStyles()->Clear();
+    Source.ListStyles()->Clear();
+    for (int v : Extremes) {
+        TParaInfo* Para = Source.ParaStyles()->Add();
+        Para->SetLeftIndent(v);
+        Para->SetRightIndent(v);
+        Para->SetFirstIndent(v);
+        Para->SetSpaceBefore(v);
+        Para->SetSpaceAfter(v);
+        TRVListLevel* Level = Source.ListStyles()->Add()->Levels()->Add();
+        Level->SetLeftIndent(v);
+        Level->SetFirstIndent(v);
+        Level->SetMarkerIndent(v);
+    }
+    auto within = [](int v, int want) { return v == std::clamp(want, -RVMaxStyleLength, RVMaxStyleLength); };
+    for (const bool FromIni : {true, false}) {
+        SCOPED_TRACE(FromIni ? "ini" : "stream");
+        Data.Clear();
+        if (FromIni) {
+            TMemIniFile Ini("");
+            Source.SaveToINI(&Ini, "S");
+            Style.LoadFromINI(&Ini, "S");
+        } else {
+            TMemoryStream Stream;
+            {
+                TWriter Writer(Stream);
+                Writer.WriteCollection(Source.ParaStyles());
+                Writer.WriteCollection(Source.ListStyles());
+            }
+            Stream.SetPosition(0);
+            TReader Reader(Stream);
+            Reader.ReadCollection(Style.ParaStyles());
+            Reader.ReadCollection(Style.ListStyles());
+        }
+        ASSERT_EQ(Style.ParaStyles()->Count(), static_cast<int>(std::size(Extremes)));
+        ASSERT_EQ(Style.ListStyles()->Count(), static_cast<int>(std::size(Extremes)));
+        for (int i = 0; i < Style.ParaStyles()->Count(); ++i) {
+            SCOPED_TRACE(Extremes[i]);
+            const TParaInfo* Para = Style.ParaStyles()->Items(i);
+            for (int v : {Para->LeftIndent(), Para->RightIndent(), Para->FirstIndent(), Para->SpaceBefore(),
+                          Para->SpaceAfter()})
+                EXPECT_TRUE(within(v, Extremes[i])) << v;
+            const TRVListLevel* Level = Style.ListStyles()->Items(i)->Levels()->Items(0);
+            for (int v : {Level->LeftIndent(), Level->FirstIndent(), Level->MarkerIndent()})
+                EXPECT_TRUE(within(v, Extremes[i])) << v;
+            Data.AddNL("plain words", 0, i);
+            Data.SetListMarkerInfo(-1, i, 0, 1, i, false);
+            Data.AddNL("listed words", 0, -1);
+        }
+        for (int Width : {60, 5000}) {
+            Data.Width = Width;
+            Data.FormatAll();
+            EXPECT_GT(Data.DocumentHeight, 0);
+            EXPECT_GE(Data.DocumentWidth, 0);
+        }
+    }
+}

@@ -179,3 +179,39 @@ TEST_F(RollViewResizeTest, AResizeKeepsTheTextAtTheTopOfTheViewThere)
         EXPECT_LT(std::abs(y - now->Top - before), View->VSmallStep()) << "as far into it as before";
     }
 }
+
+// A line whose text sits below the top of a taller picture beside it (40 x 60,
+// on the baseline): a resize keeps the view as far into the line as it was,
+// counted from the line's top (the picture's), not from the text's.
+TEST_F(RollViewResizeTest, AResizeKeepsTheOffsetFromTheTopOfALineWithATallItem)
+{
+    Build([](TRollView* view) {
+        view->AddNL("alpha beta", 0, 0);
+        auto* box = new TTestBoxItem(view->RVData, 40, 60);
+        box->ParaNo = -1;
+        view->AddItem("", box);
+        for (int i = 0; i < 40; ++i)
+            view->AddNL("filler " + std::to_string(i), 0, 0);
+    });
+    TRollViewRVData* data = View->RVData;
+    struct TCase {
+        int Units; // the view's position, in scroll units
+        int Width; // after
+    };
+    for (const TCase& c : {TCase{1, 299}, TCase{1, 200}, TCase{3, 299}, TCase{5, 150}}) {
+        SCOPED_TRACE(testing::Message() << c.Units << " units, " << c.Width << " wide");
+        View->SetBounds(0, 0, 300, 210);
+        View->Format();
+        ASSERT_EQ(data->DrawItems[1]->ItemNo, 1);
+        const int lineTop = data->DrawItems[1]->Top;
+        ASSERT_GT(data->DrawItems[0]->Top, lineTop) << "the text sits lower";
+        View->SetVPos(c.Units, true);
+        const int before = data->GetVOffs();
+        ASSERT_GT(before, lineTop);
+        ASSERT_LT(before, data->DrawItems[0]->Top) << "inside the line, above the text";
+
+        View->SetBounds(0, 0, c.Width, 210);
+        ASSERT_EQ(data->DrawItems[1]->Top, lineTop) << "the line stays where it was";
+        EXPECT_EQ(data->GetVOffs(), before);
+    }
+}

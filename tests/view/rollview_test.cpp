@@ -310,7 +310,8 @@ TEST_F(RollViewTest, PaintingStraightOnAnOffscreenCanvasGivesTheBitmapCopysPixel
     TBitmap copied;
     paint(true, direct);
     paint(false, copied);
-    EXPECT_TRUE(direct.Pixels()->Pixels == copied.Pixels()->Pixels);
+    const TPinnedPixels directPixels = direct.Pixels(), copiedPixels = copied.Pixels();
+    EXPECT_TRUE(directPixels->Pixels == copiedPixels->Pixels);
     // Something was painted inside the clip, nothing outside it.
     const TPinnedPixels pixelsPin = direct.Pixels();
     const TPixelBuffer& pixels = *pixelsPin;

@@ -134,11 +134,11 @@ TEST_F(ControlImageTest, PanelWithAButtonAndAnEditBoxGivesOnePictureOfAllThree)
     std::unique_ptr<TBitmap> Alone = DrawButton(Button);
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 80; ++x)
-            ASSERT_EQ(Alone->Pixels()->At(x, y), Px.At(10 + x, 10 + y)) << x << "," << y;
+            ASSERT_EQ(Alone->Pixels().At(x, y), Px.At(10 + x, 10 + y)) << x << "," << y;
     Alone = DrawEdit(Edit);
     for (int y = 0; y < 21; ++y)
         for (int x = 0; x < 120; ++x)
-            ASSERT_EQ(Alone->Pixels()->At(x, y), Px.At(10 + x, 50 + y)) << x << "," << y;
+            ASSERT_EQ(Alone->Pixels().At(x, y), Px.At(10 + x, 50 + y)) << x << "," << y;
 }
 
 TEST_F(ControlImageTest, AChildReachingPastThePanelIsCutAtItsEdge)
@@ -266,8 +266,8 @@ TEST(ControlImageOwnKinds, AControlOfItsOwnKindIsDrawnByItsOwnPainter)
         std::unique_ptr<TBitmap> Alone = Kind == Kinds[1]   ? DrawButton(static_cast<TButton*>(Kind))
                                          : Kind == Kinds[2] ? DrawPanel(static_cast<TPanel*>(Kind))
                                                             : DrawControl(Kind);
-        EXPECT_EQ(Alone->Pixels()->At(0, 0), Argb(Fill));
-        EXPECT_EQ(Alone->Pixels()->At(Kind->Width() - 1, Kind->Height() - 1), Argb(Fill));
+        EXPECT_EQ(Alone->Pixels().At(0, 0), Argb(Fill));
+        EXPECT_EQ(Alone->Pixels().At(Kind->Width() - 1, Kind->Height() - 1), Argb(Fill));
     }
     EXPECT_EQ(Px->At(40, 30), Argb(clBtnFace)) << "drawn within its own bounds";
     EXPECT_EQ(Px->At(50, 60), Argb(clBtnFace)) << "a hidden one is not drawn";

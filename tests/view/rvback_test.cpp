@@ -343,7 +343,7 @@ TEST(RVControlImageTest, ControlAndItsChildrenAtTheirPlaces)
     plain.SetBounds(0, 0, 8, 6);
     image = DrawControl(&plain);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->Pixels()->At(3, 3), 0xFFFFFFFFu) << "not a window: left white";
+    EXPECT_EQ(image->Pixels().At(3, 3), 0xFFFFFFFFu) << "not a window: left white";
     EXPECT_EQ(DrawControl(nullptr), nullptr);
 }
 

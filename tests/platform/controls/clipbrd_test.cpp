@@ -133,7 +133,8 @@ TEST_F(DesktopClipboardTest, PictureRoundTrip)
     back.Assign(Clipboard());
     ASSERT_EQ(back.Width(), 3);
     ASSERT_EQ(back.Height(), 2);
-    EXPECT_EQ(back.Pixels()->Pixels, pixels.Pixels);
+    const TPinnedPixels backPixels = back.Pixels();
+    EXPECT_EQ(backPixels->Pixels, pixels.Pixels);
 
     TPicture picture;
     picture.Assign(Clipboard());

@@ -173,7 +173,7 @@ TEST(XvfbScrollChildTest, TheScreenShowsWhatTheBarHolds)
                 const int sx = bounds.Left + x, sy = bounds.Top + y;
                 if (sx >= screen.Width() || sy >= screen.Height())
                     return ::testing::AssertionFailure() << Step << ": the window is off the screen";
-                differing += (screen.Pixels()->At(sx, sy) & 0xFFFFFF) != (fresh.At(x, y) & 0xFFFFFF);
+                differing += (screen.Pixels().At(sx, sy) & 0xFFFFFF) != (fresh.At(x, y) & 0xFFFFFF);
             }
         if (differing > 0)
             return ::testing::AssertionFailure() << Step << ": " << differing << " pixels differ";

@@ -1,9 +1,12 @@
-// TObjectList: ownership of its entries (freed once, in order, never when
-// extracted), including entries whose destructors look at or change the list.
+// TList and TObjectList: the operations they share, and TObjectList's ownership of its entries (freed once,
+// in order, never when extracted), including entries whose destructors look at or change the list.
 #include "platform/core/lists.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -120,5 +123,122 @@ TEST(TObjectListTest, EntryDestructorsThatTouchTheListAreFreedOnce)
         // What the destructor added was freed too (LeakSanitizer would tell otherwise).
         EXPECT_EQ(log, std::vector<std::string>{"late"});
         EXPECT_EQ(list.Count(), 0);
+    }
+}
+
+// TList and a TObjectList that owns nothing answer every shared operation
+// alike, as a plain vector does: random operations, good and bad indexes
+// (a bad one raises EListError and changes nothing).
+TEST(TListTest, BothListsAnswerEveryOperationAsAVectorDoes)
+{
+    std::vector<TObject> pool(6);
+    std::mt19937 random(11);
+    TList list;
+    TObjectList objects(false);
+    std::vector<TObject*> model;
+    auto pick = [&]() { return &pool[random() % pool.size()]; };
+    for (int step = 0; step < 4000; ++step) {
+        SCOPED_TRACE(step);
+        const int count = static_cast<int>(model.size());
+        // Indexes from one below the start to one past the end.
+        const int index = static_cast<int>(random() % (count + 3)) - 1;
+        const int other = static_cast<int>(random() % (count + 3)) - 1;
+        const bool valid = index >= 0 && index < count;
+        const bool bothValid = valid && other >= 0 && other < count;
+        TObject* item = pick();
+        auto expectError = [&](bool ok, const std::function<void()>& call) {
+            if (ok) {
+                call();
+                return;
+            }
+            EXPECT_THROW(call(), EListError);
+        };
+        switch (random() % 9) {
+        case 0:
+            EXPECT_EQ(list.Add(item), count);
+            EXPECT_EQ(objects.Add(item), count);
+            model.push_back(item);
+            break;
+        case 1:
+            expectError(index >= 0 && index <= count, [&] { list.Insert(index, item); });
+            expectError(index >= 0 && index <= count, [&] { objects.Insert(index, item); });
+            if (index >= 0 && index <= count)
+                model.insert(model.begin() + index, item);
+            break;
+        case 2:
+            expectError(valid, [&] { list.Delete(index); });
+            expectError(valid, [&] { EXPECT_EQ(objects.ExtractAt(index), model[index]); });
+            if (valid)
+                model.erase(model.begin() + index);
+            break;
+        case 3: {
+            const auto found = std::find(model.begin(), model.end(), item);
+            const int want = found == model.end() ? -1 : static_cast<int>(found - model.begin());
+            EXPECT_EQ(list.IndexOf(item), want);
+            EXPECT_EQ(objects.IndexOf(item), want);
+            if (random() % 2) {
+                EXPECT_EQ(list.Remove(item), want);
+                EXPECT_EQ(objects.Remove(item), want);
+            } else {
+                EXPECT_EQ(list.Extract(item), want < 0 ? nullptr : item);
+                EXPECT_EQ(objects.Extract(item), want < 0 ? nullptr : item);
+            }
+            if (want >= 0)
+                model.erase(found);
+            break;
+        }
+        case 4:
+            expectError(valid, [&] { list.Put(index, item); });
+            expectError(valid, [&] { objects.Put(index, item); });
+            if (valid)
+                model[index] = item;
+            break;
+        case 5:
+            expectError(bothValid, [&] { list.Exchange(index, other); });
+            expectError(bothValid, [&] { objects.Exchange(index, other); });
+            if (bothValid)
+                std::swap(model[index], model[other]);
+            break;
+        case 6: {
+            // Moving onto itself checks nothing.
+            const bool ok = bothValid || index == other;
+            expectError(ok, [&] { list.Move(index, other); });
+            expectError(ok, [&] { objects.Move(index, other); });
+            if (ok && index != other) {
+                TObject* moved = model[index];
+                model.erase(model.begin() + index);
+                model.insert(model.begin() + other, moved);
+            }
+            break;
+        }
+        case 7: {
+            // By place in the pool, equal entries keeping their order.
+            auto rank = [&](const void* p) { return static_cast<const TObject*>(p) - pool.data(); };
+            list.Sort([&](void* a, void* b) { return int(rank(a) / 2 - rank(b) / 2); });
+            objects.Sort([&](TObject* a, TObject* b) { return int(rank(a) / 2 - rank(b) / 2); });
+            std::stable_sort(model.begin(), model.end(),
+                             [&](TObject* a, TObject* b) { return rank(a) / 2 < rank(b) / 2; });
+            break;
+        }
+        default:
+            expectError(valid, [&] { EXPECT_EQ(list.Get(index), model[index]); });
+            expectError(valid, [&] { EXPECT_EQ(objects.Get(index), model[index]); });
+            if (count > 0) {
+                EXPECT_EQ(list.First(), model.front());
+                EXPECT_EQ(objects.Last(), model.back());
+            }
+            if (count > 20) {
+                list.Clear();
+                objects.Clear();
+                model.clear();
+            }
+            break;
+        }
+        ASSERT_EQ(list.Count(), static_cast<int>(model.size()));
+        ASSERT_EQ(objects.Count(), static_cast<int>(model.size()));
+        for (size_t i = 0; i < model.size(); ++i) {
+            ASSERT_EQ(list[static_cast<int>(i)], model[i]);
+            ASSERT_EQ(objects[static_cast<int>(i)], model[i]);
+        }
     }
 }

@@ -97,7 +97,7 @@ Bytes Save(const TGraphic& graphic)
 
 uint32_t Px(const TBitmap& b, int x, int y)
 {
-    return b.Pixels()->At(x, y);
+    return b.Pixels().At(x, y);
 }
 
 TPixelBuffer Gradient(int w, int h, bool alpha)
@@ -133,7 +133,8 @@ TEST(BitmapFiles, TwentyFourBitRoundTripIsExactAndWellFormed)
     TBitmap back;
     Load(back, file);
     EXPECT_EQ(back.PixelFormat(), pf24bit);
-    EXPECT_EQ(back.Pixels()->Pixels, bitmap.Pixels()->Pixels);
+    const TPinnedPixels backPixels = back.Pixels(), bitmapPixels = bitmap.Pixels();
+    EXPECT_EQ(backPixels->Pixels, bitmapPixels->Pixels);
     EXPECT_EQ(Save(back), file);
 }
 
@@ -149,8 +150,9 @@ TEST(BitmapFiles, ThirtyTwoBitKeepsAlpha)
     TBitmap back;
     Load(back, file);
     EXPECT_EQ(back.PixelFormat(), pf32bit);
+    const TPinnedPixels backPixels = back.Pixels();
     for (size_t i = 0; i < source.Pixels.size(); ++i) {
-        uint32_t a = back.Pixels()->Pixels[i], b = source.Pixels[i];
+        uint32_t a = backPixels->Pixels[i], b = source.Pixels[i];
         EXPECT_EQ(a >> 24, b >> 24);
         for (int s = 0; s < 24; s += 8) // premultiplying again may round by one
             EXPECT_LE(std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)), 1) << i;
@@ -363,14 +365,17 @@ TEST(BitmapSize, EachSideIsKeptWhenSetAlone)
     EXPECT_EQ(bitmap.Width(), 10);
     EXPECT_EQ(bitmap.Height(), 120);
     ASSERT_FALSE(bitmap.Empty());
-    EXPECT_EQ(bitmap.Pixels()->Pixels.size(), 1200u);
+    {
+        const TPinnedPixels pixels = bitmap.Pixels();
+        EXPECT_EQ(pixels->Pixels.size(), 1200u);
+    }
 
     TBitmap other;
     other.SetHeight(7);
     other.SetWidth(3);
     EXPECT_EQ(other.Width(), 3);
     EXPECT_EQ(other.Height(), 7);
-    EXPECT_EQ(other.Pixels()->At(2, 6), 0xFFFFFFFFu);
+    EXPECT_EQ(other.Pixels().At(2, 6), 0xFFFFFFFFu);
 
     // Back to one side of 0: no pixels, the other side stays.
     other.SetWidth(0);
@@ -444,7 +449,8 @@ std::vector<uint32_t> Shown(TBitmap& picture, const TRect& rect)
     target.Canvas()->Brush()->SetColor(static_cast<TColor>(0x808080));
     target.Canvas()->FillRect(TRect{0, 0, 64, 48});
     target.Canvas()->StretchDraw(rect, &picture);
-    return target.Pixels()->Pixels;
+    const TPinnedPixels shown = target.Pixels();
+    return shown->Pixels;
 }
 
 // A large picture of which the canvas shows a small part is drawn from that
@@ -470,7 +476,10 @@ TEST(BitmapDraw, ALargePictureMostlyHiddenIsDrawnFromThePartThatShows)
             for (const TRect& place : places)
                 parts.push_back(Shown(part, place));
             EXPECT_EQ(pixelbudget::HeldPixels(), held) << compression;
-            ASSERT_FALSE(whole.Pixels()->Pixels.empty()); // decoded whole from here on
+            {
+                const TPinnedPixels decoded = whole.Pixels();
+                ASSERT_FALSE(decoded->Pixels.empty()); // decoded whole from here on
+            }
             for (size_t i = 0; i < std::size(places); ++i)
                 EXPECT_EQ(parts[i], Shown(whole, places[i])) << compression << " " << transparent << " " << i;
         }

@@ -116,7 +116,7 @@ TEST(JpegFiles, EncodingFromBitmapsComposesAlphaOverWhite)
     TPixelBuffer pixels(16, 16, 0); // fully transparent
     TJPEGImage jpeg;
     Load(jpeg, EncodeBitmap(pixels));
-    EXPECT_TRUE(Near(jpeg.Pixels()->At(8, 8), 0xFFFFFFFFu, 2));
+    EXPECT_TRUE(Near(jpeg.Pixels().At(8, 8), 0xFFFFFFFFu, 2));
     // Quality decides the size.
     TPixelBuffer noise(64, 64);
     for (size_t i = 0; i < noise.Pixels.size(); ++i)
@@ -238,7 +238,7 @@ TEST(JpegTruncated, ThePictureHoldsAndDrawsItsRowsInTheirPlace)
     const int64_t before = pixelbudget::HeldPixels();
     TRecordingCanvas canvas(400, 400, 96);
     canvas.StretchDraw(Rect(0, 0, 400, 400), &jpeg);
-    const int rows = jpeg.Pixels()->Height;
+    const int rows = jpeg.Pixels().Height();
     ASSERT_GE(rows, 80);
     ASSERT_LE(rows, 96);
     // The budget holds the rows decoded, not the frame.
@@ -272,6 +272,6 @@ TEST(JpegTruncated, ThePictureHoldsAndDrawsItsRowsInTheirPlace)
     bitmap.Assign(&part);
     EXPECT_EQ(bitmap.Width(), 512);
     EXPECT_EQ(bitmap.Height(), 512);
-    EXPECT_EQ(bitmap.Pixels()->At(5, 511), 0xFFFFFFFFu);
-    EXPECT_EQ(bitmap.Pixels()->At(5, 0), some.At(5, 0));
+    EXPECT_EQ(bitmap.Pixels().At(5, 511), 0xFFFFFFFFu);
+    EXPECT_EQ(bitmap.Pixels().At(5, 0), some.At(5, 0));
 }

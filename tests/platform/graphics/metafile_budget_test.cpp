@@ -118,7 +118,7 @@ TEST(MetafileBudget, TheBitmapIsDrawnOnceAtTheShownSizeAndKept)
         Canvas->StretchDraw(Rect(10, 10, 110, 60), Metafile.get());
     EXPECT_EQ(Metafile->Plays(), 1);
     EXPECT_EQ(Metafile->RenderedSize(), (TSize{100, 50}));
-    EXPECT_EQ(Screen.Pixels()->At(60, 35), Red);
+    EXPECT_EQ(Screen.Pixels().At(60, 35), Red);
     // Another size draws again; a scaled mapping draws at the device's size.
     Canvas->StretchDraw(Rect(0, 0, 150, 75), Metafile.get());
     EXPECT_EQ(Metafile->Plays(), 2);
@@ -165,7 +165,7 @@ TEST(MetafileBudget, ItsBitmapIsGivenBackForOtherPictures)
     B->Render(100, 100);
     EXPECT_EQ(A->RenderedSize(), (TSize{0, 0})) << "the least recently used gave its pixels back";
     EXPECT_EQ(B->RenderedSize(), (TSize{100, 100}));
-    EXPECT_EQ(A->Render(100, 100)->At(50, 50), Red);
+    EXPECT_EQ(A->Render(100, 100).At(50, 50), Red);
     EXPECT_EQ(A->Plays(), 2);
     EXPECT_LE(pixelbudget::HeldPixels(), 100 * 100 + 50);
 }

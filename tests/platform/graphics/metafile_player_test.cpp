@@ -97,9 +97,9 @@ TEST(MetafilePlayerTest, APolyPolygonLeavesItsHoleOpen)
     TBitmap Bitmap;
     Bitmap.SetSize(100, 100);
     Bitmap.Canvas()->StretchDraw(TRect{0, 0, 100, 100}, Metafile.get());
-    EXPECT_EQ(Bitmap.Pixels()->At(10, 10), Argb(0x0000FF));
-    EXPECT_EQ(Bitmap.Pixels()->At(50, 50), 0xFFFFFFFFu) << "the hole";
-    EXPECT_EQ(Bitmap.Pixels()->At(90, 50), Argb(0x0000FF));
+    EXPECT_EQ(Bitmap.Pixels().At(10, 10), Argb(0x0000FF));
+    EXPECT_EQ(Bitmap.Pixels().At(50, 50), 0xFFFFFFFFu) << "the hole";
+    EXPECT_EQ(Bitmap.Pixels().At(90, 50), Argb(0x0000FF));
 }
 
 TEST(MetafilePlayerTest, OurOwnMetafileShowsItsBitmapInEitherFormat)

@@ -86,15 +86,27 @@ template <class TPic> const TPixelBuffer* Storage(const TPic& picture)
     return &*pixels;
 }
 
-// Whether a handle of the kind given gives its buffer by * and Buffer(): a
-// named one does, a temporary does not, so that no reference to the pixels
-// can be taken past the handle's life.
+// Whether a handle of the kind given gives its buffer by *, Buffer() or ->:
+// a named one does, a temporary gives none of them (a.Pixels()->Pixels does
+// not compile), so that no reference or pointer to the pixels can be taken
+// past the handle's life. Either reads a pixel's value on the spot.
 template <class T, class = void> struct TGivesBuffer : std::false_type {};
+template <class T> struct TGivesBuffer<T, std::void_t<decltype(*std::declval<T>())>> : std::true_type {};
+template <class T, class = void> struct TGivesBufferByName : std::false_type {};
 template <class T>
-struct TGivesBuffer<T, std::void_t<decltype(*std::declval<T>()), decltype(std::declval<T>().Buffer())>>
+struct TGivesBufferByName<T, std::void_t<decltype(std::declval<T>().Buffer())>> : std::true_type {};
+template <class T, class = void> struct TGivesBufferPointer : std::false_type {};
+template <class T>
+struct TGivesBufferPointer<T, std::void_t<decltype(std::declval<T>().operator->())>> : std::true_type {};
+template <class T, class = void> struct TReadsAPixel : std::false_type {};
+template <class T>
+struct TReadsAPixel<T, std::void_t<decltype(std::declval<T>().At(0, 0) + std::declval<T>().Width())>>
     : std::true_type {};
-static_assert(TGivesBuffer<const TPinnedPixels&>::value);
-static_assert(!TGivesBuffer<TPinnedPixels>::value);
+static_assert(TGivesBuffer<const TPinnedPixels&>::value && TGivesBufferByName<const TPinnedPixels&>::value &&
+              TGivesBufferPointer<const TPinnedPixels&>::value);
+static_assert(!TGivesBuffer<TPinnedPixels>::value && !TGivesBufferByName<TPinnedPixels>::value &&
+              !TGivesBufferPointer<TPinnedPixels>::value);
+static_assert(TReadsAPixel<TPinnedPixels>::value && TReadsAPixel<const TPinnedPixels&>::value);
 static_assert(!std::is_convertible_v<TPinnedPixels, const TPixelBuffer&>);
 static_assert(!std::is_copy_constructible_v<TPinnedPixels> && !std::is_copy_assignable_v<TPinnedPixels>);
 static_assert(std::is_nothrow_move_constructible_v<TPinnedPixels>);
@@ -105,7 +117,7 @@ TEST(PixelBudget, ALoadedBitmapSavesItsOwnFileUntilItChanges)
     TBitmap bitmap;
     Load(bitmap, file);
     EXPECT_EQ(bitmap.Width(), 600);
-    EXPECT_EQ(bitmap.Pixels()->At(599, 599), 0xFF336699u);
+    EXPECT_EQ(bitmap.Pixels().At(599, 599), 0xFF336699u);
     // The run-length file as it was read, not 1 MB of 24-bit rows.
     EXPECT_EQ(Saved(bitmap), file);
     EXPECT_EQ(bitmap.BytesPerScanLine(), 600);
@@ -122,8 +134,8 @@ TEST(PixelBudget, ALoadedBitmapSavesItsOwnFileUntilItChanges)
     EXPECT_EQ(drawn.size(), 14u + 40u + 600u * 1800u);
     TBitmap back;
     Load(back, drawn);
-    EXPECT_EQ(back.Pixels()->At(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(back.Pixels()->At(1, 0), 0xFF336699u);
+    EXPECT_EQ(back.Pixels().At(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(back.Pixels().At(1, 0), 0xFF336699u);
     // A new format is saved as that format.
     copy.SetPixelFormat(pf32bit);
     EXPECT_EQ(Saved(copy).size(), 14u + 40u + 600u * 2400u);
@@ -145,13 +157,13 @@ TEST(PixelBudget, ALoadedBitmapDecodesWhenItsPixelsAreFirstAskedFor)
     copy.Assign(&bitmap);
     EXPECT_EQ(pixelbudget::HeldPixels(), before);
 
-    EXPECT_EQ(bitmap.Pixels()->At(side - 1, side - 1), 0xFF123456u);
+    EXPECT_EQ(bitmap.Pixels().At(side - 1, side - 1), 0xFF123456u);
     EXPECT_EQ(pixelbudget::HeldPixels(), before + side * side);
     EXPECT_EQ(copy.TransparentColor(), static_cast<TColor>(0x563412));
     EXPECT_EQ(pixelbudget::HeldPixels(), before + 2 * side * side);
     Load(bitmap, RleBmp(10, 0x654321));
     EXPECT_EQ(pixelbudget::HeldPixels(), before + side * side);
-    EXPECT_EQ(bitmap.Pixels()->At(9, 9), 0xFF654321u);
+    EXPECT_EQ(bitmap.Pixels().At(9, 9), 0xFF654321u);
     EXPECT_EQ(Saved(copy), RleBmp(side, 0x123456));
 }
 
@@ -174,15 +186,15 @@ TEST(PixelBudget, DecodedPixelsStayWithinTheProcessBudget)
     made.Assign(&source);
     TPNGImage png;
     Load(png, Saved(made));
-    EXPECT_EQ(png.Pixels()->At(5, 5), 0xFF00FF00u);
+    EXPECT_EQ(png.Pixels().At(5, 5), 0xFF00FF00u);
     EXPECT_LE(pixelbudget::HeldPixels(), 3 * side * side);
     for (int round = 0; round < 2; ++round)
         for (uint32_t i = 0; i < 6; ++i) {
             const uint32_t grey = 0x101010u * (i + 1);
-            EXPECT_EQ(bitmaps[i]->Pixels()->At(side - 1, 0), 0xFF000000u | grey) << i;
+            EXPECT_EQ(bitmaps[i]->Pixels().At(side - 1, 0), 0xFF000000u | grey) << i;
             EXPECT_LE(pixelbudget::HeldPixels(), 3 * side * side);
         }
-    EXPECT_EQ(png.Pixels()->At(0, side - 1), 0xFF00FF00u);
+    EXPECT_EQ(png.Pixels().At(0, side - 1), 0xFF00FF00u);
     // Pictures that go leave the register.
     bitmaps.clear();
     EXPECT_EQ(pixelbudget::HeldPixels(), side * side);
@@ -198,9 +210,9 @@ TEST(PixelBudget, APictureMakesRoomBeforeItDecodes)
     TBitmap first, second;
     Load(first, RleBmp(side, 0x112233));
     Load(second, RleBmp(side, 0x445566));
-    EXPECT_EQ(first.Pixels()->At(1, 1), 0xFF112233u);
+    EXPECT_EQ(first.Pixels().At(1, 1), 0xFF112233u);
     LargePeak = LargeLive;
-    EXPECT_EQ(second.Pixels()->At(1, 1), 0xFF445566u);
+    EXPECT_EQ(second.Pixels().At(1, 1), 0xFF445566u);
     EXPECT_LT(LargePeak, onePicture + onePicture / 2);
     // PNG and JPEG pictures decoded on first use make room alike.
     TBitmap source;
@@ -213,9 +225,9 @@ TEST(PixelBudget, APictureMakesRoomBeforeItDecodes)
     Load(loaded, png);
     const size_t before = LargeLive;
     LargePeak = LargeLive;
-    EXPECT_EQ(loaded.Pixels()->At(5, 5), 0xFF00FF00u);
+    EXPECT_EQ(loaded.Pixels().At(5, 5), 0xFF00FF00u);
     EXPECT_LT(LargePeak, before + onePicture / 2);
-    EXPECT_EQ(second.Pixels()->At(2, 2), 0xFF445566u);
+    EXPECT_EQ(second.Pixels().At(2, 2), 0xFF445566u);
 }
 
 // Pixels used without a pin are released by the next picture decoded; pinned,
@@ -248,10 +260,10 @@ TEST(PixelBudget, APinnedPictureKeepsItsPixelsWhileOthersDecode)
     {
         const TPinnedPixels pinned = png.Pixels();
         EXPECT_EQ(png.Pins(), 1);
-        EXPECT_EQ(first.Pixels()->At(1, 1), 0xFF112233u);
+        EXPECT_EQ(first.Pixels().At(1, 1), 0xFF112233u);
         EXPECT_EQ(pngPixels->Pixels.size(), size_t(one)) << "pinned: kept over the budget";
         EXPECT_EQ(pixelbudget::HeldPixels(), 2 * one);
-        EXPECT_EQ(second.Pixels()->At(1, 1), 0xFF445566u);
+        EXPECT_EQ(second.Pixels().At(1, 1), 0xFF445566u);
         EXPECT_TRUE(firstPixels->Pixels.empty()) << "the unpinned one goes";
         EXPECT_EQ(pixelbudget::HeldPixels(), 2 * one);
         {
@@ -263,7 +275,7 @@ TEST(PixelBudget, APinnedPictureKeepsItsPixelsWhileOthersDecode)
             EXPECT_EQ(inner->At(0, 0), 0xFF00FF00u);
         }
         EXPECT_EQ(png.Pins(), 1);
-        EXPECT_EQ(first.Pixels()->At(2, 2), 0xFF112233u);
+        EXPECT_EQ(first.Pixels().At(2, 2), 0xFF112233u);
         EXPECT_TRUE(secondPixels->Pixels.empty());
         EXPECT_EQ(pinned->At(side - 1, side - 1), 0xFF00FF00u);
         EXPECT_EQ(pinned.Buffer().Pixels.size(), size_t(one));
@@ -274,10 +286,10 @@ TEST(PixelBudget, APinnedPictureKeepsItsPixelsWhileOthersDecode)
     EXPECT_TRUE(firstPixels->Pixels.empty());
     EXPECT_EQ(pngPixels->Pixels.size(), size_t(one));
     // And it goes for the next picture decoded.
-    EXPECT_EQ(second.Pixels()->At(3, 3), 0xFF445566u);
+    EXPECT_EQ(second.Pixels().At(3, 3), 0xFF445566u);
     EXPECT_TRUE(pngPixels->Pixels.empty());
     EXPECT_EQ(pixelbudget::HeldPixels(), one);
-    EXPECT_EQ(png.Pixels()->At(4, 4), 0xFF00FF00u) << "decoded again";
+    EXPECT_EQ(png.Pixels().At(4, 4), 0xFF00FF00u) << "decoded again";
 }
 
 // An image list that reads a picture and its mask, both loaded and with room

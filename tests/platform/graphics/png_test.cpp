@@ -70,12 +70,12 @@ TEST(PNGImage, PixelsSurviveEncodingAndDecoding)
     const TPixelBuffer pixels = Stripes(5, 3);
     TPNGImage png;
     Load(png, Encode(pixels));
-    EXPECT_EQ(png.Pixels()->At(0, 0), pixels.At(0, 0));
-    EXPECT_EQ(png.Pixels()->At(1, 2), pixels.At(1, 2));
+    EXPECT_EQ(png.Pixels().At(0, 0), pixels.At(0, 0));
+    EXPECT_EQ(png.Pixels().At(1, 2), pixels.At(1, 2));
     TBitmap bitmap;
     bitmap.Assign(&png);
     EXPECT_EQ(bitmap.Width(), 5);
-    EXPECT_EQ(bitmap.Pixels()->At(3, 1), pixels.At(3, 1));
+    EXPECT_EQ(bitmap.Pixels().At(3, 1), pixels.At(3, 1));
     EXPECT_THROW(png.SetWidth(3), EInvalidGraphicOperation);
 }
 

@@ -2,6 +2,11 @@
 // positions against measured prefix widths, and the font's own flags in its metrics.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <utility>
+
 #include "platform/core/codepages.h"
 #include "platform/core/colors.h"
 #include "platform/graphics/pixelbuffer.h"
@@ -479,6 +484,60 @@ TEST_F(QtCanvasTest, LevelAndUprightLinesReachingFarOutsideDrawWhatTheDeviceHold
     canvas->MoveTo(-50, 40);
     canvas->LineTo(90, 40);
     EXPECT_EQ(Inked(Rect(0, 0, buffer.Width, buffer.Height)), 0);
+}
+
+// Lines, outlines and figures reaching far past a 100 x 100 image, their
+// ends up to twice the int range apart, draw there what the same figures
+// drawn near it on the same lines draw, dashed and in XOR modes as well: the
+// pixels of a line depend only on its direction, and the far figures are a
+// whole number of dash patterns longer.
+TEST(QtCanvasLines, FiguresReachingFarPastTheDeviceDrawWhatTheirNearPartsDraw)
+{
+    // A multiple of 24 (every dash pattern's length divides it) and of 4.
+    const int far = 24 * (1 << 26), nearby = 240;
+    using TFigure = std::function<void(TCanvas&, int)>;
+    const std::pair<const char*, TFigure> figures[] = {
+        {"a line through the image",
+         [](TCanvas& c, int d) {
+             c.MoveTo(50 - d, 50 - d / 2);
+             c.LineTo(50 + d, 50 + d / 2);
+         }},
+        {"a line from inside",
+         [](TCanvas& c, int d) {
+             c.MoveTo(10, 20);
+             c.LineTo(10 + d, 20 + d / 4);
+         }},
+        {"a polyline",
+         [](TCanvas& c, int d) {
+             c.Polyline({{90, 5}, {90 - d, 5 + d}, {90 - d, 5}});
+         }},
+        {"a rectangle outline", [](TCanvas& c, int d) { c.Rectangle(10, 10, 10 + d, 10 + d); }},
+        {"a polygon outline",
+         [](TCanvas& c, int d) {
+             c.Polygon({{20, 30}, {20 + d, 30 + d / 2}, {20, 30 + d}});
+         }},
+        {"a focus rectangle", [](TCanvas& c, int d) { c.DrawFocusRect(Rect(5 - d, 5, 5 + d, 95 + d)); }},
+    };
+    const std::pair<TPenStyle, TPenMode> pens[] = {
+        {psSolid, pmCopy}, {psDash, pmCopy}, {psDot, pmXor}, {psDashDotDot, pmNotXor}};
+    for (const auto& [name, draw] : figures)
+        for (const auto& [style, mode] : pens) {
+            SCOPED_TRACE(testing::Message() << name << ", pen style " << style << ", mode " << mode);
+            TPixelBuffer images[2] = {TPixelBuffer(100, 100), TPixelBuffer(100, 100)};
+            for (int i = 0; i < 2; ++i) {
+                std::fill(images[i].Pixels.begin(), images[i].Pixels.end(), 0xFF336699u);
+                std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(images[i]);
+                canvas->Pen()->SetStyle(style);
+                canvas->Pen()->SetMode(mode);
+                canvas->Pen()->SetColor(clRed);
+                canvas->Brush()->SetStyle(bsClear);
+                draw(*canvas, i == 0 ? nearby : far);
+            }
+            EXPECT_TRUE(images[0].Pixels == images[1].Pixels);
+            EXPECT_FALSE(std::all_of(images[1].Pixels.begin(), images[1].Pixels.end(), [](uint32_t p) {
+                return p == 0xFF336699u;
+            })) << "something was drawn";
+        }
 }
 
 TEST(QtTextTest, ALongRunDrawsOnTheDeviceWhatItsVisiblePartDraws)
