@@ -17,9 +17,23 @@ namespace {
 
 const char* const SCannotFocus = "Cannot focus a disabled or invisible window";
 
+// References read from component streams that name a form ("Form1.Style1")
+// find it among the screen's forms.
+TComponent* FindForm(const AnsiString& name)
+{
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (SameText(Screen->Forms(i)->Name(), name))
+            return Screen->Forms(i);
+    return nullptr;
+}
+
 } // namespace
 
 TScreen* Screen = new TScreen(nullptr);
+
+namespace {
+const bool FormFinderRegistered = (RegisterFindGlobalComponentProc(FindForm), true);
+} // namespace
 
 // ---------------------------------------------------------------------------
 // TCustomForm

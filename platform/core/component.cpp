@@ -231,3 +231,17 @@ void TComponent::Notification(TComponent* aComponent, TOperation operation)
             i = ComponentCount() - 1;
     }
 }
+
+namespace {
+TFindGlobalComponent GlobalComponentFinder = nullptr;
+} // namespace
+
+void RegisterFindGlobalComponentProc(TFindGlobalComponent proc)
+{
+    GlobalComponentFinder = proc;
+}
+
+TComponent* FindGlobalComponent(const AnsiString& name)
+{
+    return GlobalComponentFinder && !name.empty() ? GlobalComponentFinder(name) : nullptr;
+}

@@ -121,5 +121,13 @@ private:
     std::vector<TComponent*> FFreeNotifies;
 };
 
+// Finds a top-level component by name for references that name their owner
+// ("Form1.Style1") when it is not the stream's own root or its owner: the
+// forms register the finder, which looks among the program's forms. Null
+// while none is registered or nothing has the name.
+using TFindGlobalComponent = TComponent* (*)(const AnsiString& name);
+void RegisterFindGlobalComponentProc(TFindGlobalComponent proc);
+TComponent* FindGlobalComponent(const AnsiString& name);
+
 // True when the text is a valid identifier: a letter or '_' then letters, digits or '_'.
 bool IsValidIdent(const AnsiString& ident);

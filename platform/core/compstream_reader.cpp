@@ -666,13 +666,17 @@ TComponent* TReader::FindComponentReference(TComponent* root, const AnsiString& 
         return SameText(root->Name(), reference) ? root : nullptr;
     }
     // "Owner.Name": the owner is the root, a component of the root, the
-    // root's own owner or a component of that.
+    // root's own owner or a component of that, else a top-level component of
+    // that name (a control read on its own, as a document's control item is,
+    // refers to components of the form it was saved from).
     const AnsiString ownerName = reference.substr(0, dot);
     TComponent* owner = SameText(root->Name(), ownerName) ? root : root->FindComponent(ownerName);
     if (!owner && root->Owner()) {
         TComponent* outer = root->Owner();
         owner = SameText(outer->Name(), ownerName) ? outer : outer->FindComponent(ownerName);
     }
+    if (!owner)
+        owner = FindGlobalComponent(ownerName);
     return owner ? owner->FindComponent(reference.substr(dot + 1)) : nullptr;
 }
 

@@ -50,6 +50,10 @@ TEST(RollViewEditProperties, AnEditorInADocumentKeepsItsSettingsThroughRVF)
 {
     TForm form(nullptr);
     TRVStyle style(nullptr);
+    // The editor's style sheet is the form's: found by the form's name once read.
+    form.SetName("EditorsForm");
+    auto* formStyle = new TRVStyle(&form);
+    formStyle->SetName("Style1");
     for (const bool binary : {false, true}) {
         SCOPED_TRACE(binary);
         auto* source = new TRollView(&form);
@@ -65,6 +69,7 @@ TEST(RollViewEditProperties, AnEditorInADocumentKeepsItsSettingsThroughRVF)
         inner->SetEditorOptions(TRVEditorOptions{rvoWantTabs});
         inner->SetReadOnly(true);
         inner->GetRTFReadProperties()->SetUnicodeMode(rvruOnlyUnicode);
+        inner->SetStyle(formStyle);
         source->AddControl(inner, false);
         TMemoryStream rvf;
         ASSERT_TRUE(source->SaveRVFToStream(&rvf, false));
@@ -88,6 +93,7 @@ TEST(RollViewEditProperties, AnEditorInADocumentKeepsItsSettingsThroughRVF)
         EXPECT_EQ(back->EditorOptions(), TRVEditorOptions{rvoWantTabs});
         EXPECT_TRUE(back->GetReadOnly());
         EXPECT_EQ(back->GetRTFReadProperties()->UnicodeMode(), rvruOnlyUnicode);
+        EXPECT_EQ(back->Style(), formStyle);
         delete target;
         delete source;
     }
