@@ -595,6 +595,10 @@ public:
     void MergeInplaceUndo();
     void FinalizeUndoGroup() override { MergeInplaceUndo(); }
     void InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo);
+    // The table laid out again for the open editor's document, whose minimum
+    // width is now EditorMin and the table's ItemMin: the whole document when
+    // the table's minimum width may have been or become the document's.
+    void FollowInplaceEditor(TRVEditRVData* data, int editorMin, int itemMin);
     void InplaceEditorCaretGetout(TCustomRollViewEdit* sender, TRVGetOutDirection direction);
     void InplaceEditorMouseDown(TCustomRollView* sender, TMouseButton button, TShiftState shift, int itemNo,
                                 int x, int y);

@@ -319,7 +319,6 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
                                         TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift,
                                         int& desc, bool reformat)
 {
-    (void)rvData;
     (void)sad;
     hShift = 0;
     desc = 0;
@@ -349,6 +348,13 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
         dli->Width = FormattingInfo->Width;
         dli->Height = FormattingInfo->Height;
     }
+    // What the document's layout now counts for the table: a change made in
+    // the open cell editor is measured against it (InplaceEditorChange).
+    if (InplaceEditor != nullptr)
+        if (auto* data = dynamic_cast<TCustomRVFormattedData*>(rvData);
+            data != nullptr && data == GetRVData())
+            if (const int itemNo = GetMyItemNo(); itemNo >= 0)
+                CachedItemMinWidth = data->CalculateMinItemWidthPlusEx(itemNo);
 }
 
 // Percentage columns: what is left is shared by their percentages of the
@@ -711,7 +717,7 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
             // width before its height is taken: a width changed by this layout
             // (a column deleted, the document narrower) changes its height too.
             if (cell == edited)
-                InplaceEditor->SetEditorWidth(cell->Width);
+                InplaceEditor->SetEditorWidth(cell->Width, force);
             const int contentHeight = cell->FormatIfStale(force, style);
             // GetCellHeight, asked only of the cell whose items an editor holds.
             if (cell->RowSpan < 2)
