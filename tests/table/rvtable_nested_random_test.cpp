@@ -24,8 +24,8 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
-#include "platform/core/streams.h"
 #include "table/rvtinplace.h"
+#include "tests/support/nestedtables.h"
 #include "tests/support/tablegrid.h"
 
 namespace {
@@ -50,60 +50,11 @@ protected:
             docs.push_back(e->EditRVData());
         return docs;
     }
-    static std::vector<TRVTableItemInfo*> TablesOf(TCustomRVData* doc)
-    {
-        std::vector<TRVTableItemInfo*> tables;
-        for (int i = 0; i < doc->GetItemCount(); ++i)
-            if (auto* t = dynamic_cast<TRVTableItemInfo*>(doc->GetItem(i)))
-                tables.push_back(t);
-        return tables;
-    }
-    // Every table in document order, those in cells (edited or not) included.
-    static void AllTables(TCustomRVData* doc, std::vector<TRVTableItemInfo*>& out)
-    {
-        for (TRVTableItemInfo* t : TablesOf(doc)) {
-            out.push_back(t);
-            for (int r = 0; r < t->Rows->Count(); ++r)
-                for (int c = 0; c < t->Rows->Get(r)->Count(); ++c)
-                    if (TRVTableCellData* cell = t->GetCells(r, c))
-                        AllTables(cell->GetRVData(), out);
-        }
-    }
-    // The document's items as text, a table's cells in brackets, for the
-    // failure messages.
-    static std::string Content(TCustomRVData* doc)
-    {
-        std::string s;
-        for (int i = 0; i < doc->GetItemCount(); ++i) {
-            if (i > 0)
-                s += doc->GetItem(i)->CanBeBorderStart() ? " | " : " ";
-            auto* t = dynamic_cast<TRVTableItemInfo*>(doc->GetItem(i));
-            if (t == nullptr) {
-                s += "\"" + std::string(doc->GetItemText(i)) + "\"";
-                continue;
-            }
-            s += "{";
-            for (int r = 0; r < t->Rows->Count(); ++r)
-                for (int c = 0; c < t->Rows->Get(r)->Count(); ++c) {
-                    TRVTableCellData* cell = t->GetCells(r, c);
-                    s += cell == nullptr ? std::string(" -") : " [" + Content(cell->GetRVData()) + "]";
-                    if (c + 1 == t->Rows->Get(r)->Count())
-                        s += r + 1 == t->Rows->Count() ? " " : " /";
-                }
-            s += "}";
-        }
-        return s;
-    }
-    std::vector<TRVTableItemInfo*> AllTables() const
-    {
-        std::vector<TRVTableItemInfo*> out;
-        AllTables(d, out);
-        return out;
-    }
     // A table of the document at Depth (0: the editor's), or null.
     TRVTableItemInfo* TableAt(int depth)
     {
-        const std::vector<TRVTableItemInfo*> tables = TablesOf(Docs()[static_cast<size_t>(depth)]);
+        const std::vector<TRVTableItemInfo*> tables =
+            nestedtables::TablesOf(Docs()[static_cast<size_t>(depth)]);
         return tables.empty() ? nullptr : tables[static_cast<size_t>(Pick(0, int(tables.size()) - 1))];
     }
     // A depth of the open documents, the deeper ones more often.
@@ -123,7 +74,7 @@ protected:
     }
     AnsiString Save()
     {
-        LastContent = Content(d);
+        LastContent = nestedtables::Content(d);
         return editinvariant::SaveRVF(*d);
     }
 
@@ -145,7 +96,7 @@ protected:
     {
         TRVEditRVData* top = Docs().back();
         name = "insert a table at depth " + std::to_string(Docs().size() - 1);
-        if (int(AllTables().size()) >= MaxTables || top->TableNestingLevel() >= MaxDepth)
+        if (int(nestedtables::AllTables(d).size()) >= MaxTables || top->TableNestingLevel() >= MaxDepth)
             return;
         auto* table = new TRVTableItemInfo(Pick(1, 3), Pick(1, 3), top);
         for (int r = 0; r < table->Rows->Count(); ++r)
@@ -275,52 +226,12 @@ protected:
     }
 
     // ---- The checks
-    // Empty when the layout is the one a fresh editor makes of the document
-    // saved now: the editor's lines, and the size, rows and columns of every
-    // table at every depth.
-    std::string LayoutFault()
-    {
-        TMemoryStream saved;
-        if (!Editor.Edit->SaveRVFToStream(&saved, false))
-            return "not saved";
-        saved.SetPosition(0);
-        if (!Fresh.Edit->LoadRVFFromStream(&saved))
-            return "not read back";
-        Fresh.Edit->Format();
-        std::string fault;
-        const editinvariant::TLayout kept = editinvariant::LayoutOf(*d);
-        const editinvariant::TLayout fresh = editinvariant::LayoutOf(*Fresh.Edit->EditRVData());
-        if (!(kept == fresh))
-            fault +=
-                "document:\n" + editinvariant::Describe(kept) + "fresh:\n" + editinvariant::Describe(fresh);
-        std::vector<TRVTableItemInfo*> mine = AllTables();
-        std::vector<TRVTableItemInfo*> theirs;
-        AllTables(Fresh.Edit->EditRVData(), theirs);
-        if (mine.size() != theirs.size())
-            return fault + "tables: " + std::to_string(mine.size()) + " fresh " +
-                   std::to_string(theirs.size());
-        auto sizes = [](TRVTableItemInfo* t) {
-            const TRVTableItemFormattingInfo& f = *t->FormattingInfo;
-            std::string s = std::to_string(t->GetWidth()) + "x" + std::to_string(t->GetHeight()) + " rows";
-            for (int i = 0; i < f.RowHeights.Count(); ++i)
-                s += " " + std::to_string(f.RowHeights[i]);
-            s += " cols";
-            for (int i = 0; i < f.ColWidths.Count(); ++i)
-                s += " " + std::to_string(f.ColWidths[i]);
-            return s;
-        };
-        for (size_t i = 0; i < mine.size(); ++i)
-            if (sizes(mine[i]) != sizes(theirs[i]))
-                fault += "table " + std::to_string(i) + ": " + sizes(mine[i]) + ", fresh " +
-                         sizes(theirs[i]) + "\n";
-        return fault;
-    }
     void Check(const std::string& where)
     {
-        for (TRVTableItemInfo* t : AllTables())
+        for (TRVTableItemInfo* t : nestedtables::AllTables(d))
             EXPECT_EQ(tablegrid::GridFault(*t->Rows), "") << where;
         // An error box that comes up fails the test by itself.
-        EXPECT_EQ(LayoutFault(), "") << where;
+        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "") << where;
     }
     // Undo of a step gives back the document before it, redo the one after.
     // A key that replaces a selection makes two groups (the deletion, then
