@@ -591,7 +591,8 @@ public:
     void StoreRVSelection(TCustomRVFormattedData* rvData, TRVTableInplaceParamStorage& storage);
     void RestoreRVSelection(TCustomRVFormattedData* rvData, const TRVTableInplaceParamStorage& storage);
     // The editor's undo (and redo) groups become one cell-edit record each in
-    // the document's lists; the editor keeps new empty lists.
+    // the document's lists (those of a cell editor open inside it joining its
+    // lists first); the editor keeps new empty lists.
     void MergeInplaceUndo();
     void FinalizeUndoGroup() override { MergeInplaceUndo(); }
     void InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo);
