@@ -348,13 +348,16 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
         dli->Width = FormattingInfo->Width;
         dli->Height = FormattingInfo->Height;
     }
-    // What the document's layout now counts for the table: a change made in
-    // the open cell editor is measured against it (InplaceEditorChange).
-    if (InplaceEditor != nullptr)
+    // What this layout counted for the edited cell and for the table in its
+    // document: a change made in the open cell editor is measured against
+    // them (InplaceEditorChange).
+    if (InplaceEditor != nullptr && InplaceEditor->Cell != nullptr)
         if (auto* data = dynamic_cast<TCustomRVFormattedData*>(rvData);
             data != nullptr && data == GetRVData())
-            if (const int itemNo = GetMyItemNo(); itemNo >= 0)
+            if (const int itemNo = GetMyItemNo(); itemNo >= 0) {
+                CachedEditorMinWidth = InplaceEditor->Cell->GetMinWidth(nullptr, nullptr);
                 CachedItemMinWidth = data->CalculateMinItemWidthPlusEx(itemNo);
+            }
 }
 
 // Percentage columns: what is left is shared by their percentages of the

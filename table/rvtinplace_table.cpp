@@ -125,7 +125,7 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     data->AssignChosenRVData(cell, this);
     ChosenCellRow = row;
     ChosenCellCol = col;
-    CachedEditorMinWidth = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
+    CachedEditorMinWidth = cell->GetMinWidth(nullptr, nullptr);
     TRVEditRVData* inner = editor->EditRVData();
     if (inner->GetItemCount() > 0) {
         if (caretToStart)
@@ -292,11 +292,16 @@ void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool cle
     TRVTableInplaceEdit* editor = InplaceEditor;
     // The table follows a document that changed its size, or only what the
     // cell needs across (an undone character may narrow its column without
-    // changing the lines' heights).
+    // changing the lines' heights). The cell's minimum width is measured as
+    // the table measures it: an emptied cell needs less than the editor's
+    // document, and a column that a merged cell widens anyway may still
+    // change its share.
     if (data != nullptr && editor != nullptr && !State.Contains(rvtsInplaceIsReformatting)) {
         const bool resized = editor->Resized();
         const int itemNo = GetMyItemNo();
-        const int editorMin = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
+        const int editorMin = editor->Cell != nullptr
+                                  ? editor->Cell->GetMinWidth(nullptr, nullptr)
+                                  : editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
         const int itemMin = itemNo >= 0 ? data->CalculateMinItemWidthPlusEx(itemNo) : CachedItemMinWidth;
         if (resized || editorMin != CachedEditorMinWidth || itemMin != CachedItemMinWidth)
             FollowInplaceEditor(data, editorMin, itemMin);

@@ -10,7 +10,8 @@
 // sound and no error box came up; at the end of a session undoing everything
 // gives back the first document and redoing everything the last.
 //
-// KELVOR_NESTED_SEEDS sets how many seeds run, KELVOR_NESTED_SEED the first;
+// KELVOR_NESTED_SEEDS sets how many seeds run, KELVOR_NESTED_SEED the first
+// (without it a few seeds that met faults of their own run too);
 // KELVOR_NESTED_TRACE prints every step.
 #include <algorithm>
 #include <cstdlib>
@@ -339,13 +340,23 @@ protected:
 
 TEST_F(NestedTableRandomTest, EveryStepUndoesRedoesAndLaysOutAsAFreshEditor)
 {
-    int seeds = 25;
+    std::vector<int> seeds;
+    int count = 25;
     if (const char* e = std::getenv("KELVOR_NESTED_SEEDS"))
-        seeds = std::max(std::atoi(e), 1);
+        count = std::max(std::atoi(e), 1);
     int first = 1;
     if (const char* e = std::getenv("KELVOR_NESTED_SEED"))
         first = std::atoi(e);
-    for (int seed = first; seed < first + seeds && !HasFailure(); ++seed) {
+    for (int seed = first; seed < first + count; ++seed)
+        seeds.push_back(seed);
+    // Seeds of sweeps that met faults of their own (a cell's emptied column
+    // under a merged cell, a typed character over selected cells), kept in the
+    // default run.
+    if (std::getenv("KELVOR_NESTED_SEED") == nullptr)
+        seeds.insert(seeds.end(), {294, 10296, 15890});
+    for (const int seed : seeds) {
+        if (HasFailure())
+            break;
         SCOPED_TRACE("seed " + std::to_string(seed));
         Random.seed(static_cast<unsigned>(seed));
         Session(seed, 30);

@@ -195,23 +195,33 @@ TEST_F(NestedTableUndo, ADocumentsCommandComesAfterTheEditsOfOpenCellEditors)
     EXPECT_EQ(Content(), typed);
 }
 
-// A character typed into a cell and undone: the table's columns are again
-// those of a fresh layout, though the cell's lines kept their height.
-TEST_F(NestedTableUndo, AnUndoneCharacterGivesTheColumnsBack)
+// Text typed into an emptied cell and undone: the table's columns are again
+// those of a fresh layout, though the cell's lines kept their height; also
+// when a merged cell above, wider than both columns need, keeps the table's
+// minimum width as it was.
+TEST_F(NestedTableUndo, AnUndoneTypingGivesTheColumnsBack)
 {
-    NewTable(1, 3);
-    ASSERT_NE(Open(Table, 0, 2), nullptr);
-    Editor.Edit->InsertText(" and a longer text");
-    TRVTableInplaceEdit* editor = Open(Table, 0, 0);
-    ASSERT_NE(editor, nullptr);
-    editor->EditRVData()->SetSelectionBounds(0, 1, 0, 4);
-    Editor.Edit->DeleteSelection();
-    SimulateKey(editor, 'Q');
-    Application->ProcessMessages();
-    EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
-    Editor.Edit->Undo();
-    Application->ProcessMessages();
-    EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
+    for (const bool merged : {false, true}) {
+        SCOPED_TRACE(merged ? "under a merged cell" : "beside a longer cell");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 3);
+        ASSERT_NE(Open(Table, 0, merged ? 0 : 2), nullptr);
+        Editor.Edit->InsertText(" and a muchlongerword");
+        if (merged) {
+            Table->MergeCells(0, 0, 2, 1, false);
+            Editor.Edit->Change();
+            Editor.Edit->Format();
+        }
+        TRVTableInplaceEdit* editor = Open(Table, 1, 1);
+        ASSERT_NE(editor, nullptr);
+        editor->EditRVData()->SetSelectionBounds(0, 1, 0, 4);
+        Editor.Edit->DeleteSelection();
+        Editor.Edit->InsertText("yz");
+        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
+        Editor.Edit->Undo();
+        Application->ProcessMessages();
+        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
+    }
 }
 
 } // namespace
