@@ -157,22 +157,6 @@ void TCustomRollViewEdit::BlinkCaret(TObject*)
     InvalidateCaret();
 }
 
-void TCustomRollViewEdit::Defer(std::function<void()> call)
-{
-    FDeferred.push_back(std::move(call));
-    if (HandleAllocated())
-        PostMessage(Handle(), WM_RVDEFERRED, 0, 0);
-}
-
-void TCustomRollViewEdit::RunDeferred()
-{
-    while (!FDeferred.empty()) {
-        std::function<void()> call = std::move(FDeferred.front());
-        FDeferred.pop_front();
-        call();
-    }
-}
-
 void TCustomRollViewEdit::AfterCaretMove()
 {
     if (!(ComponentState() & csDestroying) && OnCaretMove)
@@ -290,8 +274,9 @@ void TCustomRollViewEdit::PlayHistory(bool redo)
         data->Redo();
     else
         data->Undo();
+    // A cell's edits are played in its editor, which stays open with the focus.
     if (Visible())
-        SetFocusSilent();
+        GetTopLevelEditor()->SetFocusSilent();
 }
 
 void TCustomRollViewEdit::DeleteSelection()

@@ -19,7 +19,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 
@@ -72,8 +71,6 @@ using TRVPasteEvent = std::function<void(TCustomRollViewEdit* sender, bool& doDe
 // cell editor.
 inline constexpr UINT WM_RVUNDOFROMINPLACE = WM_USER + 13;
 inline constexpr UINT WM_RVREDOFROMINPLACE = WM_USER + 14;
-// Runs the calls the document data deferred (Defer).
-inline constexpr UINT WM_RVDEFERRED = WM_USER + 16;
 
 // The editor. Its document data (RVData, made by the viewer through the data
 // class) is a TRVEditRVData; it refers to a style sheet it does not own, and
@@ -132,7 +129,10 @@ public:
     // ---- Commands
     // Undo and redo are changes too: refused as any other; with nothing to
     // undo (redo) a refusal's beep. An open cell editor undoes its own edits
-    // first; then the outer editor's undo waits for the cell editor to close.
+    // (and those of cell editors open inside it) first; then the outer
+    // editor's undo waits for the cell editor to close (posted). A cell's
+    // edits kept by this editor are played in the cell's editor, which opens
+    // and stays open, as the same keys in the focused cell editor would.
     virtual void Undo();
     virtual void Redo();
     virtual void DeleteSelection();
@@ -168,8 +168,6 @@ public:
     void Beep();
     // The caret rectangle (client pixels) painted and blinked; Visible false hides it.
     void SetCaret(const TRect& rect, bool visible);
-    // Runs Call later, from the control's event loop.
-    void Defer(std::function<void()> call);
     // OnCaretMove, unless the control is being destroyed.
     void AfterCaretMove();
 
@@ -508,7 +506,6 @@ private:
 
     void BlinkCaret(TObject*);
     void InvalidateCaret();
-    void RunDeferred();
 
     // ---- Styles and items (rollviewedit_styles.cpp, rollviewedit_items.cpp)
     // Before a change of item ItemNo's properties: BeforeChange and the class
@@ -523,7 +520,6 @@ private:
     TRect FCaretRect;
     bool FCaretVisible = false;
     bool FCaretBlinkOn = false;
-    std::deque<std::function<void()>> FDeferred;
     // A high surrogate typed, waiting for its low half.
     WideChar FPendingHigh = 0;
 };

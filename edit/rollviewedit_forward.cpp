@@ -22,16 +22,14 @@ bool TCustomRollViewEdit::ForwardUndo(bool redo)
     TCustomRollViewEdit* cell = CellEditor();
     if (cell == nullptr)
         return false;
-    auto pending = [redo](TCustomRollViewEdit* editor) {
-        TRVEditRVData* data = editor->EditRVData();
-        return (redo ? data->RedoList : data->UndoList)->CurrentUndoType() != rvutNone;
-    };
-    if (pending(cell)) {
+    // The cell editor's answer takes the editors open inside it into account.
+    if ((redo ? cell->RedoAction() : cell->UndoAction()) != rvutNone) {
         if (redo)
             cell->Redo();
         else
             cell->Undo();
-    } else if (pending(this) && HandleAllocated()) {
+    } else if ((redo ? EditRVData()->RedoList : EditRVData()->UndoList)->CurrentUndoType() != rvutNone &&
+               HandleAllocated()) {
         // The cell editor closes first (its edits join this editor's list), later.
         PostMessage(Handle(), redo ? WM_RVREDOFROMINPLACE : WM_RVUNDOFROMINPLACE, 0, 0);
     }

@@ -418,9 +418,6 @@ void TCustomRollViewEdit::Dispatch(TMessage& message)
     case WM_INPUTLANGCHANGE:
         WMInputLangChange(message);
         return;
-    case WM_RVDEFERRED:
-        RunDeferred();
-        return;
     case WM_CUT:
     case WM_PASTE:
     case EM_CANPASTE:

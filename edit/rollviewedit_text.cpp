@@ -109,7 +109,10 @@ void TCustomRollViewEdit::InsertNewTextItem(const AnsiString& s, bool caretBefor
     }
     TCustomRVItemInfo* item = d.CreateTextItem(TRVTag(), d.CurParaStyleNo, styleNo, false, false);
     AnsiString text = s;
-    d.InsertSomething(item, text, true, caretBefore);
+    // The data frees what it drops and clears the pointer; an item it refused
+    // before taking it (a table's cells selected) is still this one's.
+    if (!d.InsertSomething(item, text, true, caretBefore))
+        delete item;
 }
 
 void TCustomRollViewEdit::TypeText(const WideString& units)

@@ -91,15 +91,21 @@ void TRVEditRVData::BeginUndoSequence(TRVUndoType undoType, bool allowFinalize)
 void TRVEditRVData::BeginNamedUndoSequence(TRVUndoType undoType, const AnsiString& caption,
                                            bool allowFinalize)
 {
-    if (allowFinalize && !State.Contains(rvstFinalizingUndo)) {
-        TRVFlagGuard finalizing(State, rvstFinalizingUndo);
-        if (PartialSelectedItem)
-            PartialSelectedItem->FinalizeUndoGroup();
-        else if (TCustomRVItemInfo* chosen = GetChosenItem())
-            chosen->FinalizeUndoGroup();
-    }
+    if (allowFinalize)
+        FinalizeUndo();
     const bool accepted = UndoList->BeginItem(undoType, caption, GetCurItemNo(), GetOffsetInCurItem());
     UndoDest = accepted ? udUndo : udNone;
+}
+
+void TRVEditRVData::FinalizeUndo()
+{
+    if (State.Contains(rvstFinalizingUndo))
+        return;
+    TRVFlagGuard finalizing(State, rvstFinalizingUndo);
+    if (PartialSelectedItem)
+        PartialSelectedItem->FinalizeUndoGroup();
+    else if (TCustomRVItemInfo* chosen = GetChosenItem())
+        chosen->FinalizeUndoGroup();
 }
 
 void TRVEditRVData::BeginRedoSequence(TRVUndoType undoType, const AnsiString& caption)

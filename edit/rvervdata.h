@@ -104,8 +104,12 @@ public:
     // step asks it first, and Change reports a change only when steps were made
     // since the last one.
     TRVUndoList* NoteEditAndGetUndoList();
+    // AllowFinalize: FinalizeUndo first, so that the group comes after them.
     void BeginUndoSequence(TRVUndoType undoType, bool allowFinalize);
     void BeginNamedUndoSequence(TRVUndoType undoType, const AnsiString& caption, bool allowFinalize);
+    // The edits pending in the item that holds the selection or the chosen
+    // sub-document (a table's open cell editor) join this document's lists.
+    void FinalizeUndo();
     void BeginRedoSequence(TRVUndoType undoType, const AnsiString& caption);
     void EndUndoSequence();
     void SetUndoGroupMode(bool groupUndo);

@@ -153,7 +153,9 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
 
     if (reformat && needFormat)
         rvData->Reformat_(fullReformat, firstDi, lastDi, added);
-    if (rvData->GetItemCount() > 0) {
+    // A cell editor the records opened (a cell's edits played in it) keeps
+    // the caret: placing it here would close the editor.
+    if (rvData->GetItemCount() > 0 && rvData->GetInplaceEditor() == nullptr) {
         const int itemNo = std::clamp(CaretItemNo, 0, rvData->GetItemCount() - 1);
         const int offs =
             std::clamp(CaretOffs, rvData->GetOffsBeforeItem(itemNo), rvData->GetOffsAfterItem(itemNo));

@@ -591,10 +591,15 @@ public:
     void StoreRVSelection(TCustomRVFormattedData* rvData, TRVTableInplaceParamStorage& storage);
     void RestoreRVSelection(TCustomRVFormattedData* rvData, const TRVTableInplaceParamStorage& storage);
     // The editor's undo (and redo) groups become one cell-edit record each in
-    // the document's lists; the editor keeps new empty lists.
+    // the document's lists (those of a cell editor open inside it joining its
+    // lists first); the editor keeps new empty lists.
     void MergeInplaceUndo();
     void FinalizeUndoGroup() override { MergeInplaceUndo(); }
     void InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo);
+    // The table laid out again for the open editor's document, whose minimum
+    // width is now EditorMin and the table's ItemMin: the whole document when
+    // the table's minimum width may have been or become the document's.
+    void FollowInplaceEditor(TRVEditRVData* data, int editorMin, int itemMin);
     void InplaceEditorCaretGetout(TCustomRollViewEdit* sender, TRVGetOutDirection direction);
     void InplaceEditorMouseDown(TCustomRollView* sender, TMouseButton button, TShiftState shift, int itemNo,
                                 int x, int y);

@@ -323,7 +323,6 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
                                         TCustomRVData* rvData, const TRVScreenAndDevice* sad, int& hShift,
                                         int& desc, bool reformat)
 {
-    (void)rvData;
     (void)sad;
     hShift = 0;
     desc = 0;
@@ -353,6 +352,16 @@ void TRVTableItemInfo::OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool
         dli->Width = FormattingInfo->Width;
         dli->Height = FormattingInfo->Height;
     }
+    // What this layout counted for the edited cell and for the table in its
+    // document: a change made in the open cell editor is measured against
+    // them (InplaceEditorChange).
+    if (InplaceEditor != nullptr && InplaceEditor->Cell != nullptr)
+        if (auto* data = dynamic_cast<TCustomRVFormattedData*>(rvData);
+            data != nullptr && data == GetRVData())
+            if (const int itemNo = GetMyItemNo(); itemNo >= 0) {
+                CachedEditorMinWidth = InplaceEditor->Cell->GetMinWidth(nullptr, nullptr);
+                CachedItemMinWidth = data->CalculateMinItemWidthPlusEx(itemNo);
+            }
 }
 
 // Percentage columns: what is left is shared by their percentages of the
@@ -715,7 +724,7 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
             // width before its height is taken: a width changed by this layout
             // (a column deleted, the document narrower) changes its height too.
             if (cell == edited)
-                InplaceEditor->SetEditorWidth(cell->Width);
+                InplaceEditor->SetEditorWidth(cell->Width, force);
             const int contentHeight = cell->FormatIfStale(force, style);
             // GetCellHeight, asked only of the cell whose items an editor holds.
             if (cell->RowSpan < 2)

@@ -159,7 +159,7 @@ void TRVTableItemInfo::ApplyToCells(TRVEditRVData* data, int mode, int value, bo
     TRVUndoMultiCellsModify* record =
         AddTableUndoInfo<TRVUndoMultiCellsModify>(data, GetEditorItemNoForUndo(), true, true);
     if (record != nullptr)
-        record->UndoList = std::make_unique<TRVUndoList>(data);
+        record->UndoList = std::make_unique<TRVUndoList>(RVUndoOwnerData(data));
     TRVEditRVData* inner = editor->EditRVData();
     bool moved = false;
     for (int r = 0; r < Rows->Count(); ++r)

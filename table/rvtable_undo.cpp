@@ -5,23 +5,43 @@
 #include "document/rvitem.h"
 #include "platform/core/typinfo.h"
 
-TRVTableItemInfo* TRVUndoTableProps::Table(TRVEditRVData* rvData) const
+TRVTableItemInfo* RVUndoTable(TRVEditRVData* rvData, int itemNo)
 {
-    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
+    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(itemNo));
     if (table == nullptr)
         throw ERollViewError("Undo error");
     return table;
 }
 
+TRVTableItemInfo* TRVUndoTableProps::Table(TRVEditRVData* rvData) const
+{
+    return RVUndoTable(rvData, ItemNo);
+}
+
 // ---------------------------------------------------------------------------
 // Properties
 
+TPersistent* TRVUndoCellPlace::Cell(TRVEditRVData* rvData, int itemNo) const
+{
+    return RVUndoTable(rvData, itemNo)->GetCells(Row, Col);
+}
+
+void TRVUndoCellPlace::TableChanging(TRVEditRVData* rvData, int itemNo)
+{
+    RVUndoTable(rvData, itemNo)->Changed();
+}
+
+void TRVUndoCellPlace::CopyPlaceTo(TRVUndoModifyItemProps* opposite) const
+{
+    if (auto* place = dynamic_cast<TRVUndoCellPlace*>(opposite)) {
+        place->Row = Row;
+        place->Col = Col;
+    }
+}
+
 void TRVUndoModifyCellIntProperty::Undo(TRVEditRVData* rvData)
 {
-    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
-    if (table == nullptr)
-        throw ERollViewError("Undo error");
-    table->Changed();
+    TableChanging(rvData, ItemNo);
     TRVUndoModifyItemIntProperty::Undo(rvData);
 }
 
@@ -30,50 +50,15 @@ std::unique_ptr<TRVUndoModifyItemIntProperty> TRVUndoModifyCellIntProperty::Crea
     return std::make_unique<TRVUndoModifyCellIntProperty>();
 }
 
-void TRVUndoModifyCellIntProperty::SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite)
-{
-    if (auto* o = dynamic_cast<TRVUndoModifyCellIntProperty*>(opposite)) {
-        o->Row = Row;
-        o->Col = Col;
-    }
-}
-
-TPersistent* TRVUndoModifyCellIntProperty::GetSubObject(TRVEditRVData* rvData)
-{
-    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
-    if (table == nullptr)
-        throw ERollViewError("Undo error");
-    return table->GetCells(Row, Col);
-}
-
 void TRVUndoModifyCellIntProperties::Undo(TRVEditRVData* rvData)
 {
-    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
-    if (table == nullptr)
-        throw ERollViewError("Undo error");
-    table->Changed();
+    TableChanging(rvData, ItemNo);
     TRVUndoModifyItemIntProperties::Undo(rvData);
 }
 
 std::unique_ptr<TRVUndoModifyItemIntProperties> TRVUndoModifyCellIntProperties::CreateOpposite() const
 {
     return std::make_unique<TRVUndoModifyCellIntProperties>();
-}
-
-void TRVUndoModifyCellIntProperties::SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite)
-{
-    if (auto* o = dynamic_cast<TRVUndoModifyCellIntProperties*>(opposite)) {
-        o->Row = Row;
-        o->Col = Col;
-    }
-}
-
-TPersistent* TRVUndoModifyCellIntProperties::GetSubObject(TRVEditRVData* rvData)
-{
-    auto* table = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(ItemNo));
-    if (table == nullptr)
-        throw ERollViewError("Undo error");
-    return table->GetCells(Row, Col);
 }
 
 void TRVUndoModifyCellVisibleBorders::Undo(TRVEditRVData* rvData)

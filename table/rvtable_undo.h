@@ -47,29 +47,42 @@ TRVEditRVData* TableUndoData(const TRVTableItemInfo* table);
 // A copy of a picture in a background of its own; null for none.
 std::unique_ptr<TRVBackground> KeepBackgroundImage(TGraphic* graphic);
 
-// One integer property by name of the cell at (Row, Col); the table's own
-// properties are recorded by the editor's TRVUndoModifyItemIntProperty.
-class TRVUndoModifyCellIntProperty : public TRVUndoModifyItemIntProperty {
+// The table ItemNo of RVData; ERollViewError "Undo error" when the item is no table.
+TRVTableItemInfo* RVUndoTable(TRVEditRVData* rvData, int itemNo);
+
+// Where the cell of a cell property record lies: (Row, Col) of its table.
+// The cell object may have been replaced since the record was made (a merge
+// undone, rows put back): it is looked up again every time.
+class TRVUndoCellPlace {
 public:
     int Row = 0;
     int Col = 0;
+
+protected:
+    TPersistent* Cell(TRVEditRVData* rvData, int itemNo) const;
+    // The table told that it changes, before the property is set back.
+    static void TableChanging(TRVEditRVData* rvData, int itemNo);
+    // The record that undoing made is about the same cell.
+    void CopyPlaceTo(TRVUndoModifyItemProps* opposite) const;
+};
+
+// One integer property by name of the cell at (Row, Col); the table's own
+// properties are recorded by the editor's TRVUndoModifyItemIntProperty.
+class TRVUndoModifyCellIntProperty : public TRVUndoModifyItemIntProperty, public TRVUndoCellPlace {
+public:
     void Undo(TRVEditRVData* rvData) override;
     std::unique_ptr<TRVUndoModifyItemIntProperty> CreateOpposite() const override;
-    void SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite) override;
-    // The cell object may have been replaced since the record was made.
-    TPersistent* GetSubObject(TRVEditRVData* rvData) override;
+    void SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite) override { CopyPlaceTo(opposite); }
+    TPersistent* GetSubObject(TRVEditRVData* rvData) override { return Cell(rvData, ItemNo); }
 };
 
 // Several integer properties by name of the cell at (Row, Col), set together.
-class TRVUndoModifyCellIntProperties : public TRVUndoModifyItemIntProperties {
+class TRVUndoModifyCellIntProperties : public TRVUndoModifyItemIntProperties, public TRVUndoCellPlace {
 public:
-    int Row = 0;
-    int Col = 0;
     void Undo(TRVEditRVData* rvData) override;
     std::unique_ptr<TRVUndoModifyItemIntProperties> CreateOpposite() const override;
-    void SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite) override;
-    // The cell object may have been replaced since the record was made.
-    TPersistent* GetSubObject(TRVEditRVData* rvData) override;
+    void SetOppositeUndoInfoProps(TRVUndoModifyItemProps* opposite) override { CopyPlaceTo(opposite); }
+    TPersistent* GetSubObject(TRVEditRVData* rvData) override { return Cell(rvData, ItemNo); }
 };
 
 class TRVUndoModifyCellVisibleBorders : public TRVUndoTableProps {

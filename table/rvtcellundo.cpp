@@ -13,15 +13,28 @@ void AdoptNestedLists(TRVUndoInfos& group, TRVEditRVData* owner)
 {
     for (const std::unique_ptr<TRVUndoInfo>& record : group.Records) {
         auto* composite = dynamic_cast<TRVCompositeUndo*>(record.get());
-        if (composite == nullptr || !composite->UndoList)
-            continue;
-        composite->UndoList->RVData = owner;
-        for (int i = 0; i < composite->UndoList->Count(); ++i)
-            AdoptNestedLists(*composite->UndoList->Group(i), owner);
+        if (composite != nullptr && composite->UndoList)
+            RVAdoptUndoList(*composite->UndoList, owner);
     }
 }
 
 } // namespace
+
+TRVEditRVData* RVUndoOwnerData(TCustomRVData* data)
+{
+    if (data == nullptr)
+        return nullptr;
+    if (auto* root = dynamic_cast<TRVEditRVData*>(data->GetAbsoluteRootData()))
+        return root;
+    return dynamic_cast<TRVEditRVData*>(data);
+}
+
+void RVAdoptUndoList(TRVUndoList& list, TRVEditRVData* owner)
+{
+    list.RVData = owner;
+    for (int i = 0; i < list.Count(); ++i)
+        AdoptNestedLists(*list.Group(i), owner);
+}
 
 void RVMoveUndoGroups(TRVUndoList& from, TRVUndoList& to, int count)
 {
@@ -38,53 +51,33 @@ void RVMoveUndoGroups(TRVUndoList& from, TRVUndoList& to, int count)
 void TRVUndoCellModify::Undo(TRVEditRVData* rvData)
 {
     TRVTableItemInfo* table = Table(rvData);
-    (void)table;
-    TCustomRollViewEdit* holder = rvData->RollViewEdit();
-    if (!UndoList || UndoList->Count() == 0 || holder == nullptr)
+    if (!UndoList || UndoList->Count() == 0)
         return;
-    // The groups leave the record now (its group is freed when this returns);
-    // the cell editor takes them and plays the last one once the holder's own
-    // undo has finished laying out and placing its caret, which would close
-    // an editor opened here. Meanwhile the holder takes no edits.
-    std::shared_ptr<TRVUndoList> groups(UndoList.release());
-    groups->RVData = rvData;
-    const bool wasReadOnly = holder->GetReadOnly();
-    holder->SetReadOnly(true);
-    const int itemNo = ItemNo;
-    const int row = Row;
-    const int col = Col;
-    const int caretItemNo = CaretItemNo;
-    const int caretOffs = CaretOffs;
-    const bool isRedo = IsRedo;
-    UndoList = std::make_unique<TRVUndoList>(nullptr);
-    holder->Defer([rvData, holder, groups, wasReadOnly, itemNo, row, col, caretItemNo, caretOffs, isRedo] {
-        holder->SetReadOnly(wasReadOnly);
-        if (itemNo < 0 || itemNo >= rvData->GetItemCount())
-            return;
-        auto* tbl = dynamic_cast<TRVTableItemInfo*>(rvData->GetItem(itemNo));
-        if (tbl == nullptr || row >= tbl->Rows->Count() || col >= tbl->Rows->Get(row)->Count() ||
-            tbl->GetCells(row, col) == nullptr)
-            return;
-        int editedRow, editedCol;
-        if (tbl->GetEditedCell(editedRow, editedCol) == nullptr || editedRow != row || editedCol != col)
-            tbl->EditCell_(row, col, true);
-        TRVTableInplaceEdit* editor = tbl->GetEditedCell(editedRow, editedCol);
-        if (editor == nullptr || editedRow != row || editedCol != col)
-            return;
-        TRVEditRVData* data = editor->EditRVData();
-        TRVUndoList& target = isRedo ? *data->RedoList : *data->UndoList;
-        RVMoveUndoGroups(*groups, target, groups->Count());
-        if (data->GetItemCount() > 0) {
-            const int item = std::clamp(caretItemNo, 0, data->GetItemCount() - 1);
-            const int offs =
-                std::clamp(caretOffs, data->GetOffsBeforeItem(item), data->GetOffsAfterItem(item));
-            data->SetCaretAtItem(item, offs, false);
-        }
-        if (isRedo)
-            editor->Redo();
-        else
-            editor->Undo();
-    });
+    if (Row < 0 || Row >= table->Rows->Count() || Col < 0 || Col >= table->Rows->Get(Row)->Count() ||
+        table->GetCells(Row, Col) == nullptr)
+        throw ERollViewError("Undo error");
+    // The cell's editor takes the groups back and plays the last one now, as
+    // its own undo (redo) would: the document's undo leaves the cell edited
+    // and the rest of the cell's groups in its editor, in their order.
+    int row = -1;
+    int col = -1;
+    if (table->GetEditedCell(row, col) == nullptr || row != Row || col != Col)
+        table->EditCell_(Row, Col, true);
+    TRVTableInplaceEdit* editor = table->GetEditedCell(row, col);
+    if (editor == nullptr || row != Row || col != Col)
+        throw ERollViewError("Undo error");
+    TRVEditRVData* data = editor->EditRVData();
+    TRVUndoList& target = IsRedo ? *data->RedoList : *data->UndoList;
+    RVMoveUndoGroups(*UndoList, target, UndoList->Count());
+    if (data->GetItemCount() > 0) {
+        const int item = std::clamp(CaretItemNo, 0, data->GetItemCount() - 1);
+        const int offs = std::clamp(CaretOffs, data->GetOffsBeforeItem(item), data->GetOffsAfterItem(item));
+        data->SetCaretAtItem(item, offs, false);
+    }
+    if (IsRedo)
+        data->Redo();
+    else
+        data->Undo();
 }
 
 // ---------------------------------------------------------------------------

@@ -54,6 +54,14 @@ public:
     void Undo(TRVEditRVData* rvData) override;
 };
 
+// The editor data whose undo lists dispose of what their records keep: the
+// outermost document's, which outlives every cell editor opened inside it (an
+// item kept by a record of a nested cell's edits may hold a table whose cells
+// are freed with it). Data itself when it is no part of an editor's document.
+TRVEditRVData* RVUndoOwnerData(TCustomRVData* data);
+// List, and the lists of the composite records its groups hold (and of those
+// nested in them), dispose of what they keep through Owner from now on.
+void RVAdoptUndoList(TRVUndoList& list, TRVEditRVData* owner);
 // Moves the first Count groups of From to the end of To (in order). The lists
 // of composite records among them (a table's inside a cell) go with To's
 // document: a list made in a temporary editor never outlives it naming it.

@@ -6,6 +6,7 @@
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winapi.h"
+#include "table/rvtcellundo.h"
 #include "view/rollview.h"
 
 namespace {
@@ -151,6 +152,7 @@ TRVBackground* TRVTableInplaceRVData::GetBackground()
 void TRVTableInplaceRVData::Formatted(int firstItemNo, int lastItemNo, bool partial)
 {
     TRVEditRVData::Formatted(firstItemNo, lastItemNo, partial);
+    LaidOutChanges = ChangeCount();
     TRVTableInplaceEdit* editor = Editor();
     if (editor != nullptr && editor->OnFormatted)
         editor->OnFormatted(editor);
@@ -218,6 +220,11 @@ void TRVTableInplaceEdit::SetCell(int row, int col, TRVTableItemInfo* table, int
     SetRightMargin(margin);
     SetTopMargin(margin);
     SetBottomMargin(margin);
+    // What the records keep outlives this editor: the outermost document disposes of it.
+    if (TRVEditRVData* owner = RVUndoOwnerData(table->GetRVData())) {
+        RVAdoptUndoList(*EditRVData()->UndoList, owner);
+        RVAdoptUndoList(*EditRVData()->RedoList, owner);
+    }
 }
 
 void TRVTableInplaceEdit::SetParentRVData(TCustomRVFormattedData* data)
@@ -232,12 +239,16 @@ void TRVTableInplaceEdit::SetParentRVData(TCustomRVFormattedData* data)
     SetVSmallStep(1);
 }
 
-void TRVTableInplaceEdit::SetEditorWidth(int width)
+void TRVTableInplaceEdit::SetEditorWidth(int width, bool force)
 {
-    if (width == Width())
+    TRVTableInplaceRVData* data = InplaceData();
+    const bool stale = force || data->LaidOutChanges != data->ChangeCount();
+    if (width == Width() && !stale)
         return;
-    SetBounds(Left(), Top(), width, Height());
-    InplaceData()->Format_(true, false, false, 0, nullptr, false, false);
+    if (width != Width())
+        SetBounds(Left(), Top(), width, Height());
+    // A stale document is laid out whole, the tables inside it afresh.
+    data->Format_(true, stale, false, 0, nullptr, false, stale);
 }
 
 void TRVTableInplaceEdit::StampCreation()
@@ -289,9 +300,10 @@ void TRVTableInplaceEdit::PressFromTable(TMouseButton button, TShiftState shift,
 // ---------------------------------------------------------------------------
 // Undo, the change protocol and settings from the holder
 
+// Counting what the cell editors open inside this one have to undo (redo).
 void TRVTableInplaceEdit::Undo()
 {
-    if (EditRVData()->UndoList->CurrentUndoType() != rvutNone)
+    if (UndoAction() != rvutNone)
         TRollViewEdit::Undo();
     else if (TCustomRollViewEdit* holder = HoldingEditor())
         holder->Undo();
@@ -299,7 +311,7 @@ void TRVTableInplaceEdit::Undo()
 
 void TRVTableInplaceEdit::Redo()
 {
-    if (EditRVData()->RedoList->CurrentUndoType() != rvutNone)
+    if (RedoAction() != rvutNone)
         TRollViewEdit::Redo();
     else if (TCustomRollViewEdit* holder = HoldingEditor())
         holder->Redo();

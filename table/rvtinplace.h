@@ -11,6 +11,8 @@
 //   rvtinplace_table.cpp  the table's side: opening, closing, parking, merging undo
 #pragma once
 
+#include <cstdint>
+
 #include "edit/rollviewedit.h"
 #include "table/rvtable.h"
 
@@ -47,6 +49,8 @@ public:
     TRVTableCellData* EditedCell() const;
     // Set by every report of the laid-out size; Resized reads and clears it.
     bool ResizedFlag = false;
+    // The document's change count when its last layout ended.
+    uint64_t LaidOutChanges = 0;
 
     void SetDocumentAreaSize(int width, int height, bool updateH) override;
     // The document around the table scrolls (the editor itself only for a tall cell).
@@ -107,8 +111,11 @@ public:
     // The cell the editor edits, and its document.
     TRVTableCellData* GetEditedCell() const { return Cell; }
     TCustomRVFormattedData* GetEditorData() const { return InplaceData(); }
-    // The cell was laid out to a new width: the editor follows, its document laid out again.
-    void SetEditorWidth(int width);
+    // The cell was laid out (Force: afresh) at Width: the editor follows, its
+    // document laid out again when the width changed, when forced, or when the
+    // document changed since its last layout (a table inside it changed by an
+    // operation that closed that table's own cell editor).
+    void SetEditorWidth(int width, bool force);
     // The editor whose document holds the table, or null in a viewer.
     TCustomRollViewEdit* HoldingEditor() const;
     // Set first thing by the destructor.

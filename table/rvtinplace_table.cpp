@@ -125,7 +125,7 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     data->AssignChosenRVData(cell, this);
     ChosenCellRow = row;
     ChosenCellCol = col;
-    CachedEditorMinWidth = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
+    CachedEditorMinWidth = cell->GetMinWidth(nullptr, nullptr);
     TRVEditRVData* inner = editor->EditRVData();
     if (inner->GetItemCount() > 0) {
         if (caretToStart)
@@ -248,6 +248,13 @@ void TRVTableItemInfo::MergeInplaceUndo()
     if (editor == nullptr || data == nullptr)
         return;
     TRVEditRVData* inner = editor->EditRVData();
+    // A cell editor open inside this one gives its edits to it first: they
+    // come before whatever the document records next.
+    inner->FinalizeUndo();
+    // The groups outlive the editor's document and may outlive the document
+    // around the table (itself a cell's editor): the outermost document
+    // disposes of what they keep.
+    TRVEditRVData* owner = RVUndoOwnerData(data);
     const TRVUndoDest savedDest = data->UndoDest;
     for (const bool redo : {false, true}) {
         std::unique_ptr<TRVUndoList>& source = redo ? inner->RedoList : inner->UndoList;
@@ -269,13 +276,11 @@ void TRVTableItemInfo::MergeInplaceUndo()
             record->CaretItemNo = inner->GetCurItemNo();
             record->CaretOffs = inner->GetOffsetInCurItem();
             record->UndoList = std::move(source);
-            // The groups outlive the editor's document: the document around
-            // the table disposes of what they keep.
-            record->UndoList->RVData = data;
+            RVAdoptUndoList(*record->UndoList, owner);
         } else {
             source->Clear();
         }
-        source = std::make_unique<TRVUndoList>(inner);
+        source = std::make_unique<TRVUndoList>(owner);
         source->Limit = limit;
     }
     data->UndoDest = savedDest;
@@ -285,33 +290,46 @@ void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool cle
 {
     TRVEditRVData* data = GetEditData();
     TRVTableInplaceEdit* editor = InplaceEditor;
-    if (data != nullptr && editor != nullptr && !State.Contains(rvtsInplaceIsReformatting) &&
-        editor->Resized()) {
-        Changed();
-        const TRect oldBounds = editor->BoundsRect();
-        {
-            TRVFlagGuard reformatting(State, rvtsInplaceIsReformatting);
-            const int itemNo = GetMyItemNo();
-            const int editorMin = editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
-            bool full = editorMin != CachedEditorMinWidth;
-            if (full) {
-                CachedEditorMinWidth = editorMin;
-                const int itemMin = data->CalculateMinItemWidthPlusEx(itemNo);
-                full = data->MinWidthChangeNeedsFull(CachedItemMinWidth, itemMin);
-                CachedItemMinWidth = itemMin;
-            }
-            if (full)
-                data->FormatAll();
-            else
-                EndModify(itemNo, CachedItemMinWidth);
-            editor->Resized();
-        }
-        if (InplaceEditor != nullptr && InplaceEditor->BoundsRect() != oldBounds)
-            data->Refresh();
+    // The table follows a document that changed its size, or only what the
+    // cell needs across (an undone character may narrow its column without
+    // changing the lines' heights). The cell's minimum width is measured as
+    // the table measures it: an emptied cell needs less than the editor's
+    // document, and a column that a merged cell widens anyway may still
+    // change its share.
+    if (data != nullptr && editor != nullptr && !State.Contains(rvtsInplaceIsReformatting)) {
+        const bool resized = editor->Resized();
+        const int itemNo = GetMyItemNo();
+        const int editorMin = editor->Cell != nullptr
+                                  ? editor->Cell->GetMinWidth(nullptr, nullptr)
+                                  : editor->EditRVData()->CalculateMinDocWidthPlus(nullptr, nullptr);
+        const int itemMin = itemNo >= 0 ? data->CalculateMinItemWidthPlusEx(itemNo) : CachedItemMinWidth;
+        if (resized || editorMin != CachedEditorMinWidth || itemMin != CachedItemMinWidth)
+            FollowInplaceEditor(data, editorMin, itemMin);
     }
     if (data != nullptr && State.Contains(rvtsInserted))
         if (TCustomRollViewEdit* holder = data->RollViewEdit(); holder != nullptr && holder != sender)
             holder->DoChange(clearRedo);
+}
+
+void TRVTableItemInfo::FollowInplaceEditor(TRVEditRVData* data, int editorMin, int itemMin)
+{
+    TRVTableInplaceEdit* editor = InplaceEditor;
+    Changed();
+    const TRect oldBounds = editor->BoundsRect();
+    {
+        TRVFlagGuard reformatting(State, rvtsInplaceIsReformatting);
+        const bool full =
+            itemMin != CachedItemMinWidth && data->MinWidthChangeNeedsFull(CachedItemMinWidth, itemMin);
+        CachedEditorMinWidth = editorMin;
+        CachedItemMinWidth = itemMin;
+        if (full)
+            data->FormatAll();
+        else
+            EndModify(GetMyItemNo(), CachedItemMinWidth);
+        editor->Resized();
+    }
+    if (InplaceEditor != nullptr && InplaceEditor->BoundsRect() != oldBounds)
+        data->Refresh();
 }
 
 void TRVTableItemInfo::InplaceEditorCaretGetout(TCustomRollViewEdit* sender, TRVGetOutDirection direction)
@@ -471,10 +489,15 @@ void TRVTableItemInfo::MovingToUndoList(int itemNo, TCustomRVData* rvData, TObje
                 for (int i = 0; i < cell->GetItemCount(); ++i)
                     cell->GetItem(i)->MovingToUndoList(i, cell, aContainerUndoItem);
     TRVFullLineItemInfo::MovingToUndoList(itemNo, rvData, aContainerUndoItem);
+    // The rows forget the document: it may go before the record does (a cell
+    // editor's document), and the table is in no document while it is kept.
+    Rows->MainRVData = nullptr;
 }
 
 void TRVTableItemInfo::MovingFromUndoList(int itemNo, TCustomRVData* rvData)
 {
+    if (rvData != nullptr)
+        Rows->MainRVData = rvData;
     for (int r = 0; r < Rows->Count(); ++r)
         for (int c = 0; c < Rows->Get(r)->Count(); ++c)
             if (TRVTableCellData* cell = GetCells(r, c))

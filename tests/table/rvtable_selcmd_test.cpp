@@ -1,7 +1,8 @@
 // Commands on a table's selected cells as they are painted afterwards: cells
 // cleared by the keys, a cut or the editor's deletion stay painted as
 // selected while the block stays selected; a style that changes nothing (or
-// records nothing) leaves every cell's text laid out and painted.
+// records nothing) leaves every cell's text laid out and painted; a typed
+// character is refused.
 #include <functional>
 #include <string>
 #include <vector>
@@ -165,6 +166,17 @@ TEST_F(TableSelectedCellsTest, AStyleThatChangesNothingLeavesTheCellsPainted)
         EXPECT_EQ(tablegrid::SelectionPaintFault(*Table), "");
         EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "");
     }
+}
+
+// A character typed while cells are selected is refused: the document stays
+// as it was and the text item made for it goes (the sanitizer build sees it).
+TEST_F(TableSelectedCellsTest, TypingOverSelectedCellsChangesNothing)
+{
+    InsertTable(2, 2);
+    Table->Select(0, 0, 1, 1);
+    const AnsiString before = editinvariant::SaveRVF(*d);
+    SimulateKey(Editor.Edit, 'Q');
+    EXPECT_TRUE(editinvariant::SaveRVF(*d) == before);
 }
 
 } // namespace

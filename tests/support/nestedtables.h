@@ -1,0 +1,113 @@
+// For the tests of tables nested in cells: every table of a document at every
+// depth, the content as text for failure messages, and the comparison of an
+// editor's layout with the one a fresh editor makes of the same document.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/core/streams.h"
+#include "table/rvtable.h"
+#include "tests/support/editinvariant.h"
+#include "tests/support/testeditor.h"
+
+namespace nestedtables {
+
+// The tables that are items of Doc.
+inline std::vector<TRVTableItemInfo*> TablesOf(TCustomRVData* doc)
+{
+    std::vector<TRVTableItemInfo*> tables;
+    for (int i = 0; i < doc->GetItemCount(); ++i)
+        if (auto* t = dynamic_cast<TRVTableItemInfo*>(doc->GetItem(i)))
+            tables.push_back(t);
+    return tables;
+}
+
+// Every table in document order, those in cells (edited or not) included.
+inline void AllTables(TCustomRVData* doc, std::vector<TRVTableItemInfo*>& out)
+{
+    for (TRVTableItemInfo* t : TablesOf(doc)) {
+        out.push_back(t);
+        for (int r = 0; r < t->Rows->Count(); ++r)
+            for (int c = 0; c < t->Rows->Get(r)->Count(); ++c)
+                if (TRVTableCellData* cell = t->GetCells(r, c))
+                    AllTables(cell->GetRVData(), out);
+    }
+}
+
+inline std::vector<TRVTableItemInfo*> AllTables(TCustomRVData* doc)
+{
+    std::vector<TRVTableItemInfo*> out;
+    AllTables(doc, out);
+    return out;
+}
+
+// The items as text: "text", a paragraph's start as " | ", a table as
+// { [cell] [cell] / [cell] - } with "-" for a covered slot.
+inline std::string Content(TCustomRVData* doc)
+{
+    std::string s;
+    for (int i = 0; i < doc->GetItemCount(); ++i) {
+        if (i > 0)
+            s += doc->GetItem(i)->CanBeBorderStart() ? " | " : " ";
+        auto* t = dynamic_cast<TRVTableItemInfo*>(doc->GetItem(i));
+        if (t == nullptr) {
+            s += "\"" + std::string(doc->GetItemText(i)) + "\"";
+            continue;
+        }
+        s += "{";
+        for (int r = 0; r < t->Rows->Count(); ++r)
+            for (int c = 0; c < t->Rows->Get(r)->Count(); ++c) {
+                TRVTableCellData* cell = t->GetCells(r, c);
+                s += cell == nullptr ? std::string(" -") : " [" + Content(cell->GetRVData()) + "]";
+                if (c + 1 == t->Rows->Get(r)->Count())
+                    s += r + 1 == t->Rows->Count() ? " " : " /";
+            }
+        s += "}";
+    }
+    return s;
+}
+
+// A table's size, row heights and column widths as laid out.
+inline std::string TableSizes(TRVTableItemInfo* t)
+{
+    const TRVTableItemFormattingInfo& f = *t->FormattingInfo;
+    std::string s = std::to_string(t->GetWidth()) + "x" + std::to_string(t->GetHeight()) + " rows";
+    for (int i = 0; i < f.RowHeights.Count(); ++i)
+        s += " " + std::to_string(f.RowHeights[i]);
+    s += " cols";
+    for (int i = 0; i < f.ColWidths.Count(); ++i)
+        s += " " + std::to_string(f.ColWidths[i]);
+    return s;
+}
+
+// Empty when Edit's layout (cell editors open in it included) is the one
+// Fresh, an editor of the same size and style sheet, makes of the document
+// Edit saves now: the lines of the document, and the size, rows and columns
+// of every table at every depth; else what differs.
+inline std::string FreshLayoutFault(TCustomRollViewEdit& edit, THeadlessEditor& fresh)
+{
+    TMemoryStream saved;
+    if (!edit.SaveRVFToStream(&saved, false))
+        return "not saved";
+    saved.SetPosition(0);
+    if (!fresh.Edit->LoadRVFFromStream(&saved))
+        return "not read back";
+    fresh.Edit->Format();
+    std::string fault;
+    const editinvariant::TLayout kept = editinvariant::LayoutOf(*edit.EditRVData());
+    const editinvariant::TLayout made = editinvariant::LayoutOf(*fresh.Edit->EditRVData());
+    if (!(kept == made))
+        fault += "document:\n" + editinvariant::Describe(kept) + "fresh:\n" + editinvariant::Describe(made);
+    const std::vector<TRVTableItemInfo*> mine = AllTables(edit.EditRVData());
+    const std::vector<TRVTableItemInfo*> theirs = AllTables(fresh.Edit->EditRVData());
+    if (mine.size() != theirs.size())
+        return fault + "tables: " + std::to_string(mine.size()) + ", fresh " + std::to_string(theirs.size());
+    for (size_t i = 0; i < mine.size(); ++i)
+        if (TableSizes(mine[i]) != TableSizes(theirs[i]))
+            fault += "table " + std::to_string(i) + ": " + TableSizes(mine[i]) + ", fresh " +
+                     TableSizes(theirs[i]) + "\n";
+    return fault;
+}
+
+} // namespace nestedtables

@@ -1,0 +1,369 @@
+// Seeded random editing of tables nested in cells: cells opened at every
+// depth (tables put into cells through open cell editors, cells of those
+// tables opened in turn), typing and deleting in them through the editor and
+// through keys, row, column, merge and split operations on tables at every
+// depth (laid out by the program's Format or by the table's own document),
+// undo and redo through the control and through keys, cell editors closed
+// and the editor itself freed at any point. After every step: undo of it
+// gives back the document byte for byte and redo the edited one, the layout
+// is the one a fresh editor makes of the same document, every table's grid is
+// sound and no error box came up; at the end of a session undoing everything
+// gives back the first document and redoing everything the last.
+//
+// KELVOR_NESTED_SEEDS sets how many seeds run, KELVOR_NESTED_SEED the first
+// (without it a few seeds that met faults of their own run too);
+// KELVOR_NESTED_TRACE prints every step.
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/controls/forms.h"
+#include "platform/controls/syntheticinput.h"
+#include "platform/controls/winapi.h"
+#include "table/rvtinplace.h"
+#include "tests/support/nestedtables.h"
+#include "tests/support/tablegrid.h"
+
+namespace {
+
+constexpr int MaxTables = 8;
+// How deep tables are nested in cells at most (the outer table counts 1).
+constexpr int MaxDepth = 3;
+
+class NestedTableRandomTest : public TTableEditFixture {
+protected:
+    NestedTableRandomTest() { Fresh.NewEditor(&Style); }
+
+    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(Random); }
+    bool Coin() { return Pick(0, 1) == 1; }
+
+    // The documents edited now: the editor's, then those of the cell editors
+    // open one inside the other.
+    std::vector<TRVEditRVData*> Docs() const
+    {
+        std::vector<TRVEditRVData*> docs{d};
+        for (TCustomRollViewEdit* e = Editor.Edit->CellEditor(); e != nullptr; e = e->CellEditor())
+            docs.push_back(e->EditRVData());
+        return docs;
+    }
+    // A table of the document at Depth (0: the editor's), or null.
+    TRVTableItemInfo* TableAt(int depth)
+    {
+        const std::vector<TRVTableItemInfo*> tables =
+            nestedtables::TablesOf(Docs()[static_cast<size_t>(depth)]);
+        return tables.empty() ? nullptr : tables[static_cast<size_t>(Pick(0, int(tables.size()) - 1))];
+    }
+    // A depth of the open documents, the deeper ones more often.
+    int PickDepth() { return std::max(Pick(0, int(Docs().size()) - 1), Pick(0, int(Docs().size()) - 1)); }
+
+    TCustomRollViewEdit* Focused()
+    {
+        TCustomRollViewEdit* top = Editor.Edit->GetTopLevelEditor();
+        if (!top->Focused())
+            top->SetFocus();
+        return top;
+    }
+    static void Pump()
+    {
+        for (int i = 0; i < 3; ++i)
+            Application->ProcessMessages();
+    }
+    AnsiString Save()
+    {
+        LastContent = nestedtables::Content(d);
+        return editinvariant::SaveRVF(*d);
+    }
+
+    // ---- The steps; each names itself.
+    void OpenCell(std::string& name)
+    {
+        const int depth = PickDepth();
+        name = "open a cell at depth " + std::to_string(depth);
+        if (depth > 0 && Pick(0, 3) == 0) {
+            static const WORD keys[] = {VK_TAB, VK_DOWN, VK_UP, VK_RIGHT};
+            SimulateKey(Focused(), keys[Pick(0, 3)], Coin() ? TShiftState() : TShiftState{ssShift});
+            Pump();
+            return;
+        }
+        if (TRVTableItemInfo* t = TableAt(depth))
+            t->EditCell(Pick(0, t->Rows->Count() - 1), Pick(0, t->Rows->GetColCount() - 1));
+    }
+    void InsertTable(std::string& name)
+    {
+        TRVEditRVData* top = Docs().back();
+        name = "insert a table at depth " + std::to_string(Docs().size() - 1);
+        if (int(nestedtables::AllTables(d).size()) >= MaxTables || top->TableNestingLevel() >= MaxDepth)
+            return;
+        auto* table = new TRVTableItemInfo(Pick(1, 3), Pick(1, 3), top);
+        for (int r = 0; r < table->Rows->Count(); ++r)
+            for (int c = 0; c < table->Rows->GetColCount(); ++c)
+                if (Coin()) {
+                    table->GetCells(r, c)->Clear();
+                    table->GetCells(r, c)->AddNL(AnsiString(size_t(Pick(1, 12)), char('a' + r + c)), 0, 0);
+                }
+        Editor.Edit->InsertItem("", table);
+    }
+    void Type(std::string& name)
+    {
+        if (Coin()) {
+            name = "typing through the editor";
+            Editor.Edit->InsertText(Coin() ? "x" : "yz zy");
+        } else {
+            name = "typing";
+            SimulateKey(Focused(), WORD('A' + Pick(0, 25)));
+        }
+        Pump();
+    }
+    void Delete(std::string& name)
+    {
+        const int key = Pick(0, 2);
+        static const char* const names[] = {"Backspace", "Delete", "Enter"};
+        name = names[key];
+        static const WORD keys[] = {VK_BACK, VK_DELETE, VK_RETURN};
+        SimulateKey(Focused(), keys[key]);
+        Pump();
+    }
+    // A row, column, merge or split operation on a table at a random depth,
+    // told to the table's document as a change, then laid out as the program
+    // asks (the editor's Format) or as an editing command in the table's own
+    // document does it.
+    void Structure(std::string& name)
+    {
+        const int depth = PickDepth();
+        TRVTableItemInfo* t = TableAt(depth);
+        TRVEditRVData* doc = Docs()[static_cast<size_t>(depth)];
+        name = "no table at depth " + std::to_string(depth);
+        if (t == nullptr)
+            return;
+        const int rows = t->Rows->Count();
+        const int cols = t->Rows->GetColCount();
+        const int r = Pick(0, rows - 1);
+        const int c = Pick(0, cols - 1);
+        const int a = Pick(1, 2);
+        const int b = Pick(1, 2);
+        const int kind = Pick(0, 8);
+        static const char* const names[] = {"insert rows",  "insert cols", "delete rows",
+                                            "delete cols",  "merge",       "unmerge",
+                                            "split across", "split down",  "insert rows below"};
+        const bool program = Coin();
+        name = std::string(names[kind]) + " at depth " + std::to_string(depth) +
+               (program ? ", Format" : ", laid out as a command");
+        const int itemNo = doc->GetItemNo(t);
+        const int token = program ? 0 : t->BeginModify(itemNo);
+        switch (kind) {
+        case 0:
+            if (rows < 5)
+                t->InsertRows(Pick(0, rows), a, Pick(-1, rows - 1), false);
+            break;
+        case 1:
+            if (cols < 5)
+                t->InsertCols(Pick(0, cols), a, Pick(-1, cols - 1), false);
+            break;
+        case 2:
+            t->DeleteRows(r, a, Coin());
+            break;
+        case 3:
+            t->DeleteCols(c, a, Coin());
+            break;
+        case 4:
+            t->MergeCells(r, c, a, b, Coin());
+            break;
+        case 5:
+            t->UnmergeCells(r, c, a, b, Coin(), Coin());
+            break;
+        case 6:
+        case 7:
+            t->Select(r, c, Pick(0, rows - 1) - r, Pick(0, cols - 1) - c);
+            if (kind == 6 && cols < 5)
+                t->SplitSelectedCellsVertically(2);
+            else if (kind == 7 && rows < 5)
+                t->SplitSelectedCellsHorizontally(2);
+            break;
+        default:
+            if (rows < 5) {
+                t->EditCell(r, c);
+                t->InsertRowsBelow(1);
+            }
+            break;
+        }
+        // The change told to the table's document (its redo list goes).
+        // Deleting every row or column deletes the table, laid out then.
+        if (!program && itemNo < doc->GetItemCount() && doc->GetItem(itemNo) == t)
+            t->EndModify(itemNo, token);
+        doc->Change();
+        if (program)
+            Editor.Edit->Format();
+    }
+    void CloseEditors(std::string& name)
+    {
+        const int depth = Pick(0, int(Docs().size()) - 1);
+        name = "close the cell editors from depth " + std::to_string(depth);
+        if (depth == 0)
+            d->DestroyInplaceEditor();
+        else if (TCustomRollViewEdit* e = Editor.Edit->CellEditor()) {
+            for (int k = 1; k < depth && e->CellEditor() != nullptr; ++k)
+                e = e->CellEditor();
+            e->EditRVData()->DestroyInplaceEditor();
+        }
+    }
+    // Undo or redo through the control or through the keys of the focused editor.
+    bool History(bool redo, bool keys)
+    {
+        if ((redo ? Editor.Edit->RedoAction() : Editor.Edit->UndoAction()) == rvutNone)
+            return false;
+        if (keys)
+            SimulateKey(Focused(), 'Z', redo ? TShiftState{ssCtrl, ssShift} : TShiftState{ssCtrl});
+        else if (redo)
+            Editor.Edit->Redo();
+        else
+            Editor.Edit->Undo();
+        Pump();
+        return true;
+    }
+
+    // ---- The checks
+    void Check(const std::string& where)
+    {
+        for (TRVTableItemInfo* t : nestedtables::AllTables(d))
+            EXPECT_EQ(tablegrid::GridFault(*t->Rows), "") << where;
+        // An error box that comes up fails the test by itself.
+        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "") << where;
+    }
+    // Undo of a step gives back the document before it, redo the one after.
+    // A key that replaces a selection makes two groups (the deletion, then
+    // what the key does): up to three undos may be needed, and as many redos.
+    void RoundTrip(const AnsiString& before, const AnsiString& after, const std::string& name)
+    {
+        const bool keys = Coin();
+        const std::string how = keys ? " by keys" : " by the editor";
+        const std::string edited = LastContent;
+        int undos = 0;
+        while (undos < 3 && History(false, keys)) {
+            ++undos;
+            if (Save() == before)
+                break;
+        }
+        EXPECT_TRUE(Save() == before)
+            << name << ": undo" << how << " does not restore the document\nbefore: " << Before
+            << "\nedited: " << edited << "\nundone: " << LastContent;
+        Check(name + ": undone" + how);
+        for (int i = 0; i < undos; ++i)
+            EXPECT_TRUE(History(true, keys)) << name << ": nothing to redo";
+        EXPECT_TRUE(Save() == after) << name << ": redo" << how
+                                     << " does not repeat the change\nedited: " << edited
+                                     << "\nredone: " << LastContent;
+        Check(name + ": redone" + how);
+    }
+
+    // One session; false when it ended by freeing the editor.
+    void Session(int seed, int steps)
+    {
+        d = Editor.NewEditor(&Style);
+        NewTable(Pick(1, 3), Pick(1, 3));
+        const AnsiString start = Save();
+        const std::string startContent = LastContent;
+        for (int i = 0; i < steps && !HasFailure(); ++i) {
+            std::string name;
+            const AnsiString before = Save();
+            Before = LastContent;
+            const int kind = Pick(0, 99);
+            if (kind < 2) {
+                // The editor goes with cells open and both lists full.
+                Editor.NewEditor(&Style);
+                d = nullptr;
+                ++Tally["editor freed"];
+                return;
+            }
+            try {
+                if (kind < 26)
+                    OpenCell(name);
+                else if (kind < 40)
+                    InsertTable(name);
+                else if (kind < 55)
+                    Type(name);
+                else if (kind < 62)
+                    Delete(name);
+                else if (kind < 82)
+                    Structure(name);
+                else if (kind < 87)
+                    CloseEditors(name);
+                else {
+                    name = kind < 94 ? "undo" : "redo";
+                    History(kind >= 94, Coin());
+                }
+            } catch (const ERollViewError& e) {
+                if (std::getenv("KELVOR_NESTED_TRACE"))
+                    std::fprintf(stderr, "refused: %s\n", e.Message().c_str());
+                EXPECT_TRUE(Save() == before) << name << ": a refusal changed the document";
+            }
+            const std::string where = "seed " + std::to_string(seed) + ", step " + std::to_string(i) + " (" +
+                                      name + ", " + std::to_string(Docs().size() - 1) + " cell editors open)";
+            if (std::getenv("KELVOR_NESTED_TRACE"))
+                std::fprintf(stderr, "%s%s\n", where.c_str(), Save() != before ? " changed" : "");
+            Check(where);
+            const AnsiString after = Save();
+            if (after != before) {
+                ++Tally[name.substr(0, name.find(" at depth"))];
+                if (name != "undo" && name != "redo")
+                    RoundTrip(before, after, where);
+            }
+        }
+        // Whatever the steps left to redo first: the last document is the one
+        // every redo makes.
+        for (int n = 0; n < 1000 && History(true, Coin()); ++n)
+            continue;
+        const AnsiString end = Save();
+        const std::string endContent = LastContent;
+        for (int n = 0; n < 1000 && History(false, Coin()); ++n)
+            continue;
+        EXPECT_TRUE(Save() == start) << "seed " << seed << ": undo all\nstart: " << startContent
+                                     << "\nundone: " << LastContent;
+        for (int n = 0; n < 1000 && History(true, Coin()); ++n)
+            continue;
+        EXPECT_TRUE(Save() == end) << "seed " << seed << ": redo all\nend: " << endContent
+                                   << "\nredone: " << LastContent;
+        Check("seed " + std::to_string(seed) + ": undo all, redo all");
+    }
+
+    std::mt19937 Random;
+    THeadlessEditor Fresh;
+    // The content of the document as last saved, and before the step.
+    std::string LastContent;
+    std::string Before;
+    std::map<std::string, int> Tally;
+};
+
+TEST_F(NestedTableRandomTest, EveryStepUndoesRedoesAndLaysOutAsAFreshEditor)
+{
+    std::vector<int> seeds;
+    int count = 25;
+    if (const char* e = std::getenv("KELVOR_NESTED_SEEDS"))
+        count = std::max(std::atoi(e), 1);
+    int first = 1;
+    if (const char* e = std::getenv("KELVOR_NESTED_SEED"))
+        first = std::atoi(e);
+    for (int seed = first; seed < first + count; ++seed)
+        seeds.push_back(seed);
+    // Seeds of sweeps that met faults of their own (a cell's emptied column
+    // under a merged cell, a typed character over selected cells), kept in the
+    // default run.
+    if (std::getenv("KELVOR_NESTED_SEED") == nullptr)
+        seeds.insert(seeds.end(), {294, 10296, 15890});
+    for (const int seed : seeds) {
+        if (HasFailure())
+            break;
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Random.seed(static_cast<unsigned>(seed));
+        Session(seed, 30);
+    }
+    if (std::getenv("KELVOR_NESTED_SEEDS"))
+        for (const auto& [name, count] : Tally)
+            std::printf("%s: %d\n", name.c_str(), count);
+}
+
+} // namespace
