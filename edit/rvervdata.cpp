@@ -130,6 +130,12 @@ void TRVEditRVData::ClearUndo()
     RedoList->Clear();
 }
 
+void TRVEditRVData::DropStaleRedo()
+{
+    if (FEdited && !FPlaying)
+        RedoList->Clear();
+}
+
 void TRVEditRVData::Undo()
 {
     PlayGroup(*UndoList, *RedoList);

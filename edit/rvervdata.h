@@ -125,6 +125,10 @@ public:
     void ChangeEx(bool clearRedo);
     // Both lists emptied.
     void ClearUndo();
+    // After a command that changed the document outside undo and redo: what
+    // the redo list holds no longer fits the document, so it goes (as Change
+    // does; a table operation that a program runs without Change needs it).
+    void DropStaleRedo();
 
     // ---- Positions and protection
     int GetCurItemNo();

@@ -112,8 +112,10 @@ void TRVTableItemInfo::DoneUndo()
 {
     if (TRVEditRVData* data = GetInsertedEditData()) {
         data->SetUndoGroupMode(false);
-        // A command that changed nothing leaves no group behind.
+        // A command that changed nothing leaves no group behind; one that
+        // changed the table leaves nothing to redo.
         data->UndoList->PopIfEmpty();
+        data->DropStaleRedo();
     }
 }
 

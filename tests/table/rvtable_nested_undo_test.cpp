@@ -12,6 +12,7 @@
 #include "table/rvtinplace.h"
 #include "tests/support/nestedtables.h"
 #include "tests/support/tablegrid.h"
+#include "tests/support/tablegridcheck.h"
 
 namespace {
 
@@ -222,6 +223,22 @@ TEST_F(NestedTableUndo, AnUndoneTypingGivesTheColumnsBack)
         Application->ProcessMessages();
         EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
     }
+}
+
+// A table operation run without the program's Change after an undo leaves
+// nothing to redo: the undone records no longer fit the grid.
+TEST_F(NestedTableUndo, ATableOperationAfterAnUndoLeavesNothingToRedo)
+{
+    NewTable(2, 2);
+    Table->InsertRows(1, 1, 0, false);
+    Editor.Edit->Change();
+    Editor.Edit->Undo();
+    ASSERT_NE(Editor.Edit->RedoAction(), rvutNone);
+    Table->DeleteRows(0, 1, false);
+    EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
+    Editor.Edit->Redo();
+    EXPECT_EQ(Table->Rows->Count(), 1);
+    EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
 }
 
 } // namespace
