@@ -1,5 +1,6 @@
 // Menu items and popup menus: TMenuItem (captions with '&' accelerators, checks,
-// images, sub-items, OnClick) and TPopupMenu (OnPopup, PopupComponent, Popup).
+// images, shortcuts, sub-items, OnClick) and TPopupMenu (OnPopup,
+// PopupComponent, Popup, and the shortcuts its controls' keys click).
 #pragma once
 
 #include <cstdint>
