@@ -208,13 +208,19 @@ private:
             fmt.RowStarts.Put(r, fmt.RowStarts[r] - delta);
         fmt.Height -= delta;
         const int cols = FInfo.Table->Rows->GetColCount();
-        for (int c = 0; c < cols; ++c)
-            if (TRVTablePrintCell* cell = fmt.PrintCell(row * cols + c)) {
-                FCells.emplace_back(cell, cell->Height);
-                cell->Height = height;
-                cell->SetSlice(c < static_cast<int>(from.size()) ? from[c] : 0,
-                               c < static_cast<int>(to.size()) ? to[c] : -1);
-            }
+        std::vector<int> bottoms;
+        for (int c = 0; c < cols; ++c) {
+            int offset = 0;
+            TRVTablePrintCell* cell = fmt.PrintCell(row * cols + c);
+            if (cell == nullptr || !FInfo.CellRowBottoms(row, c, bottoms, offset))
+                continue;
+            FCells.emplace_back(cell, cell->Height);
+            cell->Height = height;
+            // The slice in the row's Y, in the document's: the space above
+            // the lines of a cell aligned lower moves them down.
+            cell->SetSlice((c < static_cast<int>(from.size()) ? from[c] : 0) - offset,
+                           c < static_cast<int>(to.size()) ? to[c] - offset : -1);
+        }
     }
 
     TRVTablePrintInfo& FInfo;
@@ -375,22 +381,36 @@ bool TRVTablePrintInfo::CanSplitFirst(int y)
     return RowBottom(below) < y - ExtraHeight() + FmtInfo.RowStarts[h];
 }
 
+bool TRVTablePrintInfo::CellRowBottoms(int row, int col, std::vector<int>& bottoms, int& offset) const
+{
+    offset = 0;
+    const int cols = Table->Rows->GetColCount();
+    TRVTablePrintCell* cell = FmtInfo.PrintCell(row * cols + col);
+    if (cell == nullptr)
+        return false;
+    cell->GetLineBottoms(bottoms);
+    const TRVTableRow* cells = Table->Rows->Get(row);
+    const TRVTableCellData* data = col < cells->Count() ? cells->Get(col) : nullptr;
+    const int space = std::max(0, cell->Height - bottoms.back());
+    if (data != nullptr && data->GetRealVAlign() == rvcMiddle)
+        offset = space / 2;
+    else if (data != nullptr && data->GetRealVAlign() == rvcBottom)
+        offset = space;
+    for (int& b : bottoms)
+        b += offset;
+    return true;
+}
+
 int TRVTablePrintInfo::SliceHeight(int row, const std::vector<int>& from, const std::vector<int>& to) const
 {
     const int cols = Table->Rows->GetColCount();
     int height = 0;
     std::vector<int> bottoms;
     for (int c = 0; c < cols; ++c) {
-        TRVTablePrintCell* cell = FmtInfo.PrintCell(row * cols + c);
-        if (cell == nullptr)
+        int offset = 0;
+        if (!CellRowBottoms(row, c, bottoms, offset))
             continue;
-        int bottom = 0;
-        if (c < static_cast<int>(to.size())) {
-            bottom = to[c];
-        } else {
-            cell->GetLineBottoms(bottoms);
-            bottom = bottoms.back();
-        }
+        const int bottom = c < static_cast<int>(to.size()) ? to[c] : bottoms.back();
         const int top = c < static_cast<int>(from.size()) ? from[c] : 0;
         height = std::max(height, bottom - top);
     }
@@ -423,18 +443,18 @@ bool TRVTablePrintInfo::SliceFirstRow(TRVTablePrintPart* part, int y)
     bool rest = false;
     bool moved = false;
     for (int c = 0; c < cols; ++c) {
-        TRVTablePrintCell* cell = FmtInfo.PrintCell(row * cols + c);
         const int from = c < static_cast<int>(part->FirstRowFrom.size()) ? part->FirstRowFrom[c] : 0;
         to[c] = from;
-        if (cell == nullptr)
+        int offset = 0;
+        if (!CellRowBottoms(row, c, bottoms, offset))
             continue;
-        cell->GetLineBottoms(bottoms);
-        // The last whole line that fits; at least one line, so that the row moves on.
-        int cut = from;
+        // The space above a cell's lines may be cut anywhere; then the last
+        // whole line that fits, and at least one line, so that the row moves on.
+        int cut = from < offset ? std::min(offset, from + std::max(avail, 0)) : from;
         for (int b : bottoms)
-            if (b > from && (b - from <= avail || cut == from))
+            if (b > cut && (b - from <= avail || cut == from))
                 cut = b;
-            else if (b > from)
+            else if (b > cut)
                 break;
         to[c] = cut;
         moved = moved || cut > from;

@@ -31,7 +31,8 @@ public:
     // order): where a row taller than a page may be cut. One line here.
     virtual void GetLineBottoms(std::vector<int>& bottoms) { bottoms.assign(1, GetDocumentHeight()); }
     // From now on only the lines whose bottoms lie in (From, To] are painted,
-    // moved up by From (To < 0: to the end); (0, -1) is the whole document.
+    // moved up by From (down for a negative From; To < 0: to the end), and
+    // the slice fills the cell; (0, -1) is the whole document as laid out.
     virtual void SetSlice(int from, int to)
     {
         (void)from;
@@ -100,8 +101,12 @@ private:
     int ExtraHeight() const;
     int RowBottom(int row) const;
     // The height of the lines of row Row's cells between From and To (per
-    // column; empty: the whole documents).
+    // column, in the row's Y; empty: the whole documents).
     int SliceHeight(int row, const std::vector<int>& from, const std::vector<int>& to) const;
+    // The line bottoms of the cell in slot (Row, Col) in the row's own Y: its
+    // document's, moved down by the space its vertical alignment leaves above
+    // its lines in the whole row, which Offset gets. False for an empty slot.
+    bool CellRowBottoms(int row, int col, std::vector<int>& bottoms, int& offset) const;
     // Cuts band Part inside its first row, a single row taller than Y; false
     // when what is left of that row fits.
     bool SliceFirstRow(TRVTablePrintPart* part, int y);
@@ -116,8 +121,10 @@ public:
     int FirstRow = 0;
     int RowCount = 0;
     // A band that begins (ends) inside a row taller than a page: per column,
-    // the document Y of that row's cell from which (up to which) the band shows
-    // its lines. Empty when the band begins (ends) with the row whole.
+    // the Y in the row from which (up to which) the band shows its cell's
+    // lines (CellRowBottoms: the space above the lines of a cell aligned to
+    // the middle or the bottom is part of it). Empty when the band begins
+    // (ends) with the row whole.
     std::vector<int> FirstRowFrom;
     std::vector<int> LastRowTo;
 };

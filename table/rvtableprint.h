@@ -30,7 +30,9 @@ public:
     void GetLineBottoms(std::vector<int>& bottoms);
 
     TRVTableCellData* Cell;
-    // The slice painted (document Y; SliceTo < 0: to the end).
+    // The slice painted (document Y; SliceTo < 0: to the end). A negative
+    // SliceFrom moves the lines down: the space a cell's vertical alignment
+    // leaves above them in a row cut between pages.
     int SliceFrom = 0;
     int SliceTo = -1;
 
@@ -48,7 +50,7 @@ public:
     // While a slice is shown, the slice fills the cell.
     int GetDocumentHeight() override
     {
-        return Data->SliceFrom > 0 || Data->SliceTo >= 0 ? Height : Data->DocumentHeight;
+        return Data->SliceFrom != 0 || Data->SliceTo >= 0 ? Height : Data->DocumentHeight;
     }
     // Lays the document out on the canvas of the layout in progress.
     void FormatCell(bool force) override;

@@ -575,6 +575,9 @@ protected:
     void WMKeyUp(TMessage& message);
     void WMChar(TMessage& message);
     void CNKeyDown(TMessage& message);
+    // A key that is the shortcut of an item of the popup menu of this control
+    // or of a control around it (the nearest first) clicks that item.
+    bool IsMenuKey(TMessage& message);
     void CMDialogKey(TMessage& message);
     void CMCtl3DChanged(TMessage& message);
     void WMSetCursor(TMessage& message);

@@ -228,6 +228,18 @@ TPopupMenu* TMenuItem::GetParentMenu() const
     return root->FMenu;
 }
 
+TMenuItem* TMenuItem::FindShortCut(TShortCut shortCut)
+{
+    if (shortCut == scNone || !FVisible || !FEnabled)
+        return nullptr;
+    if (FShortCut == shortCut)
+        return this;
+    for (TMenuItem* item : FItems)
+        if (TMenuItem* found = item->FindShortCut(shortCut))
+            return found;
+    return nullptr;
+}
+
 void TMenuItem::Click()
 {
     if (FEnabled && OnClick)
@@ -297,6 +309,18 @@ void TPopupMenu::DoPopup(TObject* sender)
 {
     if (OnPopup)
         OnPopup(sender);
+}
+
+bool TPopupMenu::IsShortCut(TShortCut shortCut, TComponent* control)
+{
+    TMenuItem* item = FItems->FindShortCut(shortCut);
+    if (!item)
+        return false;
+    // The command acts on the control the key was pressed over, as it would
+    // on the one the menu was opened over.
+    SetPopupComponent(control);
+    item->Click();
+    return true;
 }
 
 void TPopupMenu::Popup(int x, int y)

@@ -1,5 +1,6 @@
 // Menu items and popup menus: TMenuItem (captions with '&' accelerators, checks,
-// images, sub-items, OnClick) and TPopupMenu (OnPopup, PopupComponent, Popup).
+// images, shortcuts, sub-items, OnClick) and TPopupMenu (OnPopup,
+// PopupComponent, Popup, and the shortcuts its controls' keys click).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,12 @@ inline constexpr TShortCut scNone = 0;
 inline constexpr TShortCut scShift = 0x2000;
 inline constexpr TShortCut scCtrl = 0x4000;
 inline constexpr TShortCut scAlt = 0x8000;
+// The shortcut of a virtual key with the modifiers of its TShortCut bits.
+inline constexpr TShortCut ShortCut(uint16_t key, bool shift, bool ctrl, bool alt)
+{
+    return static_cast<TShortCut>((key & 0xFF) | (shift ? scShift : 0) | (ctrl ? scCtrl : 0) |
+                                  (alt ? scAlt : 0));
+}
 
 // The caption of a separator.
 inline constexpr const char* cLineCaption = "-";
@@ -84,6 +91,10 @@ public:
     void Clear();                            // frees every item in it
     // The popup menu this item belongs to (through its parents), or null.
     TPopupMenu* GetParentMenu() const;
+    // The first item, this one or one inside it (depth first), that has
+    // ShortCut and could be chosen (it and the items above it, up to this one,
+    // visible and enabled); null for scNone or when there is none.
+    TMenuItem* FindShortCut(TShortCut shortCut);
 
     // OnClick when the item is enabled. A menu on screen calls it once the
     // menu has closed.
@@ -167,6 +178,12 @@ public:
     // Chooses Item in the menu on screen as a user's click would (the toolkit's
     // action is triggered); false when the item is not shown or disabled.
     bool ChooseShownItem(const TMenuItem* item);
+
+    // A key pressed over a control that has this menu: the first item that
+    // has the key as its shortcut and could be chosen (FindShortCut) is
+    // clicked, with the control as PopupComponent. True when an item was
+    // clicked (the key is used up), false when none was.
+    bool IsShortCut(TShortCut shortCut, TComponent* control);
 
     TNotifyEvent OnPopup;
 

@@ -1,12 +1,15 @@
 // TWinControl: keyboard focus, tab order and keys. A key reaches the focused
-// control first as CN_KEYDOWN, where Tab and the arrow keys go to the form's
-// dialog-key handling unless the control asks for them (WM_GETDLGCODE); then as
-// WM_KEYDOWN, which the form sees first when it has KeyPreview.
+// control first as CN_KEYDOWN, where the shortcuts of the popup menus of the
+// control and the controls around it are looked for, and Tab and the arrow keys
+// go to the form's dialog-key handling unless the control asks for them
+// (WM_GETDLGCODE); then as WM_KEYDOWN, which the form sees first when it has
+// KeyPreview.
 #include <algorithm>
 #include <iterator>
 
 #include "platform/controls/controls_qt.h"
 #include "platform/controls/forms.h"
+#include "platform/controls/menus.h"
 #include "platform/controls/winapi.h"
 #include "platform/core/lists.h"
 
@@ -245,9 +248,27 @@ void TWinControl::WMChar(TMessage& message)
         DefaultHandler(message);
 }
 
+bool TWinControl::IsMenuKey(TMessage& message)
+{
+    const WORD key = LOWORD(message.WParam);
+    // Modifier keys alone are no shortcut.
+    if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || key > 0xFF)
+        return false;
+    const TShiftState shift = KeyDataToShiftState(message.LParam);
+    const TShortCut shortCut =
+        ShortCut(key, shift.Contains(ssShift), shift.Contains(ssCtrl), shift.Contains(ssAlt));
+    for (TControl* control = this; control; control = control->Parent())
+        if (TPopupMenu* menu = control->PopupMenu())
+            if (menu->IsShortCut(shortCut, control))
+                return true;
+    return false;
+}
+
 void TWinControl::CNKeyDown(TMessage& message)
 {
     message.Result = 1;
+    if (IsMenuKey(message))
+        return;
     LRESULT mask = 0;
     switch (LOWORD(message.WParam)) {
     case VK_TAB:

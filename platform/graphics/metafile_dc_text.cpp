@@ -1,5 +1,6 @@
 // The metafile device's text: fonts, alignment, advances, rotation, the
-// order of right-to-left text and the shaping of joining scripts.
+// order of right-to-left text, the shaping of joining scripts, and text given
+// as glyph numbers of the font the file names.
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -86,6 +87,64 @@ TTextFont TextFont(const TMetaFont& f, double sy)
                                     24 * std::pow(1.08, std::round(std::log(em / 24) / std::log(1.08)))));
     font.setPixelSize(size);
     return {font, em <= 24 ? 1 : em / size};
+}
+
+// The face whose glyph numbers a text given as glyph indexes names: the face
+// of Font when it is the one the file names (installed under that name), so
+// that its numbers are the writer's; an invalid face when it is a stand-in,
+// whose numbers name other glyphs.
+QRawFont WritersFace(const QFont& font, const AnsiString& face)
+{
+    if (face.empty())
+        return QRawFont();
+    QRawFont raw = QRawFont::fromFont(font);
+    if (!raw.isValid() || raw.familyName().compare(QString::fromStdString(face), Qt::CaseInsensitive) != 0)
+        return QRawFont();
+    return raw;
+}
+
+// The advances of a text of glyph indexes on the bitmap: the record's, or
+// the face's own widened by the state's extra space. Returns the width.
+double GlyphAdvances(const QRawFont& face, const std::u16string& glyphs, const std::vector<double>* dx,
+                     unsigned options, double sx, double glyphScale, const TMetaState& state,
+                     std::vector<double>& advances)
+{
+    const bool pairs = (options & ETO_PDY) != 0;
+    advances.assign(glyphs.size(), 0);
+    double width = 0;
+    if (dx && dx->size() >= glyphs.size() * (pairs ? 2 : 1)) {
+        for (size_t i = 0; i < glyphs.size(); ++i)
+            width += advances[i] = (*dx)[pairs ? 2 * i : i] * sx;
+        return width;
+    }
+    if (!face.isValid())
+        return 0;
+    QList<quint32> indexes(glyphs.begin(), glyphs.end());
+    const QList<QPointF> own = face.advancesForGlyphIndexes(indexes);
+    for (size_t i = 0; i < glyphs.size() && i < static_cast<size_t>(own.size()); ++i)
+        width += advances[i] = own[static_cast<qsizetype>(i)].x() * glyphScale + state.CharExtra * sx;
+    return width;
+}
+
+// Draws glyph indexes of Face from (X0, Baseline) at the advances, in the
+// painter's placed and scaled coordinates: they are shaped and in visual
+// order already.
+void DrawGlyphIndexes(QPainter& painter, const QRawFont& face, const std::u16string& glyphs,
+                      const std::vector<double>& advances, double x0, double baseline, double glyphScale)
+{
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    double x = x0;
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        indexes.push_back(glyphs[i]);
+        positions.push_back(QPointF(x / glyphScale, baseline / glyphScale));
+        x += advances[i];
+    }
+    QGlyphRun run;
+    run.setRawFont(face);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(0, 0), run);
 }
 
 // The words of joining scripts in a text, shaped whole as the canvas shapes
@@ -280,14 +339,19 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
     // The advances on the bitmap: the record's, or the font's own. Text of
     // right-to-left scripts or in a right-to-left reading order is put in
     // visual order, and words of joining scripts are shaped whole.
+    // Glyph indexes are the writer's font's: shaped and in visual order.
+    const bool glyphIndexes = (options & ETO_GLYPH_INDEX) != 0;
+    const QRawFont glyphFace = glyphIndexes ? WritersFace(font, FState.Font.Face) : QRawFont();
     const int count = static_cast<int>(text.size());
     const bool rightToLeft = (options & ETO_RTLREADING) || (FState.TextAlign & TA_RTLREADING);
-    const TShapedText shaped = ShapeText(font, text);
+    const TShapedText shaped = glyphIndexes ? TShapedText() : ShapeText(font, text);
     const bool ordered =
         rightToLeft || !shaped.Pieces.empty() || textclusters::HasRightToLeft(text.data(), count);
     std::vector<double> advances;
-    const double width =
-        TextAdvances(text, string, dx, options, sx, metrics, glyphScale, FState, shaped, ordered, advances);
+    const double width = glyphIndexes
+                             ? GlyphAdvances(glyphFace, text, dx, options, sx, glyphScale, FState, advances)
+                             : TextAdvances(text, string, dx, options, sx, metrics, glyphScale, FState,
+                                            shaped, ordered, advances);
     const double ascent = metrics.ascent() * glyphScale, descent = metrics.descent() * glyphScale;
     if (updateCP)
         FState.Position = reference + QPointF(sx > 0 ? width / sx : 0, 0);
@@ -331,16 +395,19 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
         clip.addRect(rect->normalized());
         painter.setClipPath(t.map(clip), Qt::IntersectClip);
     }
-    // Glyph indexes name the glyphs of the writer's own fonts: they are not
-    // drawn with these.
-    if (!(options & ETO_GLYPH_INDEX) && !text.empty()) {
+    // Glyph indexes name the glyphs of the writer's font: they are drawn only
+    // with that font, not with a stand-in for it.
+    if (!text.empty() && (!glyphIndexes || glyphFace.isValid())) {
         painter.setTransform(place);
         if (FState.BkMode == OPAQUE_MODE && opaque.isEmpty())
             painter.fillRect(cells, Color(FState.BkColor));
         painter.setFont(font);
         painter.setPen(Color(FState.TextColor));
         painter.scale(glyphScale, glyphScale);
-        DrawGlyphs(painter, text, string, advances, shaped, rightToLeft, x0, baseline, glyphScale);
+        if (glyphIndexes)
+            DrawGlyphIndexes(painter, glyphFace, text, advances, x0, baseline, glyphScale);
+        else
+            DrawGlyphs(painter, text, string, advances, shaped, rightToLeft, x0, baseline, glyphScale);
     }
     painter.restore();
     FClipApplied = true;

@@ -544,6 +544,9 @@ bool TEmfPlayer::EmrText(const TRecord& r, size_t at, bool wide)
         text.resize(count);
         for (uint32_t i = 0; i < count; ++i)
             text[i] = static_cast<char16_t>(r.U16At(offString + 2 * size_t(i)));
+    } else if (options & ETO_GLYPH_INDEX) {
+        // Glyph numbers, one a byte: no characters of a code page.
+        text.assign(r.P + offString, r.P + offString + bytes);
     } else {
         text = AnsiText(reinterpret_cast<const char*>(r.P + offString), bytes, FDC.State().Font.Charset);
     }

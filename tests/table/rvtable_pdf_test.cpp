@@ -2,13 +2,15 @@
 // follows the table's printed height whether the viewer never showed the
 // table or showed it narrow or wide, also when the table crosses pages; a row
 // taller than a page continues on the next pages with every line of its cells
-// printed once; a preview draws one-pixel rules as thin as the page scaled
+// printed once, a shorter cell of it where its vertical alignment puts it in
+// the whole row; a preview draws one-pixel rules as thin as the page scaled
 // down. Skipped when poppler is missing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/bitmap.h"
@@ -116,6 +118,46 @@ TEST_F(TablePdfTest, ARowTallerThanAPageContinuesOnTheNextPages)
             }
             Prev = &W;
         }
+}
+
+// A row of 151 lines beside a cell of 40 aligned to the top, the middle or
+// the bottom: the short cell's lines keep their place beside the tall one's
+// (at its first, 56th or 112th line) across the pages, each printed once.
+TEST_F(TablePdfTest, AShortCellOfARowCutBetweenPagesKeepsItsVerticalAlignment)
+{
+    for (const auto& [Align, Beside] : {std::pair{rvcTop, 0}, {rvcMiddle, 55}, {rvcBottom, 111}}) {
+        SCOPED_TRACE(Beside);
+        Source->Clear();
+        TRVTableItemInfo* t = AddTable(3, 2);
+        for (int c = 0; c < 2; ++c) {
+            TRVTableCellData* Cell = t->GetCells(1, c);
+            Cell->Clear();
+            for (int i = 0; i < (c == 0 ? 151 : 40); ++i)
+                Cell->AddNL("L" + std::to_string(c) + "x" + std::to_string(i), 0, 0);
+        }
+        t->GetCells(1, 1)->VAlign = Align;
+        ASSERT_GE(FormatAndPrint(), 3);
+        std::vector<TPdfWord> All = Words();
+        std::stable_sort(All.begin(), All.end(), [](const TPdfWord& A, const TPdfWord& B) {
+            return A.Page != B.Page ? A.Page < B.Page : A.YMin < B.YMin;
+        });
+        std::map<std::string, int> Seen;
+        for (const TPdfWord& W : All)
+            ++Seen[W.Text];
+        for (int i = 0; i < 40; ++i)
+            EXPECT_EQ(Seen["L1x" + std::to_string(i)], 1) << i;
+        EXPECT_EQ(Seen["L0x150"], 1);
+        // The tall cell's lines above the short cell's first and last lines.
+        for (const auto& [Short, Tall] : {std::pair{0, Beside}, {39, Beside + 39}}) {
+            const std::string Label = "L1x" + std::to_string(Short);
+            const auto At =
+                std::find_if(All.begin(), All.end(), [&](const TPdfWord& W) { return W.Text == Label; });
+            ASSERT_NE(At, All.end());
+            const int Above = static_cast<int>(std::count_if(
+                All.begin(), At, [](const TPdfWord& W) { return W.Text.rfind("L0x", 0) == 0; }));
+            EXPECT_NEAR(Above, Tall, 3) << Label;
+        }
+    }
 }
 
 TEST_F(TablePdfTest, APreviewDrawsOnePixelRulesThin)

@@ -1,12 +1,18 @@
-// Menus: ownership of the item tree, and popup menus on screen: OnPopup before
-// the menu is built, and items or menus that go while shown or from OnClick.
+// Menus: ownership of the item tree, popup menus on screen (OnPopup before
+// the menu is built, items or menus that go while shown or from OnClick), and
+// the shortcuts of the popup menus of a control and the controls around it.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/controls/dialogs.h"
+#include "platform/controls/extctrls_panel.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
+#include "platform/controls/syntheticinput.h"
+#include "platform/controls/winapi.h"
 #include "platform/graphics/imagelist.h"
 #include "tests/support/scriptedui.h"
 
@@ -191,6 +197,101 @@ TEST(PopupMenus, ReferencesToComponentsThatGoAreCleared)
     EXPECT_EQ(menu.Images(), images);
     delete images;
     EXPECT_EQ(menu.Images(), nullptr);
+}
+
+// A control that takes the focus and notes the keys that reach it.
+class TKeyProbe : public TCustomControl {
+public:
+    explicit TKeyProbe(TComponent* AOwner) : TCustomControl(AOwner) { SetTabStop(true); }
+    std::vector<WORD> Keys;
+
+protected:
+    void KeyDown(WORD& Key, TShiftState Shift) override
+    {
+        Keys.push_back(Key);
+        TCustomControl::KeyDown(Key, Shift);
+    }
+};
+
+// A focused control inside a panel, each with a popup menu: a key that is
+// the shortcut of an item that could be chosen (shown and enabled, with the
+// items above it) clicks it, the nearest control's menu first, with that
+// control as the menu's popup component, and goes no further; other keys
+// reach the control as ever.
+TEST(PopupMenus, ShortcutsOfTheMenusAroundTheFocusedControlClickTheirItems)
+{
+    TForm* form = new TForm(nullptr);
+    form->SetBounds(100, 100, 300, 200);
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(0, 0, 300, 200);
+    auto* probe = new TKeyProbe(form);
+    probe->SetParent(panel);
+    probe->SetBounds(10, 10, 100, 80);
+    TPopupMenu outer(nullptr);
+    TPopupMenu inner(nullptr);
+    panel->SetPopupMenu(&outer);
+    probe->SetPopupMenu(&inner);
+    std::vector<std::string> clicked;
+    auto add = [&](TMenuItem* parent, const std::string& name, TShortCut key) {
+        auto* item = new TMenuItem(nullptr);
+        item->SetCaption(name);
+        item->SetShortCut(key);
+        item->OnClick = [&clicked, name](TObject*) { clicked.push_back(name); };
+        parent->Add(item);
+        return item;
+    };
+    add(outer.Items(), "outer copy", scCtrl | 'C');
+    add(outer.Items(), "outer find", VK_F3);
+    add(outer.Items(), "outer paste", scCtrl | 'V')->SetEnabled(false);
+    add(outer.Items(), "outer hidden", scCtrl | 'H')->SetVisible(false);
+    TMenuItem* more = add(outer.Items(), "more", scNone);
+    add(more, "outer save", scCtrl | scShift | 'S');
+    add(more, "outer quit", scAlt | 'Q');
+    add(outer.Items(), "outer locked", scCtrl | 'L');
+    add(inner.Items(), "inner copy", scCtrl | 'C');
+    TMenuItem* locked = add(inner.Items(), "locked group", scNone);
+    add(locked, "inner lock", scCtrl | 'L');
+    locked->SetEnabled(false);
+    form->Show();
+    probe->SetFocus();
+    ASSERT_TRUE(probe->Focused());
+
+    struct Case {
+        WORD Key;
+        TShiftState Shift;
+        const char* Clicked; // empty: the key reaches the control
+    };
+    const Case cases[] = {
+        {'C', TShiftState{ssCtrl}, "inner copy"},          // the nearest menu first
+        {VK_F3, TShiftState(), "outer find"},              // the panel's menu next
+        {'S', TShiftState{ssCtrl, ssShift}, "outer save"}, // items of sub-menus too
+        {'Q', TShiftState{ssAlt}, "outer quit"},           // with Alt
+        {'S', TShiftState{ssCtrl}, ""},                    // the modifiers must match
+        {'V', TShiftState{ssCtrl}, ""},                    // a disabled item
+        {'H', TShiftState{ssCtrl}, ""},                    // a hidden item
+        {'L', TShiftState{ssCtrl}, "outer locked"},        // not inside a disabled sub-menu
+        {'C', TShiftState(), ""},                          // no shortcut
+        {VK_CONTROL, TShiftState{ssCtrl}, ""},             // a modifier alone
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Key) + " " + c.Clicked);
+        clicked.clear();
+        probe->Keys.clear();
+        inner.SetPopupComponent(nullptr);
+        outer.SetPopupComponent(nullptr);
+        SimulateKey(probe, c.Key, c.Shift);
+        if (*c.Clicked) {
+            EXPECT_EQ(clicked, std::vector<std::string>{c.Clicked});
+            EXPECT_TRUE(probe->Keys.empty()) << "a shortcut is used up";
+            TPopupMenu& menu = std::string(c.Clicked).rfind("inner", 0) == 0 ? inner : outer;
+            EXPECT_EQ(menu.PopupComponent(), &menu == &inner ? static_cast<TComponent*>(probe) : panel);
+        } else {
+            EXPECT_TRUE(clicked.empty());
+            EXPECT_EQ(probe->Keys, std::vector<WORD>{c.Key});
+        }
+    }
+    form->Free();
 }
 
 } // namespace

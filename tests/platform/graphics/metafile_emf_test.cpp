@@ -3,10 +3,14 @@
 // saved states, pens (extended ones too), brushes, fonts, polygons and
 // polylines of both point sizes, beziers, paths filled, outlined and made
 // the clip, shapes and arcs, text with its advances, bitmaps, clipping by
-// rectangles and regions, comments of the extended format skipped; EMFs
+// rectangles and regions, text given as glyph numbers of the font the file
+// names, comments of the extended format skipped; EMFs
 // that LibreOffice writes look as LibreOffice draws them (skipped without
 // it); damaged records stop the playing without harm.
 #include <gtest/gtest.h>
+
+#include <QFont>
+#include <QRawFont>
 
 #include <cmath>
 #include <cstdlib>
@@ -23,6 +27,7 @@
 #include "platform/graphics/dibcodec.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/png.h"
+#include "platform/graphics/qtsupport.h"
 #include "tests/support/headlessbrowser.h"
 #include "tests/support/metafilebuilder.h"
 #include "tests/support/tempdir.h"
@@ -274,6 +279,69 @@ TEST(EnhancedMetafile, TextIsPlacedByItsAdvancesAndAlignment)
     EXPECT_NEAR(Bottom, 100, 2) << "on the baseline";
     EXPECT_NEAR(Top, 71, 4);
     EXPECT_TRUE(Near(Px.At(85, 90), White)) << "nothing between the letters";
+}
+
+// Text given as glyph numbers ("HI" in the face the file names): drawn in
+// that face when it is installed under its name, at the record's advances or
+// the face's own; a face that stands in for one not installed has other
+// numbers, and nothing is drawn.
+TEST(EnhancedMetafile, GlyphNumbersAreDrawnOnlyInTheFaceTheFileNames)
+{
+    EnsureQtApplication();
+    const QString installed = "DejaVu Sans";
+    QFont probe(installed);
+    probe.setPixelSize(40);
+    const QRawFont face = QRawFont::fromFont(probe);
+    if (face.familyName() != installed)
+        GTEST_SKIP() << "DejaVu Sans is not installed";
+    const QList<quint32> glyphs = face.glyphIndexesForString("HI");
+    ASSERT_EQ(glyphs.size(), 2);
+    const double ownWidth = face.advancesForGlyphIndexes(glyphs)[0].x();
+    struct Case {
+        const char16_t* Face;
+        bool Advances;
+        bool Ink;
+    };
+    for (const Case& c : {Case{u"DejaVu Sans", true, true}, Case{u"dejavu sans", false, true},
+                          Case{u"Arial", true, false}, Case{u"", true, false}}) {
+        SCOPED_TRACE(std::string(c.Face, c.Face + std::char_traits<char16_t>::length(c.Face)));
+        TEmfBuilder b = Picture();
+        std::string font;
+        for (int32_t v : {-40, 0, 0, 0, 400})
+            metafilebuilder::Put32(font, static_cast<uint32_t>(v));
+        font += std::string(8, '\0');
+        for (const char16_t* p = c.Face; *p; ++p)
+            metafilebuilder::Put16(font, *p);
+        font.resize(92, '\0');
+        b.Record(82, {3}, font).Record(37, {3});
+        b.Record(24, {0xFF0000}).Record(18, {1}); // blue text, transparent
+        std::string text;
+        for (quint32 g : glyphs)
+            metafilebuilder::Put16(text, static_cast<uint16_t>(g));
+        metafilebuilder::Put32(text, 60);
+        metafilebuilder::Put32(text, 60);
+        // EXTTEXTOUTW with ETO_GLYPH_INDEX, from (40, 100) on the baseline.
+        b.Record(22, {24});
+        b.Record(84, {0, 0, 0, 0, 1, 0, 0, 40, 100, 2, 76, 0x10, 0, 0, 0, 0, c.Advances ? 80 : 0}, text);
+        const TPixelBuffer Px = Shown(b.Bytes());
+        int Left = Side, Right = 0, ink = 0;
+        for (int y = 0; y < Side; ++y)
+            for (int x = 0; x < Side; ++x)
+                if (Near(Px.At(x, y), Blue, 90)) {
+                    ++ink;
+                    Left = std::min(Left, x), Right = std::max(Right, x);
+                }
+        if (!c.Ink) {
+            EXPECT_EQ(ink, 0);
+            continue;
+        }
+        EXPECT_GT(ink, 100);
+        EXPECT_NEAR(Left, 43, 4) << "H from the reference";
+        // I follows H at the record's advance, or at H's own.
+        const int iLeft = 40 + (c.Advances ? 60 : static_cast<int>(ownWidth));
+        EXPECT_NEAR(Right, iLeft + 8, 5);
+        EXPECT_TRUE(Near(Px.At(iLeft + 1, 85), White)) << "nothing between the letters";
+    }
 }
 
 TEST(EnhancedMetafile, BitmapsAndCommentsAndDamagedRecords)
