@@ -262,11 +262,19 @@ TEST(MetafileMapping, RotatedTextInAMirroredLayoutIsTheMirrorImageOfItsUnmirrore
     // A row of H (whose glyph is its own mirror image) at an escapement,
     // from a reference on its baseline, in either format: mirrored, its ink
     // lies where the unmirrored ink's mirror image does, at the mirrored slope.
-    const auto wmf = [](int layout, int escapement, int y) {
-        TWmfBuilder b(200, 200, 96, 2);
-        b.Record(0x02FB, {-24, 0, escapement, escapement, 400, 0, 0, 0, 0}, "DejaVu Sans");
-        b.Record(0x012D, {0}).Record(0x0102, {1}).Record(0x0149, {layout}).Record(0x012E, {24});
-        return b.Record(0x0521, {8}, std::string("HHHHHHHH") + Word(y) + Word(30)).Bytes();
+    // (Old-format files also with y upward: an anisotropic window turned over.)
+    const auto wmf = [](bool up) {
+        return [up](int layout, int escapement, int y) {
+            TWmfBuilder b(200, 200, 96, 2);
+            b.Record(0x02FB, {-24, 0, escapement, escapement, 400, 0, 0, 0, 0}, "DejaVu Sans");
+            b.Record(0x012D, {0}).Record(0x0102, {1}).Record(0x0149, {layout}).Record(0x012E, {24});
+            if (up)
+                b.Record(0x0103, {8})
+                    .Record(0x020C, {-200, 200})
+                    .Record(0x020E, {200, 200})
+                    .Record(0x020B, {200, 0});
+            return b.Record(0x0521, {8}, std::string("HHHHHHHH") + Word(up ? 200 - y : y) + Word(30)).Bytes();
+        };
     };
     const auto emf = [](int layout, int escapement, int y) {
         TEmfBuilder b(200, 200);
@@ -285,9 +293,10 @@ TEST(MetafileMapping, RotatedTextInAMirroredLayoutIsTheMirrorImageOfItsUnmirrore
         return b.Record(84, {0, 0, 0, 0, 1, 0, 0, 30, y, 8, 76, 0, 0, 0, 0, 0, 0}, text).Bytes();
     };
     for (const auto& [name, file] :
-         {std::pair<const char*, std::function<std::string(int, int, int)>>{"old format", wmf},
+         {std::pair<const char*, std::function<std::string(int, int, int)>>{"old format", wmf(false)},
+          {"old format, y upward", wmf(true)},
           {"enhanced", emf}})
-        for (const auto& [escapement, y] : {std::pair<int, int>{300, 150}, {-450, 40}}) {
+        for (const auto& [escapement, y] : {std::pair<int, int>{0, 150}, {300, 150}, {-450, 40}}) {
             SCOPED_TRACE(std::string(name) + " at " + std::to_string(escapement / 10) + " degrees");
             const TInk plain = InkOf(Shown(file(0, escapement, y), 200, 200));
             const TInk mirrored = InkOf(Shown(file(1, escapement, y), 200, 200));
