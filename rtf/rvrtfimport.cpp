@@ -392,17 +392,37 @@ void TRVRTFImport::PlaceLastCheckpoints()
 
 void TRVRTFImport::HeaderFooter(TRVRTFHeaderFooterType hfType, bool starting)
 {
-    const TRVRTFSectionProperties& section = FReader->State().SectionProps;
-    FHFType = starting ? hfType : rtf_hf_MainText;
-    if (starting && hfType == rtf_hf_Header && FProps->Header()) {
-        FProps->HeaderYPx = Px(section.HeaderY);
-        SetTarget(FProps->Header());
-    } else if (starting && hfType == rtf_hf_Footer && FProps->Footer()) {
-        FProps->FooterYPx = Px(section.FooterY);
-        SetTarget(FProps->Footer());
-    } else if (!starting) {
-        SetTarget(FMain);
+    if (!starting) {
+        // The end of the group being read leads back to what was read before
+        // it; a skipped group ends inside one that is read, or outside any.
+        if (hfType == FHFType && !FOuterHFTypes.empty()) {
+            FHFType = FOuterHFTypes.back();
+            FOuterHFTypes.pop_back();
+            SetTarget(FTables.empty() ? OutsideTarget() : BufferCell(*FTables.back(), FCol));
+        }
+        return;
     }
+    TCustomRVData* target = hfType == rtf_hf_Header   ? FProps->Header()
+                            : hfType == rtf_hf_Footer ? FProps->Footer()
+                                                      : nullptr;
+    if (!target) {
+        // A group with no document to go into is skipped, as it is when
+        // neither a header nor a footer is given: its text is no body text.
+        FReader->SkipGroup();
+        return;
+    }
+    const TRVRTFSectionProperties& section = FReader->State().SectionProps;
+    if (hfType == rtf_hf_Header)
+        FProps->HeaderYPx = Px(section.HeaderY);
+    else
+        FProps->FooterYPx = Px(section.FooterY);
+    // A group inside one of its own type ends unreported and goes on into
+    // the same document.
+    if (hfType != FHFType) {
+        FOuterHFTypes.push_back(FHFType);
+        FHFType = hfType;
+    }
+    SetTarget(target);
 }
 
 void TRVRTFImport::SetTarget(TCustomRVData* target)

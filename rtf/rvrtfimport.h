@@ -267,5 +267,7 @@ private:
     int FRow = -1, FCol = -1;
     // The header or footer group being read, where a table level ends.
     TRVRTFHeaderFooterType FHFType = rtf_hf_MainText;
+    // What the open header and footer groups were read into before each, outermost first.
+    std::vector<TRVRTFHeaderFooterType> FOuterHFTypes;
     int FEmptyParaNo = -1;
 };

@@ -64,6 +64,7 @@ void TRVRTFReader::Clear()
     FBookmarkName.clear();
     FTextW.clear();
     FPosition = rtf_ts_NewPara;
+    FOuterPositions.clear();
     FPushedBack = false;
     FPicture.reset();
     FMarkerProps.reset();
@@ -172,10 +173,7 @@ TRVRTFErrorCode TRVRTFReader::Parse()
     if (FState->Destination == rdsNorm && (!FText.empty() || !FTextW.empty()))
         result = FlushOpeningTables();
     UpdateMarker();
-    while (FTableLevel > 0) {
-        --FTableLevel;
-        DoTable(rvf_tbl_TableEnd);
-    }
+    EndTables(0);
     FColorTable.Finalize();
     if (FGroupLevel < 0)
         return rtf_ec_StackUnderflow;
@@ -367,8 +365,16 @@ TRVRTFErrorCode TRVRTFReader::PopRtfState()
     // Level defaults read in a \pnseclvl group belong to the section around it.
     if (destination == rdsPNSecLvl && saved.Destination != rdsPNSecLvl)
         saved.SectionProps.TakeListDefaults(FState->SectionProps);
-    if (FState->HFType != saved.HFType && FState->HFType != rtf_hf_MainText && OnHeaderFooter)
+    if (FState->HFType != saved.HFType && FState->HFType != rtf_hf_MainText && OnHeaderFooter) {
+        // The tables the group opened end with it, in its document.
+        const TRVRTFParaProperties& outer = saved.ParaProps;
+        EndTables(outer.InTable ? RVRTFClamp(outer.NestingLevel, 0, rtfMaxTableNesting) : 0);
         OnHeaderFooter(this, FState->HFType, false);
+    }
+    if (!FOuterPositions.empty() && FOuterPositions.back().first == FGroupLevel) {
+        FPosition = FOuterPositions.back().second;
+        FOuterPositions.pop_back();
+    }
     FState->Assign(saved);
     if (destination == rdsPN && FState->Destination != rdsPN && FMarkerProps) {
         FState->ParaProps.GetMarkerProps().Assign(*FMarkerProps, false);
@@ -570,6 +576,14 @@ void TRVRTFReader::CheckTable(bool allowEnd)
             --FTableLevel;
             DoTable(rvf_tbl_TableEnd);
         }
+    }
+}
+
+void TRVRTFReader::EndTables(int level)
+{
+    while (FTableLevel > level) {
+        --FTableLevel;
+        DoTable(rvf_tbl_TableEnd);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/rvrtferr.h"
@@ -99,6 +100,9 @@ public:
     const TRVRTFListTable97& ListTable() const { return FListTable; }
     const TRVRTFListOverrideTable97& ListOverrideTable() const { return FListOverrideTable; }
     unsigned CodePage() const { return FCodePage; }
+    // For OnHeaderFooter as a group starts: the rest of the group is skipped,
+    // as when no listener reads headers and footers (its end is reported).
+    void SkipGroup() { FState->Destination = rdsSkip; }
     int GroupLevel() const { return FGroupLevel; }
     int TableLevel() const { return FTableLevel; }
 
@@ -152,6 +156,8 @@ private:
     // ---- Tables and markers
     void CheckTable(bool allowEnd);
     void DoTable(TRVRTFTableEventKind kind);
+    // Ends the open tables nested deeper than Level.
+    void EndTables(int level);
     void UpdateMarker();
 
     // ---- Control words (rvrtfreader_props.cpp)
@@ -235,6 +241,10 @@ private:
     int FPNSecLevel = 0;
     bool FForceText = false;
     TRVRTFPosition FPosition = rtf_ts_NewPara;
+    // For each open header or footer group that is read, innermost last: its
+    // group level and where the text after it goes, which its own text does
+    // not change.
+    std::vector<std::pair<int, TRVRTFPosition>> FOuterPositions;
     int FGroupLevel = 0;
     int64_t FBinBytesLeft = 0;
     uint8_t FHexByte = 0;

@@ -247,10 +247,17 @@ TRVRTFErrorCode TRVRTFReader::ChangeDest(TRTFIDEST dest, int param)
     case idestHeader:
     case idestFooter:
         state.HFType = dest == idestHeader ? rtf_hf_Header : rtf_hf_Footer;
-        if (OnHeaderFooter)
-            OnHeaderFooter(this, state.HFType, true);
-        else
+        if (!OnHeaderFooter) {
             state.Destination = rdsSkip;
+            break;
+        }
+        // The text before the group is reported first, where it was read,
+        // and the text after it goes on from there.
+        if (const TRVRTFErrorCode ec = FlushOpeningTables(); ec != rtf_ec_OK)
+            return ec;
+        if (FOuterPositions.empty() || FOuterPositions.back().first != FGroupLevel)
+            FOuterPositions.emplace_back(FGroupLevel, FPosition);
+        OnHeaderFooter(this, state.HFType, true);
         break;
     case idestPNTextAfter:
     case idestPNTextBefore:

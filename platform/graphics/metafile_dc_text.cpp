@@ -329,7 +329,11 @@ void TMetaDC::Text(QPointF reference, unsigned options, const QRectF* rect, cons
     const QTransform& t = Transform();
     const QPointF origin = t.map(reference);
     const double sx = std::hypot(t.m11(), t.m12()), sy = std::hypot(t.m21(), t.m22());
-    const double rotation = BaselineRotation(t, FState.Font.Escapement);
+    // A right-to-left layout mirrors the whole drawing: the baseline of the
+    // unmirrored text at angle A lies, mirrored, along the line at -A (the
+    // glyphs, not mirrored, still read along it from left to right).
+    const double rotation = Mirrored() ? -BaselineRotation(t * Mirror(), FState.Font.Escapement)
+                                       : BaselineRotation(t, FState.Font.Escapement);
     const TTextFont textFont = TextFont(FState.Font, sy);
     const QFont& font = textFont.Font;
     const double glyphScale = textFont.GlyphScale;

@@ -57,18 +57,36 @@ std::vector<QPointF> TWmfPlayer::Points(const uint8_t* p, int count) const
 }
 
 void TWmfPlayer::Text(int x, int y, unsigned options, const QRectF* rect, const char* str, int count,
-                      const uint8_t* dx)
+                      const uint8_t* dx, size_t dxCount)
 {
+    const unsigned kept = options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING | ETO_GLYPH_INDEX);
+    std::vector<double> advances;
+    if (options & ETO_GLYPH_INDEX) {
+        // The record's string is bytes: glyph numbers, which take 16 bits,
+        // are stored in two bytes each (low byte first), and are drawn only
+        // in the face the file names. The advances are one a byte, the two
+        // of a glyph adding up to its advance (one a glyph where the record
+        // holds only that many).
+        const size_t glyphs = static_cast<size_t>(count) / 2;
+        std::u16string text(glyphs, u'\0');
+        for (size_t i = 0; i < glyphs; ++i)
+            text[i] = static_cast<char16_t>(U16(reinterpret_cast<const uint8_t*>(str) + 2 * i));
+        const bool byByte = dx && dxCount >= 2 * glyphs;
+        if (dx && dxCount >= glyphs)
+            for (size_t i = 0; i < glyphs; ++i)
+                advances.push_back(byByte ? I16(dx + 4 * i) + I16(dx + 4 * i + 2) : I16(dx + 2 * i));
+        FDC.Text(QPointF(x, y), kept, rect, text, advances.empty() ? nullptr : &advances);
+        return;
+    }
     const std::u16string text = AnsiText(str, static_cast<size_t>(count), FDC.State().Font.Charset);
     // One advance a byte: taken as they are when each byte is a character;
     // text of a multi-byte code page takes the font's own advances.
-    std::vector<double> advances;
-    const bool byByte = dx && text.size() == static_cast<size_t>(count);
+    const bool byByte =
+        dx && dxCount >= static_cast<size_t>(count) && text.size() == static_cast<size_t>(count);
     if (byByte)
         for (int i = 0; i < count; ++i)
             advances.push_back(I16(dx + 2 * i));
-    FDC.Text(QPointF(x, y), options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), rect, text,
-             byByte ? &advances : nullptr);
+    FDC.Text(QPointF(x, y), kept, rect, text, byByte ? &advances : nullptr);
 }
 
 bool TWmfPlayer::Bitmap(uint16_t function, const TRecord& r)

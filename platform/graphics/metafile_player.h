@@ -145,8 +145,11 @@ private:
     bool PolyPolygonRecord(const TRecord& r);
     bool TextOutRecord(const TRecord& r);
     bool ExtTextOutRecord(const TRecord& r);
+    // Text of Count bytes: characters of the font's code page, or with
+    // ETO_GLYPH_INDEX glyph numbers of two bytes each. Dx holds DxCount
+    // advances (at most Count), or is null.
     void Text(int x, int y, unsigned options, const QRectF* rect, const char* str, int count,
-              const uint8_t* dx);
+              const uint8_t* dx, size_t dxCount);
     bool Bitmap(uint16_t function, const TRecord& r);
     // The device-dependent bitmap of BITBLT and STRETCHBLT.
     bool DeviceBitmap(uint16_t function, const TRecord& r);

@@ -335,7 +335,7 @@ bool TWmfPlayer::TextOutRecord(const TRecord& r)
     if (count < 0 || !r.Has(2 + padded + 4))
         return false;
     Text(r.I16At(2 + padded + 2), r.I16At(2 + padded), 0, nullptr, reinterpret_cast<const char*>(r.P + 2),
-         count, nullptr);
+         count, nullptr, 0);
     return true;
 }
 
@@ -356,11 +356,13 @@ bool TWmfPlayer::ExtTextOutRecord(const TRecord& r)
     }
     if (count < 0 || !r.Has(offset + size_t(count)))
         return false;
-    // The advances follow the text (padded to a whole word) when there is room.
+    // The advances follow the text (padded to a whole word), as many as the
+    // record has room for, one a byte at most.
     const size_t padded = (size_t(count) + 1) & ~size_t(1);
-    const bool hasDx = count > 0 && r.Has(offset + padded + 2 * size_t(count));
+    const size_t dxCount =
+        r.Has(offset + padded) ? std::min(size_t(count), (r.Size - offset - padded) / 2) : size_t(0);
     Text(x, y, options, hasRect ? &rect : nullptr, reinterpret_cast<const char*>(r.P + offset), count,
-         hasDx ? r.P + offset + padded : nullptr);
+         dxCount > 0 ? r.P + offset + padded : nullptr, dxCount);
     return true;
 }
 

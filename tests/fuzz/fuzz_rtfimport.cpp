@@ -110,8 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     props.SetUnicodeMode(static_cast<TRVReaderUnicode>(((a >> 4) & 3) % 3));
     props.SetLineBreaksAsParagraphs(a & 64);
     if (a & 128) {
-        props.SetHeader(&header);
-        props.SetFooter(&footer);
+        // Both documents, or, by the bits of B the text style leaves free,
+        // the header's or the footer's alone.
+        const int given = (b & 32) || (b >> 6) == 0 ? 3 : b >> 6;
+        if (given & 1)
+            props.SetHeader(&header);
+        if (given & 2)
+            props.SetFooter(&footer);
     }
     props.SetSkipHiddenText(!(b & 1));
     props.SetIgnorePictures(b & 2);

@@ -59,6 +59,46 @@ TEST_F(TRTFImportTest, DocumentLoadsGoThroughTheImport)
     EXPECT_EQ(Data.GetItemCount(), 2);
 }
 
+// A header or footer group goes into the document given for it, and one with
+// none is skipped whole (its tables and pictures too), given the other or
+// not: its text never reaches the body. A skipped group inside one that is
+// read leaves the rest of that one where it was going.
+TEST_F(TRTFImportTest, HeaderAndFooterGroupsWithoutADocumentAreSkipped)
+{
+    const std::string rtf = R"({\rtf1\headery720\footery360 a{\header head{\footer inner}\par)"
+                            R"(\trowd\cellx1000\intbl hc\cell\row\pard tail}b{\footer foot{\pict\pngblip )" +
+                            PngHex(2, 2) + R"(}\par\trowd\cellx1000\intbl fc\cell\row}c})";
+    struct TCase {
+        bool Header, Footer;
+        const char* HeaderText;
+        const char* FooterText;
+    };
+    const TCase cases[] = {
+        {false, false, "", ""},
+        {true, false, "head\n[1x1: hc]\ntail", ""},
+        {false, true, "", "foot[pic]\n[1x1: fc]"},
+        {true, true, "head\n[1x1: hc]\ntail", "innerfoot[pic]\n[1x1: fc]"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Header ? "header" : "no header") +
+                     (c.Footer ? ", footer" : ", no footer"));
+        TTestSubRVData header(&Data), footer(&Data);
+        header.AddNL("old", 0, 0);
+        Props.SetHeader(c.Header ? &header : nullptr);
+        Props.SetFooter(c.Footer ? &footer : nullptr);
+        Props.HeaderYPx = Props.FooterYPx = -1;
+        Data.Clear();
+        ASSERT_EQ(Load(rtf), rtf_ec_OK);
+        EXPECT_EQ(Summary(), "abc");
+        EXPECT_EQ(RTFSummary(header), c.Header ? c.HeaderText : "old");
+        EXPECT_EQ(RTFSummary(footer), c.FooterText);
+        EXPECT_EQ(Props.HeaderYPx, c.Header ? ScreenPixelsPerInch() / 2 : -1);
+        EXPECT_EQ(Props.FooterYPx, c.Footer ? ScreenPixelsPerInch() / 4 : -1);
+    }
+    Props.SetHeader(nullptr);
+    Props.SetFooter(nullptr);
+}
+
 TEST_F(TRTFImportTest, MalformedInputLeavesASoundDocument)
 {
     const char* const inputs[] = {

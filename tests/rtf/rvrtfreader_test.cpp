@@ -77,7 +77,14 @@ const TEventCase EventCases[] = {
     {"HeaderReadWithListener",
      "{\\rtf1{\\header h}b\\page c}",
      rtf_ec_OK,
-     {"Header+", "TP:h", "Header-", "TC:b", "Page", "TC:c"},
+     {"Header+", "TP:h", "Header-", "TP:b", "Page", "TC:c"},
+     WithHeaders()},
+    // The body's text before a header is reported before it, its paragraph
+    // goes on after it, and a table that ends the header ends with it.
+    {"HeaderBetweenPiecesOfTheBody",
+     "{\\rtf1 a{\\header h\\par\\intbl t\\cell\\row}b}",
+     rtf_ec_OK,
+     {"TP:a", "Header+", "TC:h", "Start", "TP:t", "Cell", "Row", "End", "Header-", "TC:b"},
      WithHeaders()},
     {"TypographicAsUnicode",
      "{\\rtf1 a\\emdash\\~\\_\\-\\bullet b}",

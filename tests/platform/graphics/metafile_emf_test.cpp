@@ -4,7 +4,7 @@
 // polylines of both point sizes, beziers, paths filled, outlined and made
 // the clip, shapes and arcs, text with its advances, bitmaps, clipping by
 // rectangles and regions, text given as glyph numbers of the font the file
-// names, comments of the extended format skipped; EMFs
+// names (an old-format file's too), comments of the extended format skipped; EMFs
 // that LibreOffice writes look as LibreOffice draws them (skipped without
 // it); damaged records stop the playing without harm.
 #include <gtest/gtest.h>
@@ -281,11 +281,13 @@ TEST(EnhancedMetafile, TextIsPlacedByItsAdvancesAndAlignment)
     EXPECT_TRUE(Near(Px.At(85, 90), White)) << "nothing between the letters";
 }
 
-// Text given as glyph numbers ("HI" in the face the file names): drawn in
-// that face when it is installed under its name, at the record's advances or
-// the face's own; a face that stands in for one not installed has other
-// numbers, and nothing is drawn.
-TEST(EnhancedMetafile, GlyphNumbersAreDrawnOnlyInTheFaceTheFileNames)
+// The glyph numbers of "HI" in DejaVu Sans at 40 pixels, and H's own advance;
+// none when that face is not installed.
+struct TGlyphsHI {
+    QList<quint32> Glyphs;
+    int HWidth = 0;
+};
+TGlyphsHI GlyphsHI()
 {
     EnsureQtApplication();
     const QString installed = "DejaVu Sans";
@@ -293,10 +295,43 @@ TEST(EnhancedMetafile, GlyphNumbersAreDrawnOnlyInTheFaceTheFileNames)
     probe.setPixelSize(40);
     const QRawFont face = QRawFont::fromFont(probe);
     if (face.familyName() != installed)
+        return {};
+    TGlyphsHI hi{face.glyphIndexesForString("HI"), 0};
+    if (hi.Glyphs.size() == 2)
+        hi.HWidth = static_cast<int>(face.advancesForGlyphIndexes(hi.Glyphs)[0].x());
+    return hi;
+}
+
+// A picture of "HI" in blue from (40, 100) on the baseline: no ink when
+// IAt is 0, else H from the reference and I from IAt.
+void ExpectHI(const TPixelBuffer& Px, int iAt)
+{
+    int Left = Side, Right = 0, ink = 0;
+    for (int y = 0; y < Side; ++y)
+        for (int x = 0; x < Side; ++x)
+            if (Near(Px.At(x, y), Blue, 90)) {
+                ++ink;
+                Left = std::min(Left, x), Right = std::max(Right, x);
+            }
+    if (iAt == 0) {
+        EXPECT_EQ(ink, 0);
+        return;
+    }
+    EXPECT_GT(ink, 100);
+    EXPECT_NEAR(Left, 43, 4) << "H from the reference";
+    EXPECT_NEAR(Right, iAt + 8, 5);
+    EXPECT_TRUE(Near(Px.At(iAt + 1, 85), White)) << "nothing between the letters";
+}
+
+// Text given as glyph numbers ("HI" in the face the file names): drawn in
+// that face when it is installed under its name, at the record's advances or
+// the face's own; a face that stands in for one not installed has other
+// numbers, and nothing is drawn.
+TEST(EnhancedMetafile, GlyphNumbersAreDrawnOnlyInTheFaceTheFileNames)
+{
+    const TGlyphsHI hi = GlyphsHI();
+    if (hi.Glyphs.size() != 2)
         GTEST_SKIP() << "DejaVu Sans is not installed";
-    const QList<quint32> glyphs = face.glyphIndexesForString("HI");
-    ASSERT_EQ(glyphs.size(), 2);
-    const double ownWidth = face.advancesForGlyphIndexes(glyphs)[0].x();
     struct Case {
         const char16_t* Face;
         bool Advances;
@@ -316,31 +351,45 @@ TEST(EnhancedMetafile, GlyphNumbersAreDrawnOnlyInTheFaceTheFileNames)
         b.Record(82, {3}, font).Record(37, {3});
         b.Record(24, {0xFF0000}).Record(18, {1}); // blue text, transparent
         std::string text;
-        for (quint32 g : glyphs)
+        for (quint32 g : hi.Glyphs)
             metafilebuilder::Put16(text, static_cast<uint16_t>(g));
         metafilebuilder::Put32(text, 60);
         metafilebuilder::Put32(text, 60);
         // EXTTEXTOUTW with ETO_GLYPH_INDEX, from (40, 100) on the baseline.
         b.Record(22, {24});
         b.Record(84, {0, 0, 0, 0, 1, 0, 0, 40, 100, 2, 76, 0x10, 0, 0, 0, 0, c.Advances ? 80 : 0}, text);
-        const TPixelBuffer Px = Shown(b.Bytes());
-        int Left = Side, Right = 0, ink = 0;
-        for (int y = 0; y < Side; ++y)
-            for (int x = 0; x < Side; ++x)
-                if (Near(Px.At(x, y), Blue, 90)) {
-                    ++ink;
-                    Left = std::min(Left, x), Right = std::max(Right, x);
-                }
-        if (!c.Ink) {
-            EXPECT_EQ(ink, 0);
-            continue;
-        }
-        EXPECT_GT(ink, 100);
-        EXPECT_NEAR(Left, 43, 4) << "H from the reference";
-        // I follows H at the record's advance, or at H's own.
-        const int iLeft = 40 + (c.Advances ? 60 : static_cast<int>(ownWidth));
-        EXPECT_NEAR(Right, iLeft + 8, 5);
-        EXPECT_TRUE(Near(Px.At(iLeft + 1, 85), White)) << "nothing between the letters";
+        ExpectHI(Shown(b.Bytes()), !c.Ink ? 0 : 40 + (c.Advances ? 60 : hi.HWidth));
+    }
+}
+
+// An old-format file's glyph numbers take two bytes each of its string, and
+// its advances are one a byte (a glyph's two added up) or one a glyph: drawn
+// as the enhanced format draws them, only in the face the file names.
+TEST(EnhancedMetafile, OldFormatGlyphNumbersAreDrawnAsTheEnhancedFormatDrawsThem)
+{
+    const TGlyphsHI hi = GlyphsHI();
+    if (hi.Glyphs.size() != 2)
+        GTEST_SKIP() << "DejaVu Sans is not installed";
+    using metafilebuilder::Word;
+    struct Case {
+        const char* Face;
+        std::string Advances;
+        int IAt;
+    };
+    const Case cases[] = {
+        {"DejaVu Sans", Word(45) + Word(15) + Word(60) + Word(0), 100},
+        {"dejavu sans", Word(60) + Word(60), 100},
+        {"DejaVu Sans", "", 40 + hi.HWidth},
+        {"No Such Face Installed", Word(60) + Word(60), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Face) + ", " + std::to_string(c.Advances.size() / 2) + " advances");
+        metafilebuilder::TWmfBuilder b(Side, Side, 96, 2);
+        b.Record(0x02FB, {-40, 0, 0, 0, 400, 0, 0, 0, 0}, c.Face).Record(0x012D, {0}); // CREATEFONTINDIRECT
+        b.Record(0x0209, {0, 0xFF}).Record(0x0102, {1}).Record(0x012E, {24}); // blue, transparent, baseline
+        // EXTTEXTOUT with ETO_GLYPH_INDEX at (40, 100): four bytes of string.
+        b.Record(0x0A32, {100, 40, 4, 0x10}, Word(int(hi.Glyphs[0])) + Word(int(hi.Glyphs[1])) + c.Advances);
+        ExpectHI(Shown(b.Bytes()), c.IAt);
     }
 }
 

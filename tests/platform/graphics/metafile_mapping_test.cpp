@@ -3,10 +3,13 @@
 // picture and the file's mapping mode, window and viewport map onto it; a
 // right-to-left layout mirrors the picture in either format, bitmaps too
 // unless their orientation is kept, text at its mirrored reference point
-// with unmirrored glyphs.
+// with unmirrored glyphs, along its baseline's mirror image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -222,6 +225,89 @@ TEST(MetafileMapping, MirroredTextRunsLeftwardFromItsMirroredPointWithUnmirrored
         }
     EXPECT_GT(ink, 50);
     EXPECT_EQ(right, 0) << "nothing right of the mirrored reference point";
+}
+
+// Where a drawing's ink lies: its bounding box, and the slope of its long
+// axis (degrees, y downward), each pixel weighed by how dark it is.
+struct TInk {
+    int Left = 1 << 20, Top = 1 << 20, Right = -1, Bottom = -1;
+    double Angle = 0;
+};
+
+TInk InkOf(const TPixelBuffer& px)
+{
+    TInk ink;
+    double w = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    for (int y = 0; y < px.Height; ++y)
+        for (int x = 0; x < px.Width; ++x) {
+            const uint32_t p = px.At(x, y);
+            const double dark = 1 - ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) / 765.0;
+            if (dark < 0.25)
+                continue;
+            ink.Left = std::min(ink.Left, x), ink.Right = std::max(ink.Right, x);
+            ink.Top = std::min(ink.Top, y), ink.Bottom = std::max(ink.Bottom, y);
+            w += dark, sx += dark * x, sy += dark * y;
+            sxx += dark * x * x, syy += dark * y * y, sxy += dark * x * y;
+        }
+    if (w > 0) {
+        const double cxx = sxx / w - sx * sx / w / w, cyy = syy / w - sy * sy / w / w,
+                     cxy = sxy / w - sx * sy / w / w;
+        ink.Angle = 0.5 * std::atan2(2 * cxy, cxx - cyy) * 180 / 3.14159265358979;
+    }
+    return ink;
+}
+
+TEST(MetafileMapping, RotatedTextInAMirroredLayoutIsTheMirrorImageOfItsUnmirroredDrawing)
+{
+    // A row of H (whose glyph is its own mirror image) at an escapement,
+    // from a reference on its baseline, in either format: mirrored, its ink
+    // lies where the unmirrored ink's mirror image does, at the mirrored slope.
+    // (Old-format files also with y upward: an anisotropic window turned over.)
+    const auto wmf = [](bool up) {
+        return [up](int layout, int escapement, int y) {
+            TWmfBuilder b(200, 200, 96, 2);
+            b.Record(0x02FB, {-24, 0, escapement, escapement, 400, 0, 0, 0, 0}, "DejaVu Sans");
+            b.Record(0x012D, {0}).Record(0x0102, {1}).Record(0x0149, {layout}).Record(0x012E, {24});
+            if (up)
+                b.Record(0x0103, {8})
+                    .Record(0x020C, {-200, 200})
+                    .Record(0x020E, {200, 200})
+                    .Record(0x020B, {200, 0});
+            return b.Record(0x0521, {8}, std::string("HHHHHHHH") + Word(up ? 200 - y : y) + Word(30)).Bytes();
+        };
+    };
+    const auto emf = [](int layout, int escapement, int y) {
+        TEmfBuilder b(200, 200);
+        std::string font;
+        for (int32_t v : {-24, 0, escapement, escapement, 400})
+            metafilebuilder::Put32(font, static_cast<uint32_t>(v));
+        font += std::string(8, '\0');
+        for (char16_t c : std::u16string(u"DejaVu Sans"))
+            metafilebuilder::Put16(font, c);
+        font.resize(92, '\0');
+        b.Record(82, {1}, font).Record(37, {1}).Record(18, {1}).Record(115, {layout}).Record(22, {24});
+        std::string text;
+        for (int i = 0; i < 8; ++i)
+            metafilebuilder::Put16(text, 'H');
+        // EXTTEXTOUTW: bounds, mode, scales, reference, count, offset, options, rectangle, no advances.
+        return b.Record(84, {0, 0, 0, 0, 1, 0, 0, 30, y, 8, 76, 0, 0, 0, 0, 0, 0}, text).Bytes();
+    };
+    for (const auto& [name, file] :
+         {std::pair<const char*, std::function<std::string(int, int, int)>>{"old format", wmf(false)},
+          {"old format, y upward", wmf(true)},
+          {"enhanced", emf}})
+        for (const auto& [escapement, y] : {std::pair<int, int>{0, 150}, {300, 150}, {-450, 40}}) {
+            SCOPED_TRACE(std::string(name) + " at " + std::to_string(escapement / 10) + " degrees");
+            const TInk plain = InkOf(Shown(file(0, escapement, y), 200, 200));
+            const TInk mirrored = InkOf(Shown(file(1, escapement, y), 200, 200));
+            ASSERT_GT(plain.Right - plain.Left, 60) << "the text is drawn";
+            EXPECT_NEAR(plain.Angle, -escapement / 10.0, 4) << "rising as its escapement says";
+            EXPECT_NEAR(mirrored.Angle, -plain.Angle, 2);
+            EXPECT_NEAR(mirrored.Left, 199 - plain.Right, 2);
+            EXPECT_NEAR(mirrored.Right, 199 - plain.Left, 2);
+            EXPECT_NEAR(mirrored.Top, plain.Top, 2);
+            EXPECT_NEAR(mirrored.Bottom, plain.Bottom, 2);
+        }
 }
 
 } // namespace
