@@ -15,20 +15,7 @@
 
 int ScaleSafe(int64_t a, int64_t b, int64_t c)
 {
-    if (c == 0)
-        return 0;
-    // Two 64-bit operands make a product of up to 127 bits: it and the
-    // quotient are taken in 128 bits, so no operand is cut on the way.
-    const __int128 product = static_cast<__int128>(a) * b;
-    __int128 quotient = product / c;
-    const __int128 remainder = product % c;
-    // Halves away from zero, as MulDiv rounds.
-    const __int128 absRemainder = remainder < 0 ? -remainder : remainder;
-    const __int128 absDivisor = c < 0 ? -static_cast<__int128>(c) : c;
-    if (2 * absRemainder >= absDivisor)
-        quotient += (product < 0) != (c < 0) ? -1 : 1;
-    const __int128 wide = std::clamp<__int128>(quotient, INT64_MIN, INT64_MAX);
-    return RV_Clamp32(static_cast<int64_t>(wide));
+    return c == 0 ? 0 : RV_Clamp32(MulDiv64(a, b, c));
 }
 
 namespace {

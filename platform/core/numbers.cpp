@@ -4,6 +4,42 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+
+// Product / c rounded to the nearest integer, halves away from zero: one unit
+// further from zero when the remainder is at least half the divisor. W holds
+// the product, and so twice any remainder.
+template <class W> W DivideRounded(W product, W c)
+{
+    W quotient = product / c;
+    const W remainder = product % c;
+    const W absRemainder = remainder < 0 ? -remainder : remainder;
+    const W absDivisor = c < 0 ? -c : c;
+    if (2 * absRemainder >= absDivisor)
+        quotient += (product < 0) != (c < 0) ? -1 : 1;
+    return quotient;
+}
+
+} // namespace
+
+int64_t MulDiv64(int64_t a, int64_t b, int64_t c)
+{
+    // Operands of 32 bits, the common case, keep to 64-bit arithmetic (a
+    // product below 2^62, a divisor whose remainders double safely).
+    constexpr int64_t small = int64_t{1} << 31;
+    constexpr int64_t divisorLimit = int64_t{1} << 62;
+    if (a > -small && a < small && b > -small && b < small && c > -divisorLimit && c < divisorLimit)
+        return DivideRounded<int64_t>(a * b, c);
+    // Two 64-bit operands make a product of up to 127 bits: it and the
+    // quotient are taken in 128 bits, so no operand is cut on the way.
+    const __int128 quotient = DivideRounded<__int128>(static_cast<__int128>(a) * b, c);
+    if (quotient > std::numeric_limits<int64_t>::max())
+        return std::numeric_limits<int64_t>::max();
+    if (quotient < std::numeric_limits<int64_t>::min())
+        return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(quotient);
+}
+
 int MulDiv(int a, int b, int c)
 {
     if (c == 0)
@@ -11,16 +47,7 @@ int MulDiv(int a, int b, int c)
     // Scaling between equal resolutions, the common case on screen: exact.
     if (b == c)
         return a;
-    // |a * b| <= 2^62: the product and the quotient fit 64 bits whatever the signs.
-    const int64_t product = static_cast<int64_t>(a) * b;
-    int64_t quotient = product / c;
-    const int64_t remainder = product % c;
-    // Halves away from zero: step one unit further from zero when the remainder is
-    // at least half the divisor. |remainder| < |c| <= 2^31, so doubling it is safe.
-    const int64_t absRemainder = remainder < 0 ? -remainder : remainder;
-    const int64_t absDivisor = c < 0 ? -static_cast<int64_t>(c) : c;
-    if (2 * absRemainder >= absDivisor)
-        quotient += ((product < 0) != (c < 0)) ? -1 : 1;
+    const int64_t quotient = MulDiv64(a, b, c);
     if (quotient < std::numeric_limits<int32_t>::min() || quotient > std::numeric_limits<int32_t>::max())
         return -1;
     return static_cast<int>(quotient);

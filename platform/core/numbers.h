@@ -7,6 +7,9 @@
 // a * b / c with a 64-bit product, the quotient rounded to the nearest integer
 // with halves away from zero; -1 when c is 0 or the result does not fit 32 bits.
 int MulDiv(int a, int b, int c);
+// a * b / c of 64-bit operands, the product and quotient taken in 128 bits and
+// rounded as MulDiv rounds, saturated to the 64-bit range; c must not be 0.
+int64_t MulDiv64(int64_t a, int64_t b, int64_t c);
 
 // To the nearest integer, halves to even (2.5 -> 2, 3.5 -> 4), in long double,
 // whatever the floating-point rounding mode. Values beyond 64 bits saturate at

@@ -5,6 +5,7 @@
 #include <cfenv>
 #include <climits>
 #include <limits>
+#include <random>
 #include <utility>
 
 #include "platform/core/numbers.h"
@@ -40,6 +41,34 @@ TEST(MulDiv, RoundingProductAndFailures)
     };
     for (const auto& c : cases)
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " * " << c.b << " / " << c.c;
+}
+
+// The 64-bit form rounds as MulDiv does on both of its ways (operands of 32
+// bits and wider ones), checked against the rounding worked out on magnitudes.
+TEST(MulDiv64, RoundsHalvesAwayFromZeroAndSaturates)
+{
+    std::mt19937_64 random(2026);
+    for (int i = 0; i < 20000; ++i) {
+        const int shift = i % 64;
+        const int64_t a = static_cast<int64_t>(random()) >> shift;
+        const int64_t b = static_cast<int64_t>(random()) >> (63 - shift);
+        int64_t c = static_cast<int64_t>(random()) >> (i % 63);
+        if (c == 0)
+            c = 1;
+        const unsigned __int128 magA = a < 0 ? -static_cast<unsigned __int128>(a) : a;
+        const unsigned __int128 magB = b < 0 ? -static_cast<unsigned __int128>(b) : b;
+        const unsigned __int128 magC = c < 0 ? -static_cast<unsigned __int128>(c) : c;
+        const unsigned __int128 rounded = (2 * magA * magB + magC) / (2 * magC);
+        const bool negative = rounded != 0 && ((a < 0) != (b < 0)) != (c < 0);
+        int64_t expected;
+        if (negative)
+            expected = rounded > static_cast<unsigned __int128>(INT64_MAX) + 1
+                           ? INT64_MIN
+                           : static_cast<int64_t>(-static_cast<__int128>(rounded));
+        else
+            expected = rounded > INT64_MAX ? INT64_MAX : static_cast<int64_t>(rounded);
+        ASSERT_EQ(MulDiv64(a, b, c), expected) << a << " * " << b << " / " << c;
+    }
 }
 
 // Halves to even, the rest to the nearest, saturating outside sixty-four bits.

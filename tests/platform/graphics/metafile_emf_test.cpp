@@ -30,6 +30,7 @@
 #include "platform/graphics/qtsupport.h"
 #include "tests/support/headlessbrowser.h"
 #include "tests/support/metafilebuilder.h"
+#include "tests/support/picturecompare.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -688,38 +689,12 @@ TEST(EnhancedMetafile, LibreOfficesMetafileLooksAsLibreOfficeDrawsIt)
     const TPixelBuffer& Theirs = *TheirsPin;
     const TPixelBuffer Ours = Shown(Dir.Read("shapes.emf"), Metafile->Width(), Metafile->Height());
 
-    const auto Covered = [](const TPixelBuffer& px) {
-        TRect box{px.Width, px.Height, 0, 0};
-        for (int y = 0; y < px.Height; ++y)
-            for (int x = 0; x < px.Width; ++x)
-                if (!Near(px.At(x, y), White, 12)) {
-                    box.Left = std::min(box.Left, x), box.Top = std::min(box.Top, y);
-                    box.Right = std::max(box.Right, x + 1), box.Bottom = std::max(box.Bottom, y + 1);
-                }
-        return box;
-    };
-    const TRect A = Covered(Ours), B = Covered(Theirs);
+    const TRect A = picturecompare::Covered(Ours), B = picturecompare::Covered(Theirs);
     ASSERT_FALSE(A.IsEmpty());
     ASSERT_FALSE(B.IsEmpty());
     EXPECT_NEAR(A.Width(), B.Width(), 6);
     EXPECT_NEAR(A.Height(), B.Height(), 6);
-    constexpr int Cols = 40, Rows = 30;
-    const auto Mean = [&](const TPixelBuffer& px, const TRect& box, int c, int r) {
-        const int x0 = box.Left + box.Width() * c / Cols, x1 = box.Left + box.Width() * (c + 1) / Cols;
-        const int y0 = box.Top + box.Height() * r / Rows, y1 = box.Top + box.Height() * (r + 1) / Rows;
-        int64_t sum[3] = {0, 0, 0}, n = 0;
-        for (int y = y0; y < std::max(y1, y0 + 1); ++y)
-            for (int x = x0; x < std::max(x1, x0 + 1); ++x, ++n)
-                for (int ch = 0; ch < 3; ++ch)
-                    sum[ch] += (px.At(x, y) >> (8 * ch)) & 0xFF;
-        return uint32_t(sum[2] / n) << 16 | uint32_t(sum[1] / n) << 8 | uint32_t(sum[0] / n);
-    };
-    int Differ = 0, Coloured = 0;
-    for (int r = 0; r < Rows; ++r)
-        for (int c = 0; c < Cols; ++c) {
-            Differ += !Near(Mean(Ours, A, c, r), Mean(Theirs, B, c, r), 80);
-            Coloured += !Near(Mean(Theirs, B, c, r), White, 15);
-        }
-    EXPECT_GT(Coloured, Cols * Rows / 5) << "the drawing covers a good part of the picture";
-    EXPECT_LT(Differ, Cols * Rows / 25) << Differ << " of " << Cols * Rows << " cells differ";
+    const picturecompare::TCellComparison Cells = picturecompare::CompareCells(Ours, Theirs);
+    EXPECT_GT(Cells.Coloured, Cells.Cells / 5) << "the drawing covers a good part of the picture";
+    EXPECT_LT(Cells.Differ, Cells.Cells / 25) << Cells.Differ << " of " << Cells.Cells << " cells differ";
 }
