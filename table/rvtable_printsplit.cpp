@@ -282,6 +282,9 @@ bool TRVTablePrintInfo::SliceFirstBlock(TRVTablePrintPart* part, int y)
         ++k;
     const int cols = Table->Rows->GetColCount();
     std::vector<int> to(static_cast<size_t>(cols), 0);
+    // The same, less the space above the lines of the row's own cells that
+    // show no line above the cut.
+    std::vector<int> lines(static_cast<size_t>(cols), 0);
     std::vector<TCrosser> cells;
     std::vector<int> bottoms;
     Crossers(k, cells);
@@ -300,6 +303,7 @@ bool TRVTablePrintInfo::SliceFirstBlock(TRVTablePrintPart* part, int y)
             else if (b > cut)
                 break;
         to[cell.Col] = cut;
+        lines[cell.Col] = cell.Row == k && cut < bottoms.front() ? from : cut;
         moved = moved || cut > from;
         rest = rest || (cell.End == k && cut < bottoms.back());
     }
@@ -309,9 +313,9 @@ bool TRVTablePrintInfo::SliceFirstBlock(TRVTablePrintPart* part, int y)
     probe.FirstRow = first;
     probe.RowCount = k - first + 1;
     probe.FirstRowFrom = part->FirstRowFrom;
-    probe.LastRowTo = to;
+    probe.LastRowTo = std::move(lines);
     if (k > first && EdgeHeights(&probe).Last <= 0) {
-        // Nothing of row K shows above the cut: the band ends with the row
+        // No line of row K shows above the cut: the band ends with the row
         // above, whose own cells show whole.
         Crossers(k - 1, cells);
         int offset = 0;
