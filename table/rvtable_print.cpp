@@ -56,23 +56,27 @@ void TCellPtblRVData::LayOut(TCanvas* canvas)
     }
     Height = 1;
     FormatOn(canvas);
+    NoteLines();
 }
 
-void TCellPtblRVData::GetLineBottoms(std::vector<int>& bottoms)
+void TCellPtblRVData::NoteLines()
 {
-    bottoms.clear();
+    FLineBottoms.clear();
+    FLineStarts.clear();
     for (int i = 0; i < DrawItems.Count(); ++i) {
         const TRVDrawLineInfo* d = DrawItems[i];
         const int bottom = d->Top + d->Height;
-        if (d->FromNewLine || bottoms.empty())
-            bottoms.push_back(bottom);
-        else
-            bottoms.back() = std::max(bottoms.back(), bottom);
+        if (d->FromNewLine || FLineBottoms.empty()) {
+            FLineBottoms.push_back(bottom);
+            FLineStarts.push_back(i);
+        } else {
+            FLineBottoms.back() = std::max(FLineBottoms.back(), bottom);
+        }
     }
-    if (bottoms.empty())
-        bottoms.push_back(0);
+    if (FLineBottoms.empty())
+        FLineBottoms.push_back(0);
     // The space below the last line belongs to it.
-    bottoms.back() = std::max(bottoms.back(), DocumentHeight);
+    FLineBottoms.back() = std::max(FLineBottoms.back(), DocumentHeight);
 }
 
 void TCellPtblRVData::GetDrawItemsRange(int pageNo, int& startNo, int& endNo, int& part)
@@ -80,21 +84,17 @@ void TCellPtblRVData::GetDrawItemsRange(int pageNo, int& startNo, int& endNo, in
     TRectPtblRVData::GetDrawItemsRange(pageNo, startNo, endNo, part);
     if (SliceFrom <= 0 && SliceTo < 0)
         return;
-    std::vector<int> bottoms;
-    GetLineBottoms(bottoms);
-    // Draw item i lies on line lineOf[i]; a line is shown when its bottom lies in the slice.
-    int line = -1;
+    // The lines whose bottoms lie in the slice, and the draw items on them.
+    const auto begin = FLineBottoms.begin();
+    const size_t first = std::upper_bound(begin, FLineBottoms.end(), SliceFrom) - begin;
+    const size_t end =
+        SliceTo < 0 ? FLineBottoms.size() : std::upper_bound(begin, FLineBottoms.end(), SliceTo) - begin;
     startNo = DrawItems.Count();
     endNo = -1;
-    for (int i = 0; i < DrawItems.Count(); ++i) {
-        if (DrawItems[i]->FromNewLine || line < 0)
-            ++line;
-        const int bottom = bottoms[std::min<size_t>(line, bottoms.size() - 1)];
-        if (bottom > SliceFrom && (SliceTo < 0 || bottom <= SliceTo)) {
-            startNo = std::min(startNo, i);
-            endNo = i;
-        }
-    }
+    if (first >= end || first >= FLineStarts.size())
+        return;
+    startNo = FLineStarts[first];
+    endNo = (end < FLineStarts.size() ? FLineStarts[end] : DrawItems.Count()) - 1;
 }
 
 int TCellPtblRVData::GetTopCoord(int pageNo)
@@ -226,19 +226,19 @@ private:
             if (cell.Row > first || band->FirstRowFrom.empty())
                 cells.push_back(cell);
         const int cols = FInfo.Table->Rows->GetColCount();
-        std::vector<int> bottoms;
+        TCellLines lines;
         for (const TCrosser& cell : cells) {
-            int offset = 0;
             TRVTablePrintCell* print = FInfo.FmtInfo.PrintCell(cell.Row * cols + cell.Col);
-            if (print == nullptr || !FInfo.CellRowBottoms(cell.Row, cell.Col, bottoms, offset))
+            if (print == nullptr || !FInfo.CellLines(cell.Row, cell.Col, lines))
                 continue;
             const bool cutBelow = !band->LastRowTo.empty() && cell.End >= last &&
                                   cell.Col < static_cast<int>(band->LastRowTo.size());
-            const int to = cutBelow ? band->LastRowTo[cell.Col] : bottoms.back();
+            const int to = cutBelow ? band->LastRowTo[cell.Col] : lines.Back();
             // The slice in the cell's Y, in the document's: the space above
             // the lines of a cell aligned lower moves them down.
-            slices.push_back({print, FInfo.ShownFrom(band, cell) - offset, std::max(0, to - offset),
-                              std::max(cell.Row, first), std::min(cell.End, last)});
+            slices.push_back({print, FInfo.ShownFrom(band, cell) - lines.Offset,
+                              std::max(0, to - lines.Offset), std::max(cell.Row, first),
+                              std::min(cell.End, last)});
         }
     }
 

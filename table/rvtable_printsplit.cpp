@@ -133,26 +133,38 @@ void TRVTablePrintInfo::Crossers(int row, std::vector<TCrosser>& crossers) const
     }
 }
 
-bool TRVTablePrintInfo::CellRowBottoms(int row, int col, std::vector<int>& bottoms, int& offset) const
+bool TRVTablePrintInfo::CellLines(int row, int col, TCellLines& lines) const
 {
-    offset = 0;
+    lines = TCellLines();
     const int cols = Table->Rows->GetColCount();
     if (col >= cols)
         return false;
     TRVTablePrintCell* cell = FmtInfo.PrintCell(row * cols + col);
     if (cell == nullptr)
         return false;
-    cell->GetLineBottoms(bottoms);
+    lines.Bottoms = &cell->LineBottoms();
+    if (lines.Bottoms->empty())
+        return false;
     const TRVTableRow* cells = Table->Rows->Get(row);
     const TRVTableCellData* data = col < cells->Count() ? cells->Get(col) : nullptr;
-    const int space = std::max(0, cell->Height - bottoms.back());
+    const int space = std::max(0, cell->Height - lines.Bottoms->back());
     if (data != nullptr && data->GetRealVAlign() == rvcMiddle)
-        offset = space / 2;
+        lines.Offset = space / 2;
     else if (data != nullptr && data->GetRealVAlign() == rvcBottom)
-        offset = space;
-    for (int& b : bottoms)
-        b += offset;
+        lines.Offset = space;
     return true;
+}
+
+int TRVTablePrintInfo::TCellLines::LastAtOrAbove(int limit, int from) const
+{
+    const auto at = std::upper_bound(Bottoms->begin(), Bottoms->end(), limit - Offset);
+    return at == Bottoms->begin() ? from : std::max(from, *(at - 1) + Offset);
+}
+
+int TRVTablePrintInfo::TCellLines::FirstBelow(int from) const
+{
+    const auto at = std::upper_bound(Bottoms->begin(), Bottoms->end(), from - Offset);
+    return at == Bottoms->end() ? from : *at + Offset;
 }
 
 int TRVTablePrintInfo::ShownFrom(const TRVTablePrintPart* part, const TCrosser& cell) const
@@ -178,29 +190,28 @@ TRVTablePrintInfo::TEdgeHeights TRVTablePrintInfo::EdgeHeights(const TRVTablePri
     const bool toInside = !part->LastRowTo.empty();
     if (!fromInside && !toInside)
         return heights;
-    auto shownTo = [&](const TCrosser& cell, const std::vector<int>& bottoms) {
+    auto shownTo = [&](const TCrosser& cell, const TCellLines& lines) {
         return toInside && cell.End >= last && cell.Col < static_cast<int>(part->LastRowTo.size())
                    ? part->LastRowTo[cell.Col]
-                   : bottoms.back();
+                   : lines.Back();
     };
     std::vector<TCrosser> cells;
-    std::vector<int> bottoms;
-    int offset = 0;
+    TCellLines lines;
     if (first == last) {
         Crossers(first, cells);
         int height = 0;
         for (const TCrosser& cell : cells)
-            if (CellRowBottoms(cell.Row, cell.Col, bottoms, offset))
-                height = std::max(height, shownTo(cell, bottoms) - ShownFrom(part, cell));
+            if (CellLines(cell.Row, cell.Col, lines))
+                height = std::max(height, shownTo(cell, lines) - ShownFrom(part, cell));
         return {height, height};
     }
     if (fromInside) {
         Crossers(first, cells);
         int height = 0;
         for (const TCrosser& cell : cells) {
-            if (!CellRowBottoms(cell.Row, cell.Col, bottoms, offset))
+            if (!CellLines(cell.Row, cell.Col, lines))
                 continue;
-            const int to = shownTo(cell, bottoms);
+            const int to = shownTo(cell, lines);
             const int rowEnd = cell.End > first ? RowBottom(first) - FmtInfo.RowStarts[cell.Row] : to;
             height = std::max(height, std::min(to, rowEnd) - ShownFrom(part, cell));
         }
@@ -211,11 +222,11 @@ TRVTablePrintInfo::TEdgeHeights TRVTablePrintInfo::EdgeHeights(const TRVTablePri
         const int shift = FmtInfo.RowHeights[first] - heights.First;
         int height = 0;
         for (const TCrosser& cell : cells) {
-            if (!CellRowBottoms(cell.Row, cell.Col, bottoms, offset))
+            if (!CellLines(cell.Row, cell.Col, lines))
                 continue;
             const int top = std::max(cell.Row, first);
             const int above = FmtInfo.RowStarts[last] - FmtInfo.RowStarts[top] - (top == first ? shift : 0);
-            height = std::max(height, shownTo(cell, bottoms) - ShownFrom(part, cell) - above);
+            height = std::max(height, shownTo(cell, lines) - ShownFrom(part, cell) - above);
         }
         heights.Last = height;
     }
@@ -286,26 +297,24 @@ bool TRVTablePrintInfo::SliceFirstBlock(TRVTablePrintPart* part, int y)
     // show no line above the cut.
     std::vector<int> lines(static_cast<size_t>(cols), 0);
     std::vector<TCrosser> cells;
-    std::vector<int> bottoms;
+    TCellLines cellLines;
     Crossers(k, cells);
     bool moved = false;
     bool rest = false; // a cell that ends in row K keeps lines for the next page
     for (const TCrosser& cell : cells) {
-        int offset = 0;
-        if (!CellRowBottoms(cell.Row, cell.Col, bottoms, offset))
+        if (!CellLines(cell.Row, cell.Col, cellLines))
             continue;
         const int from = ShownFrom(part, cell);
         const int room = avail - top(std::max(cell.Row, first));
-        int cut = from < offset ? std::min(offset, from + std::max(room, 0)) : from;
-        for (int b : bottoms)
-            if (b > cut && (b - from <= room || (k == first && cut == from)))
-                cut = b;
-            else if (b > cut)
-                break;
+        const int space =
+            from < cellLines.Offset ? std::min(cellLines.Offset, from + std::max(room, 0)) : from;
+        int cut = cellLines.LastAtOrAbove(from + room, space);
+        if (k == first && cut == from)
+            cut = cellLines.FirstBelow(from);
         to[cell.Col] = cut;
-        lines[cell.Col] = cell.Row == k && cut < bottoms.front() ? from : cut;
+        lines[cell.Col] = cell.Row == k && cut < cellLines.Front() ? from : cut;
         moved = moved || cut > from;
-        rest = rest || (cell.End == k && cut < bottoms.back());
+        rest = rest || (cell.End == k && cut < cellLines.Back());
     }
     if (rest && k == first && !moved)
         return false;
@@ -318,10 +327,9 @@ bool TRVTablePrintInfo::SliceFirstBlock(TRVTablePrintPart* part, int y)
         // No line of row K shows above the cut: the band ends with the row
         // above, whose own cells show whole.
         Crossers(k - 1, cells);
-        int offset = 0;
         for (const TCrosser& cell : cells)
-            if (cell.End == k - 1 && CellRowBottoms(cell.Row, cell.Col, bottoms, offset))
-                to[cell.Col] = bottoms.back();
+            if (cell.End == k - 1 && CellLines(cell.Row, cell.Col, cellLines))
+                to[cell.Col] = cellLines.Back();
         CutBand(part, k - 1, std::move(to), k);
         return true;
     }

@@ -28,8 +28,13 @@ public:
     // Paints the document with its top-left corner at (Left, Top + the vertical offset).
     virtual void DrawCell(TCanvas* canvas, int left, int top, TRVItemDrawStates state) = 0;
     // The bottom of every line of the laid-out document (document Y, in
-    // order): where a row taller than a page may be cut. One line here.
-    virtual void GetLineBottoms(std::vector<int>& bottoms) { bottoms.assign(1, GetDocumentHeight()); }
+    // order), kept until it is laid out again: where a row taller than a page
+    // may be cut. One line here.
+    virtual const std::vector<int>& LineBottoms()
+    {
+        FOneLine.assign(1, GetDocumentHeight());
+        return FOneLine;
+    }
     // From now on only the lines whose bottoms lie in (From, To] are painted,
     // moved up by From (down for a negative From; To < 0: to the end), and
     // the slice fills the cell; (0, -1) is the whole document as laid out.
@@ -38,6 +43,9 @@ public:
         (void)from;
         (void)to;
     }
+
+private:
+    std::vector<int> FOneLine;
 };
 
 // The result of a layout: column content widths and left edges, row content
@@ -118,11 +126,23 @@ private:
     int RowBottom(int row) const;
     // The cells that cross row Row, each once, in no particular order.
     void Crossers(int row, std::vector<TCrosser>& crossers) const;
-    // The line bottoms of the cell whose main slot is (Row, Col) in its own
-    // Y: its document's, moved down by the space its vertical alignment leaves
-    // above its lines in the whole cell, which Offset gets. False for an
-    // empty slot.
-    bool CellRowBottoms(int row, int col, std::vector<int>& bottoms, int& offset) const;
+    // The lines of a cell: their bottoms in its document's Y, and the space
+    // its vertical alignment leaves above them in the whole cell. The cell's
+    // own Y of a line's bottom is the document's plus Offset.
+    struct TCellLines {
+        const std::vector<int>* Bottoms = nullptr;
+        int Offset = 0;
+        int Front() const { return Bottoms->front() + Offset; }
+        int Back() const { return Bottoms->back() + Offset; }
+        // In the cell's Y: the bottom of the last line ending at or above
+        // Limit, else From.
+        int LastAtOrAbove(int limit, int from) const;
+        // In the cell's Y: the bottom of the first line ending below From,
+        // else From.
+        int FirstBelow(int from) const;
+    };
+    // The lines of the cell whose main slot is (Row, Col); false for an empty slot.
+    bool CellLines(int row, int col, TCellLines& lines) const;
     // The Y in its own cell from which band Part shows the cell crossing its
     // first row whose main column is Col (0: the cell's top).
     int ShownFrom(const TRVTablePrintPart* part, const TCrosser& cell) const;
