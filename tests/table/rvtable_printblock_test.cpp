@@ -24,6 +24,7 @@ namespace {
 
 constexpr int Ppi = 600;
 constexpr int PageWidth = 3000;
+constexpr int PageHeight = 500;
 
 // A text painted on a page: its page (from 0) and its top.
 struct TPaintedLine {
@@ -121,59 +122,20 @@ struct TBlockCase {
     std::vector<int> OwnLines; // lines of each block row's second cell
     TRVCellVAlign SpanAlign;   // of the spanning cell
     TRVCellVAlign OwnAlign;    // of the block rows' cells
-    int PageHeight;
-    int MinPages;
+    int MinPages;              // on pages of PageHeight
 };
 
+// clang-format off
 const TBlockCase BlockCases[] = {
-    {"two rows, a spanning cell taller than a page", 1, 2, 60, {3, 2}, rvcTop, rvcTop, 500, 2},
-    {"three rows, a spanning cell taller than two pages, short cells in the middle",
-     1,
-     3,
-     110,
-     {4, 1, 6},
-     rvcTop,
-     rvcMiddle,
-     500,
-     3},
-    {"five rows under two heading rows, short cells at the bottom",
-     2,
-     5,
-     150,
-     {2, 9, 1, 5, 3},
-     rvcMiddle,
-     rvcBottom,
-     500,
-     4},
-    {"four rows taller than pages beside a short spanning cell in the middle",
-     0,
-     4,
-     12,
-     {30, 45, 20, 40},
-     rvcMiddle,
-     rvcTop,
-     500,
-     4},
-    {"two rows taller than pages beside a short spanning cell at the bottom",
-     1,
-     2,
-     10,
-     {50, 50},
-     rvcBottom,
-     rvcTop,
-     500,
-     3},
-    {"one row whose short cell at the bottom leaves more than a page above it",
-     1,
-     1,
-     120,
-     {10},
-     rvcTop,
-     rvcBottom,
-     500,
-     3},
-    {"a block that fits a page stays whole", 1, 2, 8, {2, 2}, rvcTop, rvcTop, 500, 1},
+    {"2 rows, a cell over 2 pages", 1, 2, 60, {3, 2}, rvcTop, rvcTop, 2},
+    {"3 rows, a cell over 3 pages, short cells in the middle", 1, 3, 110, {4, 1, 6}, rvcTop, rvcMiddle, 3},
+    {"5 rows, 2 heading rows, short cells below", 2, 5, 150, {2, 9, 1, 5, 3}, rvcMiddle, rvcBottom, 4},
+    {"4 tall rows, a short spanning cell in the middle", 0, 4, 12, {30, 45, 20, 40}, rvcMiddle, rvcTop, 4},
+    {"2 tall rows, a short spanning cell at the bottom", 1, 2, 10, {50, 50}, rvcBottom, rvcTop, 3},
+    {"1 row, a short cell at the bottom of a page of space", 1, 1, 120, {10}, rvcTop, rvcBottom, 3},
+    {"a block that fits a page stays whole", 1, 2, 8, {2, 2}, rvcTop, rvcTop, 1},
 };
+// clang-format on
 
 using TLineKind = std::function<bool(const std::string&)>;
 
@@ -216,7 +178,7 @@ TEST_F(TablePrintBlockTest, ABlockTallerThanAPageIsCutBetweenTheLinesOfItsCells)
         // Where the lines lie on one page tall enough for the whole table.
         Format(PageWidth, 100000, Ppi);
         const auto Whole = Paint();
-        const int Pages = Format(PageWidth, Case.PageHeight, Ppi);
+        const int Pages = Format(PageWidth, PageHeight, Ppi);
         EXPECT_GE(Pages, Case.MinPages);
         ExpectEveryLineOnceInsideThePage(Table);
         if (Case.MinPages == 1) {
@@ -245,7 +207,7 @@ TEST_F(TablePrintBlockTest, APageSavedAsRVFStoresTheWholeRowsOfACutBlock)
 {
     TRVTableItemInfo* Table = AddLabelledTable(Source, 6, 2, 0, {{1, 0, 3}});
     FillCell(Table->GetCells(1, 0), 1, 0, 100);
-    ASSERT_GE(Format(PageWidth, 500, Ppi), 3);
+    ASSERT_GE(Format(PageWidth, PageHeight, Ppi), 3);
     std::set<int> PagesOfBlock;
     for (const auto& [Text, At] : Paint())
         if (Text.rfind("r1c0x", 0) == 0)
