@@ -143,9 +143,11 @@ private:
     };
     // The lines of the cell whose main slot is (Row, Col); false for an empty slot.
     bool CellLines(int row, int col, TCellLines& lines) const;
-    // The Y in its own cell from which band Part shows the cell crossing its
-    // first row whose main column is Col (0: the cell's top).
+    // The Y in its own cell from which band Part shows Cell: where the band
+    // begins inside a row, FirstRowFrom's for a cell crossing that row; else
+    // 0, the cell's top.
     int ShownFrom(const TRVTablePrintPart* part, const TCrosser& cell) const;
+    // The heights band Part gives its first and its last row.
     TEdgeHeights EdgeHeights(const TRVTablePrintPart* part) const;
     // Cuts band Part inside the block of rows that begins it, a block taller
     // than Y; false when nothing of it can be cut off.
@@ -166,8 +168,8 @@ public:
     // A band that begins (ends) inside a row or a block of rows taller than a
     // page: for each cell that crosses its first (last) row, at the cell's
     // main column, the Y in the cell from which (up to which) the band shows
-    // its lines (CellRowBottoms: the space above the lines of a cell aligned
-    // to the middle or the bottom is part of it; 0: from the cell's top).
+    // its lines (in the cell's Y of CellLines: the space above the lines of a
+    // cell aligned to the middle or the bottom is part of it; 0: its top).
     // Empty when the band begins (ends) where the table may be cut, every
     // cell of its first (last) row whole.
     std::vector<int> FirstRowFrom;
