@@ -1,12 +1,12 @@
 // Printing tables at 600 pixels per inch on the recording printer: the row
-// bands cover every row once, never cut a block held together by a
-// row-spanning cell, and repeat the heading rows on every page (unless a cell
-// of the last heading row reaches below it); a table that may not be cut is
-// never cut; an empty grid prints its frame alone; a page saved as RVF stores
-// only its band; a nested table prints in its cell; a cell laid out on an
-// in-place editor's document paints the cell's current document once the
-// editor is gone. Then a long table printed to PDF and read back with poppler
-// (skipped when it is missing).
+// bands cover every row once, cut a block held together by a row-spanning
+// cell only when it is taller than a page, and repeat the heading rows on
+// every page (unless a cell of the last heading row reaches below it); a
+// table that may not be cut is never cut; an empty grid prints its frame
+// alone; a page saved as RVF stores only its band; a nested table prints in
+// its cell; a cell laid out on an in-place editor's document paints the
+// cell's current document once the editor is gone. Then a long table printed
+// to PDF and read back with poppler (skipped when it is missing).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,7 +68,7 @@ const TBandCase BandCases[] = {
     {"rows may not be cut: the table overflows its page", 20, 1, {}, false, 1000, true},
 };
 
-TEST_F(TablePrintTest, BandsCoverEveryRowOnceNeverCutASpanAndRepeatHeadings)
+TEST_F(TablePrintTest, BandsCoverEveryRowOnceCutOnlyTallBlocksAndRepeatHeadings)
 {
     for (const TBandCase& Case : BandCases) {
         SCOPED_TRACE(Case.Name);
@@ -100,11 +100,11 @@ TEST_F(TablePrintTest, BandsCoverEveryRowOnceNeverCutASpanAndRepeatHeadings)
                              Taller < Case.PageHeight);
             }
             EXPECT_LE(Band->Height, Case.PageHeight);
-            // A band that ends inside a row leaves the rest of it to the next.
-            Next = Band->FirstRow + Band->RowCount - (Band->LastRowTo.empty() ? 0 : 1);
+            // A band that ends inside a row may leave the rest of it to the next.
+            Next = Band->FirstRow + Band->RowCount;
             if (!Band->LastRowTo.empty() && p + 1 < Item->PartsList.Count() &&
-                static_cast<TRVTablePrintPart*>(Item->GetPart(p + 1))->FirstRow == Next + 1)
-                ++Next;
+                static_cast<TRVTablePrintPart*>(Item->GetPart(p + 1))->FirstRow == Next - 1)
+                --Next;
         }
         EXPECT_EQ(Next, Case.RowsSplit ? Case.Rows : H);
 
