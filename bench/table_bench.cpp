@@ -1,8 +1,11 @@
 // Tables at two sizes, as ratios in one run: painting a table screen by
 // screen (the cost of one screen must not grow with the number of rows, since
-// only the rows in the clip are painted), and inserting a row into a table in
-// an editor (only the new row is laid out when the column widths stand).
-// Prints the ratios last.
+// only the rows in the clip are painted), inserting a row into a table in
+// an editor (only the new row is laid out when the column widths stand), and
+// printing (paginating and painting every page on the recording printer) a
+// block of rows held together by a cell of 100 pages of lines against one of
+// 10 pages, and against a single row of as many lines and a table of as many
+// pages of one-line rows. Prints the ratios last.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -11,6 +14,8 @@
 #include <string>
 
 #include "bench/benchedit.h"
+#include "platform/controls/printers.h"
+#include "print/ptblrv.h"
 #include "tests/support/testtable.h"
 
 namespace {
@@ -96,16 +101,105 @@ BENCHMARK(BM_TableRowInsert)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMicrosecond);
 
+// A viewer holding one table of three columns for the print component, on
+// the recording printer.
+struct TTablePrint {
+    std::unique_ptr<TComponent> Root = std::make_unique<TComponent>(nullptr);
+    TRVStyle* Style = new TRVStyle(Root.get());
+    TRollView* Source = new TRollView(Root.get());
+    TRVPrint* Print = new TRVPrint(Root.get());
+    std::unique_ptr<TPrinter> OldPrinter = SetPrinter(std::make_unique<TRecordingPrinter>());
+    TTablePrint() { Source->SetStyle(Style); }
+    ~TTablePrint() { SetPrinter(std::move(OldPrinter)); }
+    // Paginates and paints every page; the page count.
+    int PrintPages()
+    {
+        const int pages = Print->FormatPages();
+        const TPrinterMetrics m = Printer()->Metrics();
+        for (int p = 1; p <= pages; ++p) {
+            TRecordingCanvas canvas(m.PageWidth, m.PageHeight, m.PixelsPerInchX);
+            Print->rv->DrawPage(p, &canvas, false, false);
+            benchmark::DoNotOptimize(canvas.Count());
+        }
+        return pages;
+    }
+};
+
+// Lines of text in cell Cell.
+void FillLines(TRVTableCellData* cell, int lines)
+{
+    cell->Clear();
+    for (int i = 0; i < lines; ++i)
+        cell->AddNL("a line of the cell " + std::to_string(i), 0, 0);
+}
+
+// What a printed table holds: one-line rows, a block of rows held together by
+// a cell of many lines, or a row with a cell of many lines.
+enum TPrintedTable { ptRows, ptBlock, ptTallRow };
+
+// A table of Kind whose many lines (or rows) number Lines, in Doc's viewer:
+// the block is the second to fifth of six rows, the tall row the second of three.
+void AddPrintedTable(TTablePrint& doc, int lines, TPrintedTable kind)
+{
+    RV_RegisterTableItem();
+    doc.Source->Clear();
+    auto* table = new TRVTableItemInfo(kind == ptRows    ? lines
+                                       : kind == ptBlock ? 6
+                                                         : 3,
+                                       3, doc.Source->RVData);
+    if (kind == ptBlock)
+        MergeBlock(table, 1, 0, 1, 4);
+    if (kind != ptRows)
+        FillLines(table->GetCells(1, 0), lines);
+    doc.Source->AddItem(AnsiString(), table);
+    doc.Print->AssignSource(doc.Source);
+}
+
+// The lines (or rows) for a table of Kind of about Pages pages.
+int LinesFor(int pages, TPrintedTable kind)
+{
+    TTablePrint doc;
+    const int probe = kind == ptRows ? 500 : 2000;
+    AddPrintedTable(doc, probe, kind);
+    return std::max(1, probe * pages / std::max(1, doc.Print->FormatPages()));
+}
+
+// Prints a table of state.range(1)'s kind of state.range(0) pages; counts the pages.
+void BM_TablePrint(benchmark::State& state)
+{
+    const auto kind = static_cast<TPrintedTable>(state.range(1));
+    TTablePrint doc;
+    AddPrintedTable(doc, LinesFor(static_cast<int>(state.range(0)), kind), kind);
+    int printed = 0;
+    for (auto _ : state)
+        printed = doc.PrintPages();
+    state.counters["pages"] = printed;
+}
+BENCHMARK(BM_TablePrint)
+    ->Args({10, ptBlock})
+    ->Args({100, ptBlock})
+    ->Args({100, ptTallRow})
+    ->Args({100, ptRows})
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+
 // Keeps each run's time per iteration by its name.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& Reports) override
     {
-        for (const Run& r : Reports)
+        for (const Run& r : Reports) {
             Times[r.benchmark_name()] = r.GetAdjustedRealTime();
+            if (r.counters.count("pages") != 0)
+                Pages[r.benchmark_name()] = r.counters.at("pages");
+        }
         ConsoleReporter::ReportRuns(Reports);
     }
     std::map<std::string, double> Times;
+    std::map<std::string, double> Pages;
+    // The time per printed page of a run.
+    double PerPage(const std::string& name) { return Pages[name] > 0 ? Times[name] / Pages[name] : 0; }
 };
 
 } // namespace
@@ -124,6 +218,15 @@ int main(int argc, char** argv)
     const double Thousand = Reporter.Times["BM_TableRowInsert/1000/repeats:5_median"];
     if (Ten > 0)
         std::printf("table row insert cost 1000/10 rows: %.2f\n", Thousand / Ten);
+    const double Block10 = Reporter.PerPage("BM_TablePrint/10/1/repeats:3_median");
+    const double Block100 = Reporter.PerPage("BM_TablePrint/100/1/repeats:3_median");
+    const double Tall100 = Reporter.PerPage("BM_TablePrint/100/2/repeats:3_median");
+    const double Rows100 = Reporter.PerPage("BM_TablePrint/100/0/repeats:3_median");
+    if (Block10 > 0 && Tall100 > 0 && Rows100 > 0) {
+        std::printf("table block print cost per page 100/10 pages: %.2f\n", Block100 / Block10);
+        std::printf("table block/tall row print cost per page, 100 pages: %.2f\n", Block100 / Tall100);
+        std::printf("table block/one-line rows print cost per page, 100 pages: %.2f\n", Block100 / Rows100);
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -10,7 +10,8 @@
 //   rvtable_layout.cpp   minimum width, column widths, row heights, cell placement
 //   rvtable_paint.cpp    background, rules, cells, print parts with heading rows
 //   rvtable_border.cpp   borders in their five styles and the editing grid
-//   rvtable_print.cpp    the print layout, its row bands and cell documents, painting a band
+//   rvtable_print.cpp    the print layout and its cell documents, painting a band
+//   rvtable_printsplit.cpp  where a printed table may be cut, the row bands pagination cuts it into
 //   rvtable_subdocs.cpp  the cells as sub-documents: walking, choosing, hyperlinks, styles
 //   rvtable_rvf.cpp      the table as a component stream: RVF records and plain streams
 //   rvtable_rtf.cpp      the table in RTF: colour table, rows, cell definitions, merges
@@ -343,6 +344,7 @@ public:
                TRVColorMode colorMode, TCustomRVData* rvData) override;
     // The table prints itself on the device canvas, never through a bitmap.
     bool GetBoolValueEx(TRVItemBoolPropertyEx prop, TRVStyle* rvStyle) const override;
+    // ---- Where a printed table may be cut (rvtable_printsplit.cpp)
     // Whether heading rows can repeat: some exist and no cell of the last one reaches below it.
     bool CanUseHeadingRowCount() const;
     // The last row of the block of rows that begins at Row and that no row-spanning cell crosses.

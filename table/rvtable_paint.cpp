@@ -234,7 +234,9 @@ void TRVTableItemInfo::PaintCells(TCanvas* canvas, int Left, int top, int bodyTo
     auto Paint = [&](int r, int c, int x, int y) {
         PaintCell(r, c, x, y, canvas, Clip, Fmt, DrawState, SelColor, ColorMode, Printing, DrawGrid);
     };
-    // Cells that reach into the first row from above.
+    // Cells that reach into the first row from above: on a printed page, a
+    // block of rows cut between pages, whose cells show there from the cut
+    // on, at the top of the band.
     if (first > 0 && first < Rows->Count()) {
         for (int c = Rows->Get(first)->Count() - 1; c >= 0;) {
             int mRow = 0;
@@ -244,7 +246,8 @@ void TRVTableItemInfo::PaintCells(TCanvas* canvas, int Left, int top, int bodyTo
                 continue;
             }
             if (mRow < first)
-                Paint(mRow, mCol, Left + Fmt->ColStarts[mCol], bodyTop + Fmt->RowStarts[mRow]);
+                Paint(mRow, mCol, Left + Fmt->ColStarts[mCol],
+                      bodyTop + Fmt->RowStarts[Printing ? first : mRow]);
             c = mCol - 1;
         }
     }

@@ -1,7 +1,6 @@
-// Printing a table: its print layout with a printable document per cell, the
-// row bands pagination cuts it into (heading rows left out of the bands and
-// painted again above each one, row-spanning cells never cut), and painting a
-// band on the page.
+// Printing a table: its print layout with a printable document per cell, and
+// painting a row band on the page (rvtable_printsplit.cpp cuts the bands),
+// rows and cells it holds only in part shown as that part.
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -57,23 +56,27 @@ void TCellPtblRVData::LayOut(TCanvas* canvas)
     }
     Height = 1;
     FormatOn(canvas);
+    NoteLines();
 }
 
-void TCellPtblRVData::GetLineBottoms(std::vector<int>& bottoms)
+void TCellPtblRVData::NoteLines()
 {
-    bottoms.clear();
+    FLineBottoms.clear();
+    FLineStarts.clear();
     for (int i = 0; i < DrawItems.Count(); ++i) {
         const TRVDrawLineInfo* d = DrawItems[i];
         const int bottom = d->Top + d->Height;
-        if (d->FromNewLine || bottoms.empty())
-            bottoms.push_back(bottom);
-        else
-            bottoms.back() = std::max(bottoms.back(), bottom);
+        if (d->FromNewLine || FLineBottoms.empty()) {
+            FLineBottoms.push_back(bottom);
+            FLineStarts.push_back(i);
+        } else {
+            FLineBottoms.back() = std::max(FLineBottoms.back(), bottom);
+        }
     }
-    if (bottoms.empty())
-        bottoms.push_back(0);
+    if (FLineBottoms.empty())
+        FLineBottoms.push_back(0);
     // The space below the last line belongs to it.
-    bottoms.back() = std::max(bottoms.back(), DocumentHeight);
+    FLineBottoms.back() = std::max(FLineBottoms.back(), DocumentHeight);
 }
 
 void TCellPtblRVData::GetDrawItemsRange(int pageNo, int& startNo, int& endNo, int& part)
@@ -81,21 +84,17 @@ void TCellPtblRVData::GetDrawItemsRange(int pageNo, int& startNo, int& endNo, in
     TRectPtblRVData::GetDrawItemsRange(pageNo, startNo, endNo, part);
     if (SliceFrom <= 0 && SliceTo < 0)
         return;
-    std::vector<int> bottoms;
-    GetLineBottoms(bottoms);
-    // Draw item i lies on line lineOf[i]; a line is shown when its bottom lies in the slice.
-    int line = -1;
+    // The lines whose bottoms lie in the slice, and the draw items on them.
+    const auto begin = FLineBottoms.begin();
+    const size_t first = std::upper_bound(begin, FLineBottoms.end(), SliceFrom) - begin;
+    const size_t end =
+        SliceTo < 0 ? FLineBottoms.size() : std::upper_bound(begin, FLineBottoms.end(), SliceTo) - begin;
     startNo = DrawItems.Count();
     endNo = -1;
-    for (int i = 0; i < DrawItems.Count(); ++i) {
-        if (DrawItems[i]->FromNewLine || line < 0)
-            ++line;
-        const int bottom = bottoms[std::min<size_t>(line, bottoms.size() - 1)];
-        if (bottom > SliceFrom && (SliceTo < 0 || bottom <= SliceTo)) {
-            startNo = std::min(startNo, i);
-            endNo = i;
-        }
-    }
+    if (first >= end || first >= FLineStarts.size())
+        return;
+    startNo = FLineStarts[first];
+    endNo = (end < FLineStarts.size() ? FLineStarts[end] : DrawItems.Count()) - 1;
 }
 
 int TCellPtblRVData::GetTopCoord(int pageNo)
@@ -172,13 +171,18 @@ public:
         FHeight = fmt.Height;
         const int first = band->FirstRow;
         const int last = first + band->RowCount - 1;
-        if (first == last) {
-            Shrink(first, band->FirstRowFrom, band->LastRowTo);
-        } else {
-            if (!band->FirstRowFrom.empty())
-                Shrink(first, band->FirstRowFrom, {});
-            if (!band->LastRowTo.empty())
-                Shrink(last, {}, band->LastRowTo);
+        // The slices are found while every cell has the height of its layout,
+        // from which its alignment's offset comes.
+        std::vector<TSlice> slices;
+        Slices(band, first, last, slices);
+        const TEdgeHeights heights = info.EdgeHeights(band);
+        SetRowHeight(first, heights.First);
+        if (last != first)
+            SetRowHeight(last, heights.Last);
+        for (const TSlice& s : slices) {
+            FCells.emplace_back(s.Cell, s.Cell->Height);
+            s.Cell->Height = fmt.RowStarts[s.Bottom] + fmt.RowHeights[s.Bottom] - fmt.RowStarts[s.Top];
+            s.Cell->SetSlice(s.From, s.To);
         }
     }
     ~TBandScope()
@@ -198,29 +202,54 @@ public:
     TBandScope& operator=(const TBandScope&) = delete;
 
 private:
-    void Shrink(int row, const std::vector<int>& from, const std::vector<int>& to)
+    // A cell shown in part: its slice in its document's Y, and the rows of
+    // the band it spans.
+    struct TSlice {
+        TRVTablePrintCell* Cell;
+        int From;
+        int To;
+        int Top;
+        int Bottom;
+    };
+
+    // The cells crossing the band's first row, when it begins inside it, and
+    // its last row, when it ends inside it.
+    void Slices(const TRVTablePrintPart* band, int first, int last, std::vector<TSlice>& slices)
+    {
+        std::vector<TCrosser> cells;
+        std::vector<TCrosser> lastCells;
+        if (!band->FirstRowFrom.empty())
+            FInfo.Crossers(first, cells);
+        if (!band->LastRowTo.empty())
+            FInfo.Crossers(last, lastCells);
+        for (const TCrosser& cell : lastCells)
+            if (cell.Row > first || band->FirstRowFrom.empty())
+                cells.push_back(cell);
+        const int cols = FInfo.Table->Rows->GetColCount();
+        TCellLines lines;
+        for (const TCrosser& cell : cells) {
+            TRVTablePrintCell* print = FInfo.FmtInfo.PrintCell(cell.Row * cols + cell.Col);
+            if (print == nullptr || !FInfo.CellLines(cell.Row, cell.Col, lines))
+                continue;
+            const bool cutBelow = !band->LastRowTo.empty() && cell.End >= last &&
+                                  cell.Col < static_cast<int>(band->LastRowTo.size());
+            const int to = cutBelow ? band->LastRowTo[cell.Col] : lines.Back();
+            // The slice in the cell's Y, in the document's: the space above
+            // the lines of a cell aligned lower moves them down.
+            slices.push_back({print, FInfo.ShownFrom(band, cell) - lines.Offset,
+                              std::max(0, to - lines.Offset), std::max(cell.Row, first),
+                              std::min(cell.End, last)});
+        }
+    }
+
+    void SetRowHeight(int row, int height)
     {
         TRVTableItemFormattingInfo& fmt = FInfo.FmtInfo;
-        const int height = FInfo.SliceHeight(row, from, to);
         const int delta = fmt.RowHeights[row] - height;
         fmt.RowHeights.Put(row, height);
         for (int r = row + 1; r < fmt.RowStarts.Count(); ++r)
             fmt.RowStarts.Put(r, fmt.RowStarts[r] - delta);
         fmt.Height -= delta;
-        const int cols = FInfo.Table->Rows->GetColCount();
-        std::vector<int> bottoms;
-        for (int c = 0; c < cols; ++c) {
-            int offset = 0;
-            TRVTablePrintCell* cell = fmt.PrintCell(row * cols + c);
-            if (cell == nullptr || !FInfo.CellRowBottoms(row, c, bottoms, offset))
-                continue;
-            FCells.emplace_back(cell, cell->Height);
-            cell->Height = height;
-            // The slice in the row's Y, in the document's: the space above
-            // the lines of a cell aligned lower moves them down.
-            cell->SetSlice((c < static_cast<int>(from.size()) ? from[c] : 0) - offset,
-                           c < static_cast<int>(to.size()) ? to[c] - offset : -1);
-        }
     }
 
     TRVTablePrintInfo& FInfo;
@@ -273,253 +302,4 @@ void TRVTableItemInfo::Print(TCanvas* canvas, int x, int y, int x2, bool preview
     PaintTo(x, x2, y, firstRow, rowCount, canvas, state, rvData != nullptr ? rvData->GetRVStyle() : nullptr,
             &info->FmtInfo, headings, Rect(x, y, x + info->FmtInfo.Width, y + info->FmtInfo.Height),
             colorMode);
-}
-
-// ---------------------------------------------------------------------------
-// Where a printed table may be cut
-
-bool TRVTableItemInfo::CanUseHeadingRowCount() const
-{
-    const int h = std::min(HeadingRowCount, Rows->Count());
-    if (h <= 0)
-        return false;
-    const TRVTableRow* row = Rows->Get(h - 1);
-    for (int c = 0; c < row->Count(); ++c) {
-        int mRow = 0;
-        int mCol = 0;
-        const TRVTableCellData* main = Rows->GetMainCell(h - 1, c, mRow, mCol);
-        if (main != nullptr && mRow + main->RowSpan - 1 > h - 1)
-            return false;
-    }
-    return true;
-}
-
-int TRVTableItemInfo::GetSplitRowBelow(int row) const
-{
-    const int last = Rows->Count() - 1;
-    int current = std::clamp(row, 0, std::max(last, 0));
-    bool moved = true;
-    while (moved && current < last) {
-        moved = false;
-        for (int c = Rows->Get(current)->Count() - 1; c >= 0; --c) {
-            int mRow = 0;
-            int mCol = 0;
-            const TRVTableCellData* main = Rows->GetMainCell(current, c, mRow, mCol);
-            if (main == nullptr)
-                continue;
-            const int bottom = mRow + main->RowSpan - 1;
-            if (bottom > current) {
-                current = std::min(bottom, last);
-                moved = true;
-                break;
-            }
-        }
-    }
-    return current;
-}
-
-int TRVTableItemInfo::GetSplitRowAbove(int row) const
-{
-    int current = std::clamp(row, 0, std::max(Rows->Count() - 1, 0));
-    bool moved = true;
-    while (moved && current > 0) {
-        moved = false;
-        for (int c = Rows->Get(current)->Count() - 1; c >= 0; --c) {
-            int mRow = 0;
-            int mCol = 0;
-            if (Rows->GetMainCell(current, c, mRow, mCol) != nullptr && mRow < current) {
-                current = mRow;
-                moved = true;
-                break;
-            }
-        }
-    }
-    return current;
-}
-
-// ---------------------------------------------------------------------------
-// Row bands
-
-int TRVTablePrintInfo::HeadingCount() const
-{
-    return UseHeadingRows ? std::min(Table->HeadingRowCount, Table->Rows->Count()) : 0;
-}
-
-int TRVTablePrintInfo::RowBottom(int row) const
-{
-    return FmtInfo.RowStarts[row] + FmtInfo.RowHeights[row];
-}
-
-int TRVTablePrintInfo::ExtraHeight() const
-{
-    const int last = Table->Rows->Count() - 1;
-    return FmtInfo.RowStarts[HeadingCount()] + (FmtInfo.Height - RowBottom(last));
-}
-
-bool TRVTablePrintInfo::InitSplit()
-{
-    PartsList.Clear();
-    if (Table == nullptr || !Table->PrintOptions.Contains(rvtoRowsSplit) || Table->Rows->Empty())
-        return false;
-    const int rowCount = Table->Rows->Count();
-    if (FmtInfo.RowStarts.Count() != rowCount || FmtInfo.RowHeights.Count() != rowCount)
-        return false;
-    auto* band = new TRVTablePrintPart;
-    band->FirstRow = HeadingCount();
-    band->RowCount = rowCount - band->FirstRow;
-    band->Height = FmtInfo.Height;
-    PartsList.Add(band);
-    return true;
-}
-
-bool TRVTablePrintInfo::CanSplitFirst(int y)
-{
-    const int h = HeadingCount();
-    if (h >= Table->Rows->Count())
-        return false;
-    const int below = Table->GetSplitRowBelow(h);
-    return RowBottom(below) < y - ExtraHeight() + FmtInfo.RowStarts[h];
-}
-
-bool TRVTablePrintInfo::CellRowBottoms(int row, int col, std::vector<int>& bottoms, int& offset) const
-{
-    offset = 0;
-    const int cols = Table->Rows->GetColCount();
-    TRVTablePrintCell* cell = FmtInfo.PrintCell(row * cols + col);
-    if (cell == nullptr)
-        return false;
-    cell->GetLineBottoms(bottoms);
-    const TRVTableRow* cells = Table->Rows->Get(row);
-    const TRVTableCellData* data = col < cells->Count() ? cells->Get(col) : nullptr;
-    const int space = std::max(0, cell->Height - bottoms.back());
-    if (data != nullptr && data->GetRealVAlign() == rvcMiddle)
-        offset = space / 2;
-    else if (data != nullptr && data->GetRealVAlign() == rvcBottom)
-        offset = space;
-    for (int& b : bottoms)
-        b += offset;
-    return true;
-}
-
-int TRVTablePrintInfo::SliceHeight(int row, const std::vector<int>& from, const std::vector<int>& to) const
-{
-    const int cols = Table->Rows->GetColCount();
-    int height = 0;
-    std::vector<int> bottoms;
-    for (int c = 0; c < cols; ++c) {
-        int offset = 0;
-        if (!CellRowBottoms(row, c, bottoms, offset))
-            continue;
-        const int bottom = c < static_cast<int>(to.size()) ? to[c] : bottoms.back();
-        const int top = c < static_cast<int>(from.size()) ? from[c] : 0;
-        height = std::max(height, bottom - top);
-    }
-    return height;
-}
-
-int TRVTablePrintInfo::BandHeight(const TRVTablePrintPart* part) const
-{
-    const int first = part->FirstRow;
-    const int last = first + part->RowCount - 1;
-    int height = RowBottom(last) + ExtraHeight() - FmtInfo.RowStarts[first];
-    const bool fromInside = !part->FirstRowFrom.empty();
-    const bool toInside = !part->LastRowTo.empty();
-    if (first == last && (fromInside || toInside))
-        return height - FmtInfo.RowHeights[first] + SliceHeight(first, part->FirstRowFrom, part->LastRowTo);
-    if (fromInside)
-        height -= FmtInfo.RowHeights[first] - SliceHeight(first, part->FirstRowFrom, {});
-    if (toInside)
-        height -= FmtInfo.RowHeights[last] - SliceHeight(last, {}, part->LastRowTo);
-    return height;
-}
-
-bool TRVTablePrintInfo::SliceFirstRow(TRVTablePrintPart* part, int y)
-{
-    const int row = part->FirstRow;
-    const int cols = Table->Rows->GetColCount();
-    const int avail = y - ExtraHeight();
-    std::vector<int> to(static_cast<size_t>(cols), 0);
-    std::vector<int> bottoms;
-    bool rest = false;
-    bool moved = false;
-    for (int c = 0; c < cols; ++c) {
-        const int from = c < static_cast<int>(part->FirstRowFrom.size()) ? part->FirstRowFrom[c] : 0;
-        to[c] = from;
-        int offset = 0;
-        if (!CellRowBottoms(row, c, bottoms, offset))
-            continue;
-        // The space above a cell's lines may be cut anywhere; then the last
-        // whole line that fits, and at least one line, so that the row moves on.
-        int cut = from < offset ? std::min(offset, from + std::max(avail, 0)) : from;
-        for (int b : bottoms)
-            if (b > cut && (b - from <= avail || cut == from))
-                cut = b;
-            else if (b > cut)
-                break;
-        to[c] = cut;
-        moved = moved || cut > from;
-        rest = rest || cut < bottoms.back();
-    }
-    if (!rest || !moved)
-        return false;
-    auto* next = new TRVTablePrintPart;
-    next->FirstRow = row;
-    next->RowCount = part->RowCount;
-    next->FirstRowFrom = to;
-    next->LastRowTo = part->LastRowTo;
-    part->RowCount = 1;
-    part->LastRowTo = std::move(to);
-    part->Height = BandHeight(part);
-    next->Height = BandHeight(next);
-    PartsList.Add(next);
-    return true;
-}
-
-bool TRVTablePrintInfo::SplitAt(int y)
-{
-    if (PartsList.Count() == 0)
-        throw ERollViewError(errRVInternalPrinting);
-    auto* band = static_cast<TRVTablePrintPart*>(GetPart(PartsList.Count() - 1));
-    const int rowCount = Table->Rows->Count();
-    if (band->Height <= y || HeadingCount() >= rowCount)
-        return false;
-    const int extra = ExtraHeight();
-    const int first = band->FirstRow;
-    // A first row shown from inside takes only what is left of it.
-    const int shift = band->FirstRowFrom.empty()
-                          ? 0
-                          : FmtInfo.RowHeights[first] - SliceHeight(first, band->FirstRowFrom, {});
-    const int limit = y - extra + FmtInfo.RowStarts[first] + shift;
-    // A single row that does not fit alone is cut between its cells' lines.
-    if (Table->GetSplitRowBelow(first) == first && RowBottom(first) >= limit && SliceFirstRow(band, y))
-        return true;
-    if (band->RowCount <= 1)
-        return false;
-    int r = first + 1;
-    int k = 1;
-    while (r < rowCount && RowBottom(r) < limit) {
-        ++r;
-        ++k;
-    }
-    if (band->RowCount <= k)
-        return false;
-    int cut = Table->GetSplitRowAbove(r);
-    // No cut fits: the band keeps at least its first block of rows.
-    if (cut <= first + 1)
-        cut = Table->GetSplitRowBelow(first) + 1;
-    const int n = k + (cut - r);
-    if (band->RowCount < n)
-        throw ERollViewError(errRVInternalPrinting);
-    if (band->RowCount == n)
-        return false;
-    auto* next = new TRVTablePrintPart;
-    next->FirstRow = cut;
-    next->RowCount = rowCount - cut;
-    next->LastRowTo = band->LastRowTo;
-    band->RowCount = n;
-    band->LastRowTo.clear();
-    band->Height = BandHeight(band);
-    next->Height = BandHeight(next);
-    PartsList.Add(next);
-    return true;
 }

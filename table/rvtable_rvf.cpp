@@ -317,8 +317,11 @@ void TRVTableItemInfo::SaveRVF(TStream& stream, TCustomRVData* rvData, int itemN
     SaveRVFExtraProperties(stream);
     RVFWriteLine(stream, "1");
     if (auto* band = dynamic_cast<TRVTablePrintPart*>(part)) {
-        SavedFirstRow = band->FirstRow;
-        SavedRowCount = band->RowCount;
+        // A band that begins or ends inside a block of rows held together by
+        // a row-spanning cell (a block taller than a page) stores the whole
+        // block: its rows alone would leave the spanning cell out of the grid.
+        SavedFirstRow = GetSplitRowAbove(band->FirstRow);
+        SavedRowCount = GetSplitRowBelow(band->FirstRow + band->RowCount - 1) - SavedFirstRow + 1;
     } else {
         SavedFirstRow = 0;
         SavedRowCount = Rows->Count();

@@ -27,7 +27,9 @@ public:
     // The draw items of a slice: the lines whose bottoms lie in (SliceFrom, SliceTo].
     void GetDrawItemsRange(int pageNo, int& startNo, int& endNo, int& part) override;
     int GetTopCoord(int pageNo) override;
-    void GetLineBottoms(std::vector<int>& bottoms);
+    // The bottom of every line as laid out, the last one's at least the
+    // document's height (one line at 0 without draw items).
+    const std::vector<int>& LineBottoms() const { return FLineBottoms; }
 
     TRVTableCellData* Cell;
     // The slice painted (document Y; SliceTo < 0: to the end). A negative
@@ -38,8 +40,12 @@ public:
 
 private:
     void Snapshot();
+    // Notes the lines of the layout: their bottoms and first draw items.
+    void NoteLines();
 
     std::vector<const TCustomRVItemInfo*> FLaidOut;
+    std::vector<int> FLineBottoms{0};
+    std::vector<int> FLineStarts;
 };
 
 // The table's print cell over a TCellPtblRVData (owned).
@@ -55,7 +61,7 @@ public:
     // Lays the document out on the canvas of the layout in progress.
     void FormatCell(bool force) override;
     void DrawCell(TCanvas* canvas, int left, int top, TRVItemDrawStates state) override;
-    void GetLineBottoms(std::vector<int>& bottoms) override { Data->GetLineBottoms(bottoms); }
+    const std::vector<int>& LineBottoms() override { return Data->LineBottoms(); }
     void SetSlice(int from, int to) override
     {
         Data->SliceFrom = from;

@@ -3,8 +3,10 @@
 // table or showed it narrow or wide, also when the table crosses pages; a row
 // taller than a page continues on the next pages with every line of its cells
 // printed once, a shorter cell of it where its vertical alignment puts it in
-// the whole row; a preview draws one-pixel rules as thin as the page scaled
-// down. Skipped when poppler is missing.
+// the whole row; a block of rows held together by a spanning cell taller
+// than two pages likewise, its short cells beside the spanning cell's lines
+// as in the whole block; a preview draws one-pixel rules as thin as the page
+// scaled down. Skipped when poppler is missing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -158,6 +160,58 @@ TEST_F(TablePdfTest, AShortCellOfARowCutBetweenPagesKeepsItsVerticalAlignment)
             EXPECT_NEAR(Above, Tall, 3) << Label;
         }
     }
+}
+
+// A block of four rows under a heading row, held together by a cell of 160
+// lines that spans them (taller than two pages), each row's own cell three
+// lines at its bottom: every line is printed once inside the margins, the
+// heading row on every page, and each short cell beside the 40th, 80th...
+// line of the spanning cell, where the rows it shares out among end.
+TEST_F(TablePdfTest, ABlockTallerThanTwoPagesContinuesOnTheNextPages)
+{
+    TRVTableItemInfo* t = AddLabelledTable(Source, 7, 3, 1, {{2, 0, 4}});
+    TRVTableCellData* Span = t->GetCells(2, 0);
+    Span->Clear();
+    for (int i = 0; i < 160; ++i)
+        Span->AddNL("S" + std::to_string(i), 0, 0);
+    for (int r = 2; r < 6; ++r) {
+        TRVTableCellData* Cell = t->GetCells(r, 1);
+        Cell->Clear();
+        for (int i = 0; i < 3; ++i)
+            Cell->AddNL("B" + std::to_string(r) + "x" + std::to_string(i), 0, 0);
+        Cell->VAlign = rvcBottom;
+    }
+    t->CellBorderWidth = 1;
+    Source->AddNL("Closing", 0, 0);
+    const int Pages = FormatAndPrint();
+    ASSERT_GE(Pages, 3);
+    std::vector<TPdfWord> All = Words();
+    std::stable_sort(All.begin(), All.end(), [](const TPdfWord& A, const TPdfWord& B) {
+        return A.Page != B.Page ? A.Page < B.Page : A.YMin < B.YMin;
+    });
+    std::map<std::string, int> Seen;
+    for (const TPdfWord& W : All) {
+        ++Seen[W.Text];
+        EXPECT_GE(W.YMin, 20 * 72 / 25.4 - 1) << W.Text;
+        EXPECT_LE(W.YMax, 842 - 20 * 72 / 25.4 + 1) << W.Text;
+    }
+    EXPECT_EQ(Seen["r0c0"], Pages);
+    for (int i = 0; i < 160; ++i)
+        EXPECT_EQ(Seen["S" + std::to_string(i)], 1) << i;
+    for (const char* Once : {"r1c0", "r2c2", "r5c2", "r6c0", "Closing"})
+        EXPECT_EQ(Seen[Once], 1) << Once;
+    auto Above = [&](const std::string& Label) {
+        const auto At =
+            std::find_if(All.begin(), All.end(), [&](const TPdfWord& W) { return W.Text == Label; });
+        return static_cast<int>(
+            std::count_if(All.begin(), At, [](const TPdfWord& W) { return W.Text[0] == 'S'; }));
+    };
+    for (int r = 2; r < 6; ++r)
+        for (int i = 0; i < 3; ++i) {
+            const std::string Label = "B" + std::to_string(r) + "x" + std::to_string(i);
+            EXPECT_EQ(Seen[Label], 1) << Label;
+            EXPECT_NEAR(Above(Label), 40 * (r - 1) - 3 + i, 3) << Label;
+        }
 }
 
 TEST_F(TablePdfTest, APreviewDrawsOnePixelRulesThin)
