@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "table/rvtableprint.h"
 #include "tests/support/testprint.h"
 #include "tests/support/testtable.h"
 
@@ -33,6 +34,16 @@ inline TRVTableItemInfo* AddLabelledTable(TCustomRollView* View, int RowCount, i
         MergeBlock(Table, s.Row, s.Col, 1, s.RowSpan);
     View->AddItem(AnsiString(), Table);
     return Table;
+}
+
+// The first table of Print's formatted pages (null when none).
+inline TRVTablePrintInfo* FirstTablePrintItem(TCustomRVPrint* Print)
+{
+    TCustomMainPtblRVData* Data = Print->rv->PrintData();
+    for (int i = 0; i < Data->DrawItems.Count(); ++i)
+        if (auto* Item = dynamic_cast<TRVTablePrintInfo*>(Data->DrawItems[i]))
+            return Item;
+    return nullptr;
 }
 
 // The texts every page of Print paints on a test printer canvas of Metrics, in order.

@@ -30,6 +30,31 @@ protected:
         RV_RegisterTableItem();
     }
     TRVTableItemInfo* AddTable(int Rows, int Cols) { return AddLabelledTable(Source, Rows, Cols, 0); }
+    // A table of 3 rows of 2 cells whose row 1 holds 151 lines "L0x<i>" in
+    // its first cell and 40 lines "L1x<i>" in its second: taller than a page.
+    TRVTableItemInfo* AddTableWithATallRow()
+    {
+        TRVTableItemInfo* t = AddTable(3, 2);
+        for (int c = 0; c < 2; ++c) {
+            TRVTableCellData* Cell = t->GetCells(1, c);
+            Cell->Clear();
+            for (int i = 0; i < (c == 0 ? 151 : 40); ++i)
+                Cell->AddNL("L" + std::to_string(c) + "x" + std::to_string(i), 0, 0);
+        }
+        return t;
+    }
+    // How often each word is printed; every word lies within the sheet's
+    // printable area (nothing in the 20 mm margins).
+    std::map<std::string, int> CountWithinMargins(const std::vector<TPdfWord>& All)
+    {
+        std::map<std::string, int> Seen;
+        for (const TPdfWord& W : All) {
+            ++Seen[W.Text];
+            EXPECT_GE(W.YMin, 20 * 72 / 25.4 - 1) << W.Text;
+            EXPECT_LE(W.YMax, 842 - 20 * 72 / 25.4 + 1) << W.Text;
+        }
+        return Seen;
+    }
     const TPdfWord* Find(const std::vector<TPdfWord>& All, const std::string& Text)
     {
         for (const TPdfWord& W : All)
@@ -83,26 +108,13 @@ TEST_F(TablePdfTest, TheLineAfterATableFollowsItsPrintedHeight)
 
 TEST_F(TablePdfTest, ARowTallerThanAPageContinuesOnTheNextPages)
 {
-    TRVTableItemInfo* t = AddTable(3, 2);
-    // Row 1: 151 lines in one cell, 40 in the other.
-    for (int c = 0; c < 2; ++c) {
-        TRVTableCellData* Cell = t->GetCells(1, c);
-        Cell->Clear();
-        for (int i = 0; i < (c == 0 ? 151 : 40); ++i)
-            Cell->AddNL("L" + std::to_string(c) + "x" + std::to_string(i), 0, 0);
-    }
+    TRVTableItemInfo* t = AddTableWithATallRow();
     t->CellBorderWidth = 1;
     Source->AddNL("Closing", 0, 0);
     const int Pages = FormatAndPrint();
     EXPECT_GE(Pages, 3);
     const std::vector<TPdfWord> All = Words();
-    std::map<std::string, int> Seen;
-    for (const TPdfWord& W : All) {
-        ++Seen[W.Text];
-        // Nothing in the margins (20 mm).
-        EXPECT_GE(W.YMin, 20 * 72 / 25.4 - 1) << W.Text;
-        EXPECT_LE(W.YMax, 842 - 20 * 72 / 25.4 + 1) << W.Text;
-    }
+    std::map<std::string, int> Seen = CountWithinMargins(All);
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < (c == 0 ? 151 : 40); ++i) {
             const std::string Line = "L" + std::to_string(c) + "x" + std::to_string(i);
@@ -130,13 +142,7 @@ TEST_F(TablePdfTest, AShortCellOfARowCutBetweenPagesKeepsItsVerticalAlignment)
     for (const auto& [Align, Beside] : {std::pair{rvcTop, 0}, {rvcMiddle, 55}, {rvcBottom, 111}}) {
         SCOPED_TRACE(Beside);
         Source->Clear();
-        TRVTableItemInfo* t = AddTable(3, 2);
-        for (int c = 0; c < 2; ++c) {
-            TRVTableCellData* Cell = t->GetCells(1, c);
-            Cell->Clear();
-            for (int i = 0; i < (c == 0 ? 151 : 40); ++i)
-                Cell->AddNL("L" + std::to_string(c) + "x" + std::to_string(i), 0, 0);
-        }
+        TRVTableItemInfo* t = AddTableWithATallRow();
         t->GetCells(1, 1)->VAlign = Align;
         ASSERT_GE(FormatAndPrint(), 3);
         std::vector<TPdfWord> All = Words();
@@ -189,12 +195,7 @@ TEST_F(TablePdfTest, ABlockTallerThanTwoPagesContinuesOnTheNextPages)
     std::stable_sort(All.begin(), All.end(), [](const TPdfWord& A, const TPdfWord& B) {
         return A.Page != B.Page ? A.Page < B.Page : A.YMin < B.YMin;
     });
-    std::map<std::string, int> Seen;
-    for (const TPdfWord& W : All) {
-        ++Seen[W.Text];
-        EXPECT_GE(W.YMin, 20 * 72 / 25.4 - 1) << W.Text;
-        EXPECT_LE(W.YMax, 842 - 20 * 72 / 25.4 + 1) << W.Text;
-    }
+    std::map<std::string, int> Seen = CountWithinMargins(All);
     EXPECT_EQ(Seen["r0c0"], Pages);
     for (int i = 0; i < 160; ++i)
         EXPECT_EQ(Seen["S" + std::to_string(i)], 1) << i;

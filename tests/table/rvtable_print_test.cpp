@@ -30,14 +30,7 @@ constexpr int PageWidth = 3000;
 
 class TablePrintTest : public TPrintFixture {
 protected:
-    TRVTablePrintInfo* PrintItem()
-    {
-        TCustomMainPtblRVData* Data = Print->rv->PrintData();
-        for (int i = 0; i < Data->DrawItems.Count(); ++i)
-            if (auto* Item = dynamic_cast<TRVTablePrintInfo*>(Data->DrawItems[i]))
-                return Item;
-        return nullptr;
-    }
+    TRVTablePrintInfo* PrintItem() { return FirstTablePrintItem(Print); }
     std::vector<std::vector<std::string>> Painted(int PageHeight)
     {
         return PaintedPages(Print, TestMetrics(PageWidth, PageHeight, Ppi));

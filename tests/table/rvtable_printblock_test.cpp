@@ -44,14 +44,7 @@ void FillCell(TRVTableCellData* Cell, int Row, int Col, int Lines)
 
 class TablePrintBlockTest : public TPrintFixture {
 protected:
-    TRVTablePrintInfo* PrintItem()
-    {
-        TCustomMainPtblRVData* Data = Print->rv->PrintData();
-        for (int i = 0; i < Data->DrawItems.Count(); ++i)
-            if (auto* Item = dynamic_cast<TRVTablePrintInfo*>(Data->DrawItems[i]))
-                return Item;
-        return nullptr;
-    }
+    TRVTablePrintInfo* PrintItem() { return FirstTablePrintItem(Print); }
     // Every text painted on the pages as formatted, with where it was painted.
     std::map<std::string, std::vector<TPaintedLine>> Paint()
     {
