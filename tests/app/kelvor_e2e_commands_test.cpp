@@ -121,6 +121,16 @@ protected:
         return hash == std::string::npos ? std::string() : out.substr(hash, 7);
     }
 
+    // Whether the drag helper has said these words, on a line of their own.
+    bool HelperSaid(const std::string& words)
+    {
+        std::istringstream lines(FDir.Read("helper.out"));
+        for (std::string line; std::getline(lines, line);)
+            if (line == words)
+                return true;
+        return false;
+    }
+
     TXServer FServer;
     TempDir FDir;
     pid_t FKelvor = -1;
@@ -178,15 +188,23 @@ TEST_F(KelvorE2ECommandsTest, AFileDraggedOntoAPaneReplacesItsFile)
     // The helper's window lies at the top left corner, away from the program's.
     FHelper = SpawnProgram({DragHelperProgram(), "kelvor-drag-source", "file://" + dropped},
                            FDir.File("helper.out"));
-    ASSERT_TRUE(WaitUntil([&] { return !FServer.Windows("^kelvor-drag-source$").empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return HelperSaid("shown"); })) << FDir.Read("helper.out");
     Shell("xdotool mousemove --sync 60 40 mousedown 1");
-    for (int step = 1; step <= 10; ++step)
-        Shell("xdotool mousemove --sync " + std::to_string(60 + step * 44) + " " +
-              std::to_string(40 + step * 21));
+    ASSERT_TRUE(WaitUntil([&] { return HelperSaid("drag begun"); })) << FDir.Read("helper.out");
+    // Over the bare screen above the program's window, where nothing answers.
+    for (int x = 100; x <= 500; x += 50)
+        Shell("xdotool mousemove --sync " + std::to_string(x) + " 40");
+    // Into the pane in one move, so that the program's first answer is its
+    // answer to the drag's last position; the release waits for it. The
+    // program is held still meanwhile, as a loaded machine may hold it: a
+    // release sent before its answer would end the drag unaccepted.
+    ASSERT_EQ(kill(FKelvor, SIGSTOP), 0);
+    Shell("xdotool mousemove --sync 500 250");
+    ASSERT_EQ(kill(FKelvor, SIGCONT), 0);
+    ASSERT_TRUE(WaitUntil([&] { return HelperSaid("target accepts"); })) << FDir.Read("helper.out");
     Shell("xdotool mouseup 1");
     EXPECT_TRUE(WaitUntil([&] { return Title() == "Kelvor: " + dropped; })) << "title: " << Title();
-    EXPECT_TRUE(WaitUntil([&] { return FDir.Read("helper.out").find("accepted") != std::string::npos; }))
-        << FDir.Read("helper.out");
+    EXPECT_TRUE(WaitUntil([&] { return HelperSaid("accepted"); })) << FDir.Read("helper.out");
 
     // The pane kept its text and follows the dropped file from its end.
     Append(dropped, "line after the drop\n");
