@@ -13,11 +13,12 @@
 //                      where before none was offered: a release now drops
 //                      ("target refuses": the answer came back to none)
 //   "accepted" / "ignored"   how the drag ended.
+// The program then stays, as the target fetches the dragged data from it
+// after the drop, until it is ended (or its X server is).
+//
 // The toolkit tells the source of a target's answer only through the
 // action's change signal; its target signal names windows of this program
 // alone, so another program's window is told by the action.
-// The program then stays, as the target fetches the dragged data from it
-// after the drop, until it is ended.
 #include <QApplication>
 #include <QByteArray>
 #include <QDrag>
