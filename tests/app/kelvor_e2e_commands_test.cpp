@@ -74,9 +74,13 @@ protected:
     void StartKelvor(const std::string& ini)
     {
         FKelvor = SpawnProgram({KelvorProgram(), ini}, FDir.File("kelvor.out"));
-        ASSERT_TRUE(WaitUntil([&] { return !FServer.Windows("^Kelvor:").empty(); }))
-            << FDir.Read("kelvor.out");
-        FWindow = FServer.Windows("^Kelvor:").front();
+        // Asked for until shown (and kept as it was found: it may be off the
+        // screen again for a moment).
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::vector<std::string> windows = FServer.Windows("^Kelvor:");
+            FWindow = windows.empty() ? std::string() : windows.front();
+            return !FWindow.empty();
+        })) << FDir.Read("kelvor.out");
     }
 
     // Ends the program as the desktop does at log-out; it writes its settings.
