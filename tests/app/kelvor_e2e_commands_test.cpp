@@ -158,15 +158,10 @@ TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
         dialog = windows.empty() ? std::string() : windows.front();
         return !dialog.empty();
     })) << "no file dialog";
-    // The name is typed once the dialog has the keyboard; the field's
-    // completion list may take a Return, so Return goes until the dialog closes.
+    // The name goes in once the dialog has the keyboard.
     ASSERT_TRUE(WaitUntil([&] { return CaptureOutput("xdotool getwindowfocus") == dialog; }));
-    Shell("xdotool key ctrl+a");
-    Shell("xdotool type --delay 5 " + ShellQuoted(log));
-    ASSERT_TRUE(WaitUntil([&] {
-        Shell("xdotool key Return");
-        return WaitUntil([&] { return FServer.Windows("^Open$").empty(); }, 1000);
-    })) << "the file dialog did not take the name\n"
+    ASSERT_TRUE(EnterFileName(dialog, log, [&] { return FServer.Windows("^Open$").empty(); }))
+        << "the file dialog did not take the name\n"
         << FDir.Read("kelvor.out");
     // The new pane, in the settings' background colour 0xFFD7D7, fills the window.
     ASSERT_TRUE(WaitUntil([&] { return PixelAt(500, 250) == "#D7D7FF"; })) << PixelAt(500, 250);

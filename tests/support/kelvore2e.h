@@ -1,6 +1,7 @@
 // Kelvor's end-to-end tools: the program built beside the tests, shell
-// commands that must succeed, and driving its popup menu in a real X session
-// (finding the menu's window, choosing an entry with the keyboard).
+// commands that must succeed, and driving its popup menu and its file dialog
+// in a real X session (finding the menu's window, choosing an entry with the
+// keyboard, giving the dialog a file name).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -73,4 +74,28 @@ inline bool KelvorMenuKeys(const std::string& mainWindow, int x, int y, const st
     if (!WaitUntil([&] { return !KelvorMenuWindow(mainWindow).empty(); }))
         return false;
     return run("xdotool key --delay 100 Down " + furtherKeys);
+}
+
+// Gives the file dialog Dialog a file name and its Return, until the dialog
+// is gone (Gone); false when it stays or a tool failed. The name goes in
+// pasted, in one key, as xclip offers it: typed letter by letter, the letters
+// race the field's completion list, which the toolkit shows and hides as they
+// come and which takes the keyboard while it shows. The keys are sent to the
+// dialog's window itself, which hands them to its field or to the list, so
+// that a Return sent again while the dialog closes (the list may have taken
+// the first) reaches no other window.
+template <typename F> bool EnterFileName(const std::string& dialog, const std::string& path, F gone)
+{
+    const auto run = [](const std::string& command) { return std::system(command.c_str()) == 0; };
+    if (!run("printf %s " + ShellQuoted(path) + " | xclip -selection clipboard"))
+        return false;
+    // xclip takes the clipboard in the background: the paste waits for it.
+    if (!WaitUntil([&] { return CaptureOutput("xclip -o -selection clipboard 2>/dev/null") == path; }))
+        return false;
+    if (!run("xdotool key --window " + dialog + " ctrl+a ctrl+v"))
+        return false;
+    return WaitUntil([&] {
+        CaptureOutput("xdotool key --window " + dialog + " Return 2>/dev/null");
+        return WaitUntil(gone, 1000);
+    });
 }
