@@ -59,7 +59,7 @@ class KelvorE2EDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* tool : {"Xvfb", "xdotool", "xprop", "import", "openbox", "xclip"})
+        for (const char* tool : {"Xvfb", "xdotool", "xprop", "import", "openbox"})
             if (FindProgram(tool).empty())
                 GTEST_SKIP() << tool << " is not installed";
         ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "tests/support/e2eprocess.h"
 #include "tests/support/tempdir.h"
@@ -76,23 +77,29 @@ inline bool KelvorMenuKeys(const std::string& mainWindow, int x, int y, const st
     return run("xdotool key --delay 100 Down " + furtherKeys);
 }
 
+// A checksum of what the window shows now.
+inline std::string WindowImageSum(const std::string& window)
+{
+    return CaptureOutput("import -window " + window + " -depth 8 ppm:- 2>/dev/null | md5sum");
+}
+
 // Gives the file dialog Dialog a file name and its Return, until the dialog
-// is gone (Gone); false when it stays or a tool failed. The name goes in
-// pasted, in one key, as xclip offers it: typed letter by letter, the letters
-// race the field's completion list, which the toolkit shows and hides as they
-// come and which takes the keyboard while it shows. The keys are sent to the
-// dialog's window itself, which hands them to its field or to the list, so
-// that a Return sent again while the dialog closes (the list may have taken
-// the first) reaches no other window.
+// is gone (Gone); false when it stays or a tool failed. The keys are sent to
+// the dialog's window itself, which hands them to its name field or to the
+// field's completion list while that shows: typed through the server, they
+// would follow the list's hold on the keyboard as it comes and goes, and a
+// Return sent again while the dialog closes (the list may take the first)
+// could reach the next window. The completion list follows the typed name a
+// while after the letters, looking for the names in the background: the
+// Return waits until the dialog shows the same picture twice in a row.
 template <typename F> bool EnterFileName(const std::string& dialog, const std::string& path, F gone)
 {
     const auto run = [](const std::string& command) { return std::system(command.c_str()) == 0; };
-    if (!run("printf %s " + ShellQuoted(path) + " | xclip -selection clipboard"))
+    if (!run("xdotool key --window " + dialog + " ctrl+a") ||
+        !run("xdotool type --window " + dialog + " --delay 5 " + ShellQuoted(path)))
         return false;
-    // xclip takes the clipboard in the background: the paste waits for it.
-    if (!WaitUntil([&] { return CaptureOutput("xclip -o -selection clipboard 2>/dev/null") == path; }))
-        return false;
-    if (!run("xdotool key --window " + dialog + " ctrl+a ctrl+v"))
+    std::string shown = WindowImageSum(dialog);
+    if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImageSum(dialog)); }))
         return false;
     return WaitUntil([&] {
         CaptureOutput("xdotool key --window " + dialog + " Return 2>/dev/null");
