@@ -83,26 +83,25 @@ inline std::string WindowImageSum(const std::string& window)
     return CaptureOutput("import -window " + window + " -depth 8 ppm:- 2>/dev/null | md5sum");
 }
 
-// Gives the file dialog Dialog a file name and its Return, until the dialog
-// is gone (Gone); false when it stays or a tool failed. The keys are sent to
-// the dialog's window itself, which hands them to its name field or to the
-// field's completion list while that shows: typed through the server, they
-// would follow the list's hold on the keyboard as it comes and goes, and a
-// Return sent again while the dialog closes (the list may take the first)
-// could reach the next window. The completion list follows the typed name a
-// while after the letters, looking for the names in the background: the
-// Return waits until the dialog shows the same picture twice in a row.
+// Gives the file dialog Dialog, which has the keyboard, a file name and its
+// Return, until the dialog is gone (Gone); false when it stays or a tool
+// failed. The name field's completion list follows the typed letters a while
+// later, looking for the names in the background, and a Return that comes
+// before it has could leave the dialog in a folder with an empty name: the
+// Return waits until the dialog shows the same picture twice in a row. The
+// list may take a Return of its own, so Return goes again, but only while
+// the dialog keeps the keyboard, so that none reaches the window after it.
 template <typename F> bool EnterFileName(const std::string& dialog, const std::string& path, F gone)
 {
     const auto run = [](const std::string& command) { return std::system(command.c_str()) == 0; };
-    if (!run("xdotool key --window " + dialog + " ctrl+a") ||
-        !run("xdotool type --window " + dialog + " --delay 5 " + ShellQuoted(path)))
+    if (!run("xdotool key ctrl+a") || !run("xdotool type --delay 5 " + ShellQuoted(path)))
         return false;
     std::string shown = WindowImageSum(dialog);
     if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImageSum(dialog)); }))
         return false;
     return WaitUntil([&] {
-        CaptureOutput("xdotool key --window " + dialog + " Return 2>/dev/null");
-        return WaitUntil(gone, 1000);
+        if (CaptureOutput("xdotool getwindowfocus") == dialog)
+            run("xdotool key Return");
+        return WaitUntil(gone, 5000);
     });
 }
