@@ -436,14 +436,19 @@ void TControl::WndProc(TMessage& message)
         return;
     switch (message.Msg) {
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONDBLCLK: {
+        // A drag that the press begins, here or in a handler, starts where
+        // the button went down.
+        const TDragPressPoint press(ClientToScreen(PointFromLParam(message.LParam)));
         if (FDragMode == dmAutomatic && FDragKind == dkDrag && !Dragging()) {
             // The press begins a drag, which goes once the pointer moves.
             BeginDrag(false);
             return;
         }
         FControlState |= csLButtonDown;
-        break;
+        Dispatch(message);
+        return;
+    }
     case WM_LBUTTONUP:
         FControlState &= ~csLButtonDown;
         break;

@@ -66,6 +66,8 @@ namespace {
 
 std::unique_ptr<TDragSession> GDrag;
 unsigned GDragCount = 0;
+// The innermost press being handled, if any.
+const TDragPressPoint* GPress = nullptr;
 
 // The pointer left the target (or the drag ended elsewhere): it hears so.
 void LeaveTarget(TDragSession& s)
@@ -135,6 +137,16 @@ void RunToolkitDrag(TWinControl* source)
 }
 
 } // namespace
+
+TDragPressPoint::TDragPressPoint(const TPoint& screenPos) : FOuter(GPress), FPos(screenPos)
+{
+    GPress = this;
+}
+
+TDragPressPoint::~TDragPressPoint()
+{
+    GPress = FOuter;
+}
 
 bool IsControlDrag(const QMimeData* data)
 {
@@ -262,7 +274,7 @@ void TControl::BeginDrag(bool immediate, int threshold)
     session->Source = this;
     session->Immediate = immediate;
     session->Threshold = threshold >= 0 ? threshold : QGuiApplication::styleHints()->startDragDistance();
-    session->StartPos = Mouse->CursorPos();
+    session->StartPos = GPress ? GPress->Pos() : Mouse->CursorPos();
     session->Token =
         QByteArray::number(static_cast<qint64>(getpid())) + ':' + QByteArray::number(++GDragCount);
     TDragSession* s = session.get();

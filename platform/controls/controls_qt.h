@@ -201,6 +201,23 @@ bool IsControlDrag(const QMimeData* data);
 bool DragMouseMessage(TControl* control, TMessage& message);
 // The control goes: a drag from it ends, a drag over it forgets it.
 void DragControlGone(TControl* control);
+// For its lifetime, the screen point where the left button went down, in the
+// press a control handles: a drag begun meanwhile measures the pointer's way
+// from there, not from where the pointer is when the press is handled (on a
+// busy program the pointer is further on by then, and the moves that took it
+// there may come as one). Nests.
+class TDragPressPoint {
+public:
+    explicit TDragPressPoint(const TPoint& screenPos);
+    ~TDragPressPoint();
+    TDragPressPoint(const TDragPressPoint&) = delete;
+    TDragPressPoint& operator=(const TDragPressPoint&) = delete;
+    const TPoint& Pos() const { return FPos; }
+
+private:
+    const TDragPressPoint* FOuter;
+    TPoint FPos;
+};
 // A toolkit drag event on a window's client area; true when it was a drag
 // between controls (answered here).
 bool DeliverControlDrag(TWinControl* control, QWidget* client, QEvent* event);

@@ -1,6 +1,7 @@
 // The standard scroll bars: our state with the platform's rules, shown by two
 // toolkit scroll bars in the window's frame that only display it and report
 // their use as WM_VSCROLL and WM_HSCROLL.
+#include <QBackingStore>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -73,7 +74,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override
     {
-        FPainted = Appearance();
+        // Only a paint for the screen goes into the window's backing store; a
+        // picture taken of the bar (a grab) paints it elsewhere, and leaves
+        // the screen as it was.
+        QBackingStore* store = window()->backingStore();
+        if (store && redirected(nullptr) == store->paintDevice())
+            FPainted = Appearance();
         QScrollBar::paintEvent(event);
     }
 

@@ -74,9 +74,13 @@ protected:
     void StartKelvor(const std::string& ini)
     {
         FKelvor = SpawnProgram({KelvorProgram(), ini}, FDir.File("kelvor.out"));
-        ASSERT_TRUE(WaitUntil([&] { return !FServer.Windows("^Kelvor:").empty(); }))
-            << FDir.Read("kelvor.out");
-        FWindow = FServer.Windows("^Kelvor:").front();
+        // Asked for until shown (and kept as it was found: it may be off the
+        // screen again for a moment).
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::vector<std::string> windows = FServer.Windows("^Kelvor:");
+            FWindow = windows.empty() ? std::string() : windows.front();
+            return !FWindow.empty();
+        })) << FDir.Read("kelvor.out");
     }
 
     // Ends the program as the desktop does at log-out; it writes its settings.
@@ -121,6 +125,16 @@ protected:
         return hash == std::string::npos ? std::string() : out.substr(hash, 7);
     }
 
+    // Whether the drag helper has said these words, on a line of their own.
+    bool HelperSaid(const std::string& words)
+    {
+        std::istringstream lines(FDir.Read("helper.out"));
+        for (std::string line; std::getline(lines, line);)
+            if (line == words)
+                return true;
+        return false;
+    }
+
     TXServer FServer;
     TempDir FDir;
     pid_t FKelvor = -1;
@@ -144,15 +158,10 @@ TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
         dialog = windows.empty() ? std::string() : windows.front();
         return !dialog.empty();
     })) << "no file dialog";
-    // The name is typed once the dialog has the keyboard; the field's
-    // completion list may take a Return, so Return goes until the dialog closes.
+    // The name goes in once the dialog has the keyboard.
     ASSERT_TRUE(WaitUntil([&] { return CaptureOutput("xdotool getwindowfocus") == dialog; }));
-    Shell("xdotool key ctrl+a");
-    Shell("xdotool type --delay 5 " + ShellQuoted(log));
-    ASSERT_TRUE(WaitUntil([&] {
-        Shell("xdotool key Return");
-        return WaitUntil([&] { return FServer.Windows("^Open$").empty(); }, 1000);
-    })) << "the file dialog did not take the name\n"
+    ASSERT_TRUE(EnterFileName(dialog, log, [&] { return FServer.Windows("^Open$").empty(); }))
+        << "the file dialog did not take the name\n"
         << FDir.Read("kelvor.out");
     // The new pane, in the settings' background colour 0xFFD7D7, fills the window.
     ASSERT_TRUE(WaitUntil([&] { return PixelAt(500, 250) == "#D7D7FF"; })) << PixelAt(500, 250);
@@ -178,15 +187,23 @@ TEST_F(KelvorE2ECommandsTest, AFileDraggedOntoAPaneReplacesItsFile)
     // The helper's window lies at the top left corner, away from the program's.
     FHelper = SpawnProgram({DragHelperProgram(), "kelvor-drag-source", "file://" + dropped},
                            FDir.File("helper.out"));
-    ASSERT_TRUE(WaitUntil([&] { return !FServer.Windows("^kelvor-drag-source$").empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return HelperSaid("shown"); })) << FDir.Read("helper.out");
     Shell("xdotool mousemove --sync 60 40 mousedown 1");
-    for (int step = 1; step <= 10; ++step)
-        Shell("xdotool mousemove --sync " + std::to_string(60 + step * 44) + " " +
-              std::to_string(40 + step * 21));
+    ASSERT_TRUE(WaitUntil([&] { return HelperSaid("drag begun"); })) << FDir.Read("helper.out");
+    // Over the bare screen above the program's window, where nothing answers.
+    for (int x = 100; x <= 500; x += 50)
+        Shell("xdotool mousemove --sync " + std::to_string(x) + " 40");
+    // Into the pane in one move, so that the program's first answer is its
+    // answer to the drag's last position; the release waits for it. The
+    // program is held still meanwhile, as a loaded machine may hold it: a
+    // release sent before its answer would end the drag unaccepted.
+    ASSERT_EQ(kill(FKelvor, SIGSTOP), 0);
+    Shell("xdotool mousemove --sync 500 250");
+    ASSERT_EQ(kill(FKelvor, SIGCONT), 0);
+    ASSERT_TRUE(WaitUntil([&] { return HelperSaid("target accepts"); })) << FDir.Read("helper.out");
     Shell("xdotool mouseup 1");
     EXPECT_TRUE(WaitUntil([&] { return Title() == "Kelvor: " + dropped; })) << "title: " << Title();
-    EXPECT_TRUE(WaitUntil([&] { return FDir.Read("helper.out").find("accepted") != std::string::npos; }))
-        << FDir.Read("helper.out");
+    EXPECT_TRUE(WaitUntil([&] { return HelperSaid("accepted"); })) << FDir.Read("helper.out");
 
     // The pane kept its text and follows the dropped file from its end.
     Append(dropped, "line after the drop\n");

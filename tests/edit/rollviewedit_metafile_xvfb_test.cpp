@@ -146,12 +146,19 @@ TEST_F(MetafilePasteXvfbChildTest, LibreOfficeDrawCopiesAShape)
         },
         45000, PumpEvents))
         << "LibreOffice Draw never showed its window";
-    // Everything selected and copied, as a user would.
-    CaptureOutput("xdotool windowfocus --sync " + window + " mousemove --window " + window +
-                  " 20 200 click 1 key ctrl+a key ctrl+c");
+    // Everything selected and copied, as a user would. The window shows
+    // before the document in it takes keys: the keys go again until the
+    // clipboard holds the copy.
+    const auto copied = [&] {
+        return Clipboard()->HasFormat(CF_METAFILEPICT) && Clipboard()->HasFormat(CF_BITMAP);
+    };
     ASSERT_TRUE(WaitUntil(
-        [&] { return Clipboard()->HasFormat(CF_METAFILEPICT) && Clipboard()->HasFormat(CF_BITMAP); }, 15000,
-        PumpEvents))
+        [&] {
+            CaptureOutput("xdotool windowfocus --sync " + window + " mousemove --window " + window +
+                          " 20 200 click 1 key ctrl+a key ctrl+c");
+            return WaitUntil(copied, 5000, PumpEvents);
+        },
+        45000, PumpEvents))
         << CaptureOutput("xclip -o -selection clipboard -t TARGETS 2>&1");
     // The picture comes before the metafile in the order of formats.
     Edit->Paste();

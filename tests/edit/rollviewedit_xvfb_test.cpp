@@ -180,9 +180,12 @@ protected:
         Load("", Uni);
         ASSERT_TRUE(FocusXvfbWindow(Form, "kelvor-editor-arabic-under-xvfb", Edit));
     }
-    // The ink of the first line as shown, the caret's columns left out.
+    // The ink of the first line as shown, the caret's columns left out. The
+    // paint that a typed letter asks for may still wait in the event queue
+    // when the document holds the letter: it is done first.
     TInk LineInk()
     {
+        Edit->Update();
         TPixelBuffer shown;
         EXPECT_TRUE(WaitUntil([&] { return GrabShownClient(Edit, shown); }, 4000, PumpEvents));
         const TRVDrawLineInfo* dli = Data().DrawItems[0];

@@ -285,8 +285,11 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
         ++last;
     d.SetSelectionBounds(0, d.GetOffsBeforeItem(0), last, d.GetOffsAfterItem(last));
     // A key pressed on the X server, as a user's keyboard does: the clipboard
-    // takes its time from it.
-    Xdo("key ctrl+c", 20);
+    // takes its time from it. Other programs read it once the copy is handled
+    // (till then the clipboard is xclip's, with no text).
+    Xdo("key ctrl+c");
+    ASSERT_TRUE(WaitUntil([&] { return Clipboard()->AsText() == "abHello bold world"; }, 5000, PumpEvents))
+        << Clipboard()->AsText();
     EXPECT_EQ(ReadClipboardWithXclip("text/plain", std::string(copiedFile) + ".txt"), "abHello bold world");
     EXPECT_NE(ReadClipboardWithXclip("text/rtf", copiedFile).find("\\rtf1"), std::string::npos);
     d.Deselect(nullptr, false);
@@ -298,7 +301,12 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
     const std::string text = std::string(rtfFile) + ".txt";
     CaptureOutput("printf '\303\251\342\202\254\320\226' > " + ShellQuoted(text));
     CaptureOutput("xclip -selection clipboard -i " + ShellQuoted(text) + " >/dev/null 2>&1");
-    ASSERT_TRUE(WaitUntil([&] { return Clipboard()->HasFormat(CF_UNICODETEXT); }, 5000, PumpEvents));
+    // The clipboard held this program's text: it is xclip's once it holds
+    // xclip's (UTF-16, little-endian).
+    const AnsiString offered("\xE9\x00\xAC\x20\x16\x04\x00\x00", 8);
+    AnsiString held;
+    ASSERT_TRUE(WaitUntil([&] { return Clipboard()->GetAsBytes(CF_UNICODETEXT, held) && held == offered; },
+                          5000, PumpEvents));
     Style->TextStyles()->Add()->SetUnicode(true);
     const int uni = Style->TextStyles()->Count() - 1;
     Style->TextStyles()->Add()->SetCharset(ANSI_CHARSET);

@@ -1,7 +1,7 @@
 // Kelvor's end-to-end tools: the program built beside the tests, shell
-// commands that must succeed, and driving its popup menu in a real X session
-// (finding the menu's window, waiting for it to be painted, choosing an entry
-// with the keyboard).
+// commands that must succeed, and driving its popup menu and its file dialog
+// in a real X session (finding the menu's window, choosing an entry with the
+// keyboard, giving the dialog a file name).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -55,30 +55,53 @@ inline std::string KelvorMenuWindow(const std::string& mainWindow)
     return std::string();
 }
 
+// A right click at a screen point, then Down (the menu's first enabled item)
+// and the further keys; false when no menu came up or a tool failed. The
+// toolkit hands every key that reaches one of the program's windows to its
+// open menu, in the order the keys came, but the menu takes the keyboard
+// from the X server only a while after it is mapped, and until then keys go
+// to the window with the focus. So the main window is given the focus first,
+// as a window manager gives it to a window clicked, and no key goes
+// elsewhere. The move is not synchronised: xdotool would wait in vain for
+// the pointer to move when it stands at the point already, and the server
+// takes the click after the move in any case.
+inline bool KelvorMenuKeys(const std::string& mainWindow, int x, int y, const std::string& furtherKeys)
+{
+    const auto run = [](const std::string& command) { return std::system(command.c_str()) == 0; };
+    if (!run("xdotool windowfocus --sync " + mainWindow))
+        return false;
+    if (!run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3"))
+        return false;
+    if (!WaitUntil([&] { return !KelvorMenuWindow(mainWindow).empty(); }))
+        return false;
+    return run("xdotool key --delay 100 Down " + furtherKeys);
+}
+
 // A checksum of what the window shows now.
 inline std::string WindowImageSum(const std::string& window)
 {
     return CaptureOutput("import -window " + window + " -depth 8 ppm:- 2>/dev/null | md5sum");
 }
 
-// A right click at a screen point, then Down until the menu shows an item
-// chosen (it takes the keyboard a moment after it is mapped), then the
-// further keys; false when no menu came up, it never took a key or a tool failed.
-inline bool KelvorMenuKeys(const std::string& mainWindow, int x, int y, const std::string& furtherKeys)
+// Gives the file dialog Dialog, which has the keyboard, a file name and its
+// Return, until the dialog is gone (Gone); false when it stays or a tool
+// failed. The name field's completion list follows the typed letters a while
+// later, looking for the names in the background, and a Return that comes
+// before it has could leave the dialog in a folder with an empty name: the
+// Return waits until the dialog shows the same picture twice in a row. The
+// list may take a Return of its own, so Return goes again, but only while
+// the dialog keeps the keyboard, so that none reaches the window after it.
+template <typename F> bool EnterFileName(const std::string& dialog, const std::string& path, F gone)
 {
     const auto run = [](const std::string& command) { return std::system(command.c_str()) == 0; };
-    if (!run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 3"))
+    if (!run("xdotool key ctrl+a") || !run("xdotool type --delay 5 " + ShellQuoted(path)))
         return false;
-    std::string menu;
-    if (!WaitUntil([&] { return !(menu = KelvorMenuWindow(mainWindow)).empty(); }))
+    std::string shown = WindowImageSum(dialog);
+    if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImageSum(dialog)); }))
         return false;
-    // The menu as first painted: the same picture twice in a row.
-    std::string shown = WindowImageSum(menu);
-    if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImageSum(menu)); }))
-        return false;
-    if (!WaitUntil([&] {
-            return run("xdotool key Down") && WaitUntil([&] { return WindowImageSum(menu) != shown; }, 2000);
-        }))
-        return false;
-    return furtherKeys.empty() || run("xdotool key --delay 100 " + furtherKeys);
+    return WaitUntil([&] {
+        if (CaptureOutput("xdotool getwindowfocus") == dialog)
+            run("xdotool key Return");
+        return WaitUntil(gone, 5000);
+    });
 }

@@ -70,9 +70,16 @@ inline ::testing::AssertionResult FocusXvfbWindow(TForm* Form, const std::string
     Form->SetCaption(Caption);
     if (!WaitUntil([&] { return WindowExposed(Form); }, WaitDeadlineMs, PumpEvents))
         return ::testing::AssertionFailure() << "the window " << Caption << " never showed";
-    const std::string Id =
-        CaptureOutput("xdotool search --name " + ShellQuoted("^" + Caption + "$") + " | head -1");
-    if (Id.empty())
+    // The new name reaches the server with the toolkit's next requests: the
+    // window is looked for until it bears it.
+    std::string Id;
+    if (!WaitUntil(
+            [&] {
+                Id =
+                    CaptureOutput("xdotool search --name " + ShellQuoted("^" + Caption + "$") + " | head -1");
+                return !Id.empty();
+            },
+            WaitDeadlineMs, PumpEvents))
         return ::testing::AssertionFailure() << "xdotool finds no window named " << Caption;
     CaptureOutput("xdotool windowfocus --sync " + Id);
     Focus->SetFocus();

@@ -6,8 +6,6 @@
 // Xvfb or xdotool is missing.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <string>
 #include <vector>
 
@@ -103,30 +101,23 @@ protected:
     }
 
     // Presses in the middle of the source, moves in steps to To (screen) and
-    // releases there, as a user would; events are handled meanwhile until
-    // Done holds and xdotool has finished.
+    // releases there, as a user would, then handles events until Done holds.
+    // Every event is on its way before the first is handled, as when the
+    // program is slow: the toolkit's drag, begun at a move, takes the moves
+    // and the release that follow it from the program's queue in their order,
+    // and a target in this program answers each position at once.
     template <typename F> bool DragTo(const TPoint& to, F done)
     {
         const TPoint from = Source->ClientToScreen(TPoint{60, 40});
-        std::vector<std::string> args{FindProgram("xdotool"), "mousemove", "--sync", std::to_string(from.X),
-                                      std::to_string(from.Y), "mousedown", "1"};
-        for (int step = 1; step <= 8; ++step) {
-            args.insert(args.end(),
-                        {"mousemove", "--sync", std::to_string(from.X + (to.X - from.X) * step / 8),
-                         std::to_string(from.Y + (to.Y - from.Y) * step / 8), "sleep", "0.05"});
-        }
-        args.insert(args.end(), {"mousemove", "--sync", std::to_string(to.X + 1), std::to_string(to.Y),
-                                 "sleep", "0.2", "mousemove", "--sync", std::to_string(to.X),
-                                 std::to_string(to.Y), "sleep", "0.2", "mouseup", "1"});
-        pid_t pid = SpawnProgram(args, "");
-        TProgramGuard guard{pid};
-        const bool held = WaitUntil(done, 20000, PumpEvents);
-        int status = 0;
-        if (WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20000, PumpEvents))
-            pid = -1;
-        for (int i = 0; i < 10; ++i)
-            PumpEvents();
-        return held;
+        std::string args = "mousemove --sync " + XdoPoint(from) + " mousedown 1";
+        for (int step = 1; step <= 8; ++step)
+            args += " mousemove --sync " + XdoPoint(TPoint{from.X + (to.X - from.X) * step / 8,
+                                                           from.Y + (to.Y - from.Y) * step / 8});
+        // A move within the target after the one that entered it.
+        args += " mousemove --sync " + XdoPoint(TPoint{to.X + 1, to.Y}) + " mousemove --sync " +
+                XdoPoint(to) + " mouseup 1";
+        CaptureOutput("xdotool " + args);
+        return WaitUntil(done, WaitDeadlineMs, PumpEvents);
     }
 
     TForm* Form = nullptr;

@@ -1,6 +1,7 @@
 // Drag and drop between controls, the parts that need no window system: a
 // press on an automatic-drag control begins a drag instead of the mouse
 // events, a drag released before the pointer moved ends without a target,
+// a drag measures its threshold from where the button went down,
 // the drag object a handler gives stays the handler's, one drag at a time, a
 // source that goes ends its drag, the threshold a drag waits for, and a
 // docking control that begins no drag.
@@ -136,6 +137,41 @@ TEST_F(ControlsDragTest, APendingDragWaitsForThePointerToPassTheThreshold)
     EXPECT_FALSE(A->Dragging());
     EXPECT_EQ(A->Events, (std::vector<std::string>{"StartDrag", "EndDrag none 0,0"}));
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// A busy program handles the press when the pointer is further on already
+// and the moves that took it there come as one: the threshold is measured
+// from where the button went down, so that the drag goes at that move. A
+// move back within the threshold of the press is no drag yet.
+TEST_F(ControlsDragTest, APressHandledLateStartsItsDragFromWhereTheButtonWentDown)
+{
+    struct TCase {
+        const char* Name;
+        bool ViaHandler; // begun by an OnMouseDown handler, not by the drag mode
+        TPoint Move;
+        bool Goes;
+    };
+    for (const TCase& c : {TCase{"automatic, past the threshold", false, {80, 70}, true},
+                           TCase{"automatic, within it", false, {4, 4}, false},
+                           TCase{"handler, past the threshold", true, {80, 70}, true}}) {
+        SCOPED_TRACE(c.Name);
+        A->Events.clear();
+        A->SetDragMode(c.ViaHandler ? dmManual : dmAutomatic);
+        A->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+            if (c.ViaHandler)
+                A->BeginDrag(false, 10);
+        };
+        // The pointer stands where the move will take it when the press at
+        // (2, 2) is handled.
+        SimulateMouseMove(A, c.Move.X, c.Move.Y);
+        A->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        ASSERT_TRUE(A->Dragging());
+        SimulateMouseMove(A, c.Move.X, c.Move.Y, TShiftState{ssLeft});
+        EXPECT_EQ(A->Dragging(), !c.Goes);
+        if (A->Dragging())
+            A->EndDrag(false);
+        EXPECT_EQ(A->Events, (std::vector<std::string>{"StartDrag", "EndDrag none 0,0"}));
+    }
 }
 
 TEST_F(ControlsDragTest, ADockingControlBeginsNoDragAndKeepsItsMouseEvents)

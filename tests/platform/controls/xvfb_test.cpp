@@ -153,10 +153,10 @@ TEST(XvfbScrollChildTest, TheScreenShowsWhatTheBarHolds)
         << "the window did not map";
     TempDir dir;
     int shots = 0;
-    // The window as the screen shows it, after the event loop has run a while,
-    // against the window drawn afresh from what its bar holds now.
-    auto ScreenShowsTheBar = [&](const char* Step) -> ::testing::AssertionResult {
-        ProcessMessagesUntil([] { return false; }, 300);
+    // The window as the screen shows it against the window drawn afresh from
+    // what its bar holds now, compared again while the events of the change
+    // are handled, until the two agree; the last difference when they never do.
+    auto ScreenShowsTheBarNow = [&](const char* Step) -> ::testing::AssertionResult {
         const std::string file = dir.File("shot" + std::to_string(++shots) + ".bmp");
         if (std::system((import + " -window root bmp3:" + file).c_str()) != 0)
             return ::testing::AssertionFailure() << Step << ": import failed";
@@ -178,6 +178,12 @@ TEST(XvfbScrollChildTest, TheScreenShowsWhatTheBarHolds)
         if (differing > 0)
             return ::testing::AssertionFailure() << Step << ": " << differing << " pixels differ";
         return ::testing::AssertionSuccess();
+    };
+    auto ScreenShowsTheBar = [&](const char* Step) {
+        ::testing::AssertionResult shown = ::testing::AssertionFailure();
+        WaitUntil([&] { return static_cast<bool>(shown = ScreenShowsTheBarNow(Step)); }, WaitDeadlineMs,
+                  PumpEvents);
+        return shown;
     };
     auto Set = [&](UINT Mask, int Max, int Page, int Pos) {
         SCROLLINFO info;
