@@ -110,8 +110,9 @@ std::string GradientEmf(int width, int height, bool rings, int steps, double ang
 // A font record of Family at Height pixels (negative: the characters' height).
 std::string FontRecordBytes(const std::string& family, int height)
 {
-    std::string font = Ints({height, 0, 0, 0, 400}) + std::string(8, '\0') +
-                       Ints(std::vector<int>(family.begin(), family.end()), 2);
+    std::string font = Ints({height, 0, 0, 0, 400}) + std::string(8, '\0');
+    for (unsigned char c : family)
+        font += metafilebuilder::Word(c);
     font.resize(92, '\0');
     return font;
 }
