@@ -52,8 +52,7 @@ TEST(RollViewEditProperties, AnEditorInADocumentKeepsItsSettingsThroughRVF)
     TRVStyle style(nullptr);
     // The editor's style sheet is the form's: found by the form's name once read.
     form.SetName("EditorsForm");
-    auto* formStyle = new TRVStyle(&form);
-    formStyle->SetName("Style1");
+    auto* formStyle = Named(new TRVStyle(&form), "Style1");
     for (const bool binary : {false, true}) {
         SCOPED_TRACE(binary);
         auto* source = new TRollView(&form);

@@ -24,21 +24,17 @@ inline std::vector<TRVTableItemInfo*> TablesOf(TCustomRVData* doc)
 }
 
 // Every table in document order, those in cells (edited or not) included.
-inline void AllTables(TCustomRVData* doc, std::vector<TRVTableItemInfo*>& out)
+inline std::vector<TRVTableItemInfo*> AllTables(TCustomRVData* doc)
 {
+    std::vector<TRVTableItemInfo*> out;
     for (TRVTableItemInfo* t : TablesOf(doc)) {
         out.push_back(t);
         for (int r = 0; r < t->Rows->Count(); ++r)
             for (int c = 0; c < t->Rows->Get(r)->Count(); ++c)
                 if (TRVTableCellData* cell = t->GetCells(r, c))
-                    AllTables(cell->GetRVData(), out);
+                    for (TRVTableItemInfo* inner : AllTables(cell->GetRVData()))
+                        out.push_back(inner);
     }
-}
-
-inline std::vector<TRVTableItemInfo*> AllTables(TCustomRVData* doc)
-{
-    std::vector<TRVTableItemInfo*> out;
-    AllTables(doc, out);
     return out;
 }
 

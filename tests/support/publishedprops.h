@@ -1,6 +1,6 @@
 // Published properties in tests: a class's list of published names checked
 // against its table and a new instance, random values for what a table
-// publishes, and a component's stream as bytes.
+// publishes, named components, and a component's stream as bytes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,13 @@
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
+
+// A component given its name: Named(new TRVStyle(&form), "Style1").
+template <class T> T* Named(T* component, const char* name)
+{
+    component->SetName(name);
+    return component;
+}
 
 // Bytes written as a literal that may hold NUL: "TPF0\x00"_bytes.
 inline AnsiString operator""_bytes(const char* s, size_t n)

@@ -1,14 +1,11 @@
 // Seeded random editing of tables nested in cells: cells opened at every
-// depth (tables put into cells through open cell editors, cells of those
-// tables opened in turn), typing and deleting in them through the editor and
-// through keys, row, column, merge and split operations on tables at every
-// depth (laid out by the program's Format or by the table's own document),
-// undo and redo through the control and through keys, cell editors closed
-// and the editor itself freed at any point. After every step: undo of it
-// gives back the document byte for byte and redo the edited one, the layout
-// is the one a fresh editor makes of the same document, every table's grid is
-// sound and no error box came up; at the end of a session undoing everything
-// gives back the first document and redoing everything the last.
+// depth, tables put into them, typing and deleting, row, column, merge and
+// split operations at every depth (laid out by the program's Format or as a
+// command), undo and redo through the control and through keys, cell editors
+// closed and the editor freed at any point. After every step: its undo gives
+// back the document byte for byte and redo the edited one, the layout is a
+// fresh editor's, every grid is sound and no error box came up; at the end
+// undoing everything gives back the first document, redoing it the last.
 //
 // KELVOR_NESTED_SEEDS sets how many seeds run, KELVOR_NESTED_SEED the first
 // (without it a few seeds that met faults of their own run too);
@@ -121,11 +118,11 @@ protected:
     }
     void Delete(std::string& name)
     {
-        const int key = Pick(0, 2);
-        static const char* const names[] = {"Backspace", "Delete", "Enter"};
-        name = names[key];
-        static const WORD keys[] = {VK_BACK, VK_DELETE, VK_RETURN};
-        SimulateKey(Focused(), keys[key]);
+        static const std::pair<const char*, WORD> keys[] = {
+            {"Backspace", VK_BACK}, {"Delete", VK_DELETE}, {"Enter", VK_RETURN}};
+        const auto& [keyName, key] = keys[Pick(0, 2)];
+        name = keyName;
+        SimulateKey(Focused(), key);
         Pump();
     }
     // A row, column, merge or split operation on a table at a random depth,
@@ -225,6 +222,12 @@ protected:
         Pump();
         return true;
     }
+    // Undo (redo) all, each call through the control or through keys.
+    void HistoryAll(bool redo)
+    {
+        for (int n = 0; n < 1000 && History(redo, Coin()); ++n)
+            continue;
+    }
 
     // ---- The checks
     void Check(const std::string& where)
@@ -315,16 +318,13 @@ protected:
         }
         // Whatever the steps left to redo first: the last document is the one
         // every redo makes.
-        for (int n = 0; n < 1000 && History(true, Coin()); ++n)
-            continue;
+        HistoryAll(true);
         const AnsiString end = Save();
         const std::string endContent = LastContent;
-        for (int n = 0; n < 1000 && History(false, Coin()); ++n)
-            continue;
+        HistoryAll(false);
         EXPECT_TRUE(Save() == start) << "seed " << seed << ": undo all\nstart: " << startContent
                                      << "\nundone: " << LastContent;
-        for (int n = 0; n < 1000 && History(true, Coin()); ++n)
-            continue;
+        HistoryAll(true);
         EXPECT_TRUE(Save() == end) << "seed " << seed << ": redo all\nend: " << endContent
                                    << "\nredone: " << LastContent;
         Check("seed " + std::to_string(seed) + ": undo all, redo all");
@@ -340,19 +340,15 @@ protected:
 
 TEST_F(NestedTableRandomTest, EveryStepUndoesRedoesAndLaysOutAsAFreshEditor)
 {
+    const char* count = std::getenv("KELVOR_NESTED_SEEDS");
+    const char* first = std::getenv("KELVOR_NESTED_SEED");
     std::vector<int> seeds;
-    int count = 25;
-    if (const char* e = std::getenv("KELVOR_NESTED_SEEDS"))
-        count = std::max(std::atoi(e), 1);
-    int first = 1;
-    if (const char* e = std::getenv("KELVOR_NESTED_SEED"))
-        first = std::atoi(e);
-    for (int seed = first; seed < first + count; ++seed)
-        seeds.push_back(seed);
+    for (int seed = first ? std::atoi(first) : 1, n = count ? std::max(std::atoi(count), 1) : 25; n > 0; --n)
+        seeds.push_back(seed++);
     // Seeds of sweeps that met faults of their own (a cell's emptied column
     // under a merged cell, a typed character over selected cells), kept in the
     // default run.
-    if (std::getenv("KELVOR_NESTED_SEED") == nullptr)
+    if (first == nullptr)
         seeds.insert(seeds.end(), {294, 10296, 15890});
     for (const int seed : seeds) {
         if (HasFailure())
@@ -361,9 +357,9 @@ TEST_F(NestedTableRandomTest, EveryStepUndoesRedoesAndLaysOutAsAFreshEditor)
         Random.seed(static_cast<unsigned>(seed));
         Session(seed, 30);
     }
-    if (std::getenv("KELVOR_NESTED_SEEDS"))
-        for (const auto& [name, count] : Tally)
-            std::printf("%s: %d\n", name.c_str(), count);
+    if (count)
+        for (const auto& [name, steps] : Tally)
+            std::printf("%s: %d\n", name.c_str(), steps);
 }
 
 } // namespace

@@ -34,22 +34,44 @@ protected:
         EXPECT_TRUE(Editor.Edit->InsertItem("", table));
         return table;
     }
-    // Undo (redo) while the control has something to undo (redo); the
-    // messages an undo posts are handled once after each call. The calls made.
-    int PlayAll(bool redo)
+    // Table's cell (Row, Col) opened, a table of one cell put into it and that
+    // table's cell opened: the inner table, or null when a cell did not open.
+    TRVTableItemInfo* OpenNested(int row, int col)
     {
-        int calls = 0;
-        while (calls < 50 && (redo ? Editor.Edit->RedoAction() : Editor.Edit->UndoAction()) != rvutNone) {
-            if (redo)
-                Editor.Edit->Redo();
-            else
-                Editor.Edit->Undo();
-            Application->ProcessMessages();
-            ++calls;
+        if (Open(Table, row, col) == nullptr)
+            return nullptr;
+        TRVTableItemInfo* inner = InsertTable(1, 1);
+        return Open(inner, 0, 0) ? inner : nullptr;
+    }
+    // One undo (redo) through the control, the messages it posts handled once.
+    void Step(bool redo)
+    {
+        redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
+        Application->ProcessMessages();
+    }
+    // Undo while the control has something to undo, each call changing the
+    // document, back to Start in Steps calls; then redo while it has something
+    // to redo, each call giving back the document the matching undo took away,
+    // forward to the edited one and nothing left to redo.
+    void ExpectStepsUndoneAndRedone(size_t steps, const std::string& start)
+    {
+        std::vector<std::string> states{Content()};
+        while (states.size() < 50 && Editor.Edit->UndoAction() != rvutNone) {
+            Step(false);
+            EXPECT_NE(Content(), states.back()) << "undo " << states.size() << " did nothing";
+            states.push_back(Content());
         }
-        return calls;
+        EXPECT_EQ(states.size(), steps + 1);
+        EXPECT_EQ(Content(), start);
+        for (size_t i = states.size() - 1; i > 0 && Editor.Edit->RedoAction() != rvutNone; --i) {
+            Step(true);
+            EXPECT_EQ(Content(), states[i - 1]) << "redo " << states.size() - i;
+        }
+        EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
+        EXPECT_EQ(Content(), states.front());
     }
     std::string Content() { return nestedtables::Content(d); }
+    std::string FreshFault() { return nestedtables::FreshLayoutFault(*Editor.Edit, Fresh); }
 
     THeadlessEditor Fresh;
 };
@@ -64,17 +86,14 @@ TEST_F(NestedTableUndo, ATableUndoneInACellInsideACellIsFreedWithTheEditor)
     d->FormatAll();
     Caret(0, 1);
     const std::string start = Content();
-    TRVTableItemInfo* outer = InsertTable(3, 2);
-    ASSERT_NE(Open(outer, 0, 1), nullptr);
-    TRVTableItemInfo* inner = InsertTable(1, 1);
-    ASSERT_NE(Open(inner, 0, 0), nullptr);
+    Table = InsertTable(3, 2);
+    ASSERT_NE(OpenNested(0, 1), nullptr);
     InsertTable(2, 1);
-    const std::string nested = Content();
-    EXPECT_EQ(PlayAll(false), 3);
-    EXPECT_EQ(Content(), start);
-    EXPECT_EQ(PlayAll(true), 3);
-    EXPECT_EQ(Content(), nested);
-    EXPECT_EQ(PlayAll(false), 3);
+    ExpectStepsUndoneAndRedone(3, start);
+    int undos = 0;
+    for (; undos < 50 && Editor.Edit->UndoAction() != rvutNone; ++undos)
+        Step(false);
+    EXPECT_EQ(undos, 3);
     delete Editor.Edit;
     Editor.Edit = nullptr;
 }
@@ -107,20 +126,15 @@ TEST_F(NestedTableUndo, EveryCellsEditComesBackInOrder)
             Open(Table, 1, 0);
         }
         Editor.Edit->InsertText("b");
-        int steps = 2;
         if (way == ClosedByMerge) {
             Table->MergeCells(0, 1, 1, 2, false);
             Editor.Edit->Change();
             Editor.Edit->Format();
-            ++steps;
         }
         const std::string edited = Content();
         EXPECT_NE(edited.find("[\"a0,0\"]"), std::string::npos) << edited;
         EXPECT_NE(edited.find("[\"b1,0\"]"), std::string::npos) << edited;
-        EXPECT_EQ(PlayAll(false), steps);
-        EXPECT_EQ(Content(), start);
-        EXPECT_EQ(PlayAll(true), steps);
-        EXPECT_EQ(Content(), edited);
+        ExpectStepsUndoneAndRedone(way == ClosedByMerge ? 3 : 2, start);
     }
 }
 
@@ -132,9 +146,7 @@ TEST_F(NestedTableUndo, MergingAfterACellInsertUndoesAndRedoesInTheSameSteps)
 {
     NewTable(2, 2);
     const std::string start = Content();
-    ASSERT_NE(Open(Table, 0, 0), nullptr);
-    TRVTableItemInfo* inner = InsertTable(1, 1);
-    ASSERT_NE(Open(inner, 0, 0), nullptr);
+    ASSERT_NE(OpenNested(0, 0), nullptr);
     Editor.Edit->InsertText("q");
     Table->Select(0, 0, 0, 1);
     Table->MergeSelectedCells(false);
@@ -142,24 +154,8 @@ TEST_F(NestedTableUndo, MergingAfterACellInsertUndoesAndRedoesInTheSameSteps)
     Table->UnmergeCells(0, 0, 2, 1, false, true);
     Editor.Edit->Change();
     Editor.Edit->Format();
-    const std::string edited = Content();
-    std::vector<std::string> states{edited};
-    while (states.size() < 10 && Editor.Edit->UndoAction() != rvutNone) {
-        Editor.Edit->Undo();
-        Application->ProcessMessages();
-        EXPECT_NE(Content(), states.back()) << "undo " << states.size() << " did nothing";
-        states.push_back(Content());
-    }
-    EXPECT_EQ(states.size(), 5u);
-    EXPECT_EQ(Content(), start);
-    for (size_t i = states.size() - 1; i > 0 && Editor.Edit->RedoAction() != rvutNone; --i) {
-        Editor.Edit->Redo();
-        Application->ProcessMessages();
-        EXPECT_EQ(Content(), states[i - 1]) << "redo " << states.size() - i;
-    }
-    EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
-    EXPECT_EQ(Content(), edited);
-    EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
+    ExpectStepsUndoneAndRedone(4, start);
+    EXPECT_EQ(FreshFault(), "");
 }
 
 // Rows inserted into a table inside the cell being edited: the program's
@@ -167,14 +163,13 @@ TEST_F(NestedTableUndo, MergingAfterACellInsertUndoesAndRedoesInTheSameSteps)
 TEST_F(NestedTableUndo, FormatAfterRowsGoIntoANestedTableLaysOutAfresh)
 {
     NewTable(2, 2);
-    ASSERT_NE(Open(Table, 0, 1), nullptr);
-    TRVTableItemInfo* inner = InsertTable(1, 1);
-    ASSERT_NE(Open(inner, 0, 0), nullptr);
+    TRVTableItemInfo* inner = OpenNested(0, 1);
+    ASSERT_NE(inner, nullptr);
     const int height = Table->GetHeight();
     inner->InsertRowsBelow(2);
     Editor.Edit->Format();
     EXPECT_GT(Table->GetHeight(), height);
-    EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
+    EXPECT_EQ(FreshFault(), "");
 }
 
 // A command of the document while two cell editors are open one inside the
@@ -182,16 +177,13 @@ TEST_F(NestedTableUndo, FormatAfterRowsGoIntoANestedTableLaysOutAfresh)
 TEST_F(NestedTableUndo, ADocumentsCommandComesAfterTheEditsOfOpenCellEditors)
 {
     NewTable(1, 2);
-    ASSERT_NE(Open(Table, 0, 0), nullptr);
-    TRVTableItemInfo* inner = InsertTable(1, 1);
-    ASSERT_NE(Open(inner, 0, 0), nullptr);
+    ASSERT_NE(OpenNested(0, 0), nullptr);
     Editor.Edit->InsertText("z");
     const std::string typed = Content();
     Table->InsertRows(1, 1, 0, false);
     Editor.Edit->Change();
     EXPECT_EQ(Table->Rows->Count(), 2);
-    Editor.Edit->Undo();
-    Application->ProcessMessages();
+    Step(false);
     EXPECT_EQ(Table->Rows->Count(), 1);
     EXPECT_EQ(Content(), typed);
 }
@@ -218,10 +210,9 @@ TEST_F(NestedTableUndo, AnUndoneTypingGivesTheColumnsBack)
         editor->EditRVData()->SetSelectionBounds(0, 1, 0, 4);
         Editor.Edit->DeleteSelection();
         Editor.Edit->InsertText("yz");
-        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
-        Editor.Edit->Undo();
-        Application->ProcessMessages();
-        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "");
+        EXPECT_EQ(FreshFault(), "");
+        Step(false);
+        EXPECT_EQ(FreshFault(), "");
     }
 }
 

@@ -1,11 +1,8 @@
-// Printing a block of rows held together by a row-spanning cell, at 600
-// pixels per inch on the recording printer: a block that fits a page stays
-// whole; one taller than a page (or than two) is cut between the lines of its
-// cells, every line printed once, inside the page, in order, heading rows
-// repeated, and a cell of it keeps the place its vertical alignment gives it
-// in the whole block. A page saved as RVF stores the whole rows of a cut
-// block. Then random table shapes, each line of each cell printed once and
-// inside the page.
+// Printing blocks of rows held together by a row-spanning cell at 600 pixels
+// per inch on the recording printer: a block taller than a page is cut between
+// the lines of its cells, every line printed once, inside the page, in order,
+// at the place its alignment gives it in the whole block, heading rows
+// repeated; a page saved as RVF keeps whole rows; random table shapes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +11,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/core/streams.h"
@@ -26,10 +24,11 @@ constexpr int Ppi = 600;
 constexpr int PageWidth = 3000;
 constexpr int PageHeight = 500;
 
-// A text painted on a page: its page (from 0) and its top.
+// A text painted on a page: its page (from 0) and its top; in reading order.
 struct TPaintedLine {
     int Page;
     int Y;
+    bool operator<(const TPaintedLine& o) const { return std::tie(Page, Y) < std::tie(o.Page, o.Y); }
 };
 
 // Lines of a cell: "r<row>c<col>x<i>", or its label alone for one line.
@@ -97,7 +96,7 @@ protected:
                     EXPECT_GE(L.Y, Top) << Text;
                     EXPECT_LE(L.Y + Line, Bottom) << Text;
                     if (r >= Headings) {
-                        EXPECT_TRUE(L.Page > Prev.Page || (L.Page == Prev.Page && L.Y > Prev.Y)) << Text;
+                        EXPECT_TRUE(Prev < L) << Text;
                         Prev = L;
                     }
                 }
@@ -143,9 +142,7 @@ std::map<std::string, int> LinesAbove(const std::map<std::string, std::vector<TP
             continue;
         int n = 0;
         for (const auto& [RefText, RefAt] : Painted)
-            if (Ref(RefText) &&
-                (RefAt[0].Page < At[0].Page || (RefAt[0].Page == At[0].Page && RefAt[0].Y < At[0].Y)))
-                ++n;
+            n += Ref(RefText) && RefAt[0] < At[0];
         Above[Text] = n;
     }
     return Above;

@@ -17,62 +17,31 @@
 TEST(RollViewProperties, EveryListedNameIsPublishedWithItsDefault)
 {
     TRollView view(nullptr);
-    ExpectPublished(&view,
-                    {// The component's and the control's
-                     {"Name", pkString},
-                     {"Tag", pkInteger, 0},
-                     {"Left", pkInteger},
-                     {"Top", pkInteger},
-                     {"Width", pkInteger},
-                     {"Height", pkInteger},
-                     {"Align", pkEnumeration, alNone},
-                     {"Anchors", pkSet, 3},
-                     {"Constraints", pkObject},
-                     {"Ctl3D", pkBoolean},
-                     {"DragKind", pkEnumeration, dkDrag},
-                     {"DragMode", pkEnumeration, dmManual},
-                     {"Enabled", pkBoolean, 1},
-                     {"HelpContext", pkInteger, 0},
-                     {"ParentCtl3D", pkBoolean, 1},
-                     {"PopupMenu", pkComponent},
-                     {"ShowHint", pkBoolean, 0},
-                     {"TabOrder", pkInteger, -1},
-                     {"Visible", pkBoolean, 1},
-                     // The scroller's
-                     {"Tracking", pkBoolean, 1},
-                     {"VScrollVisible", pkBoolean, 1},
-                     {"HScrollVisible", pkBoolean, 1},
-                     {"WheelStep", pkInteger, 2},
-                     {"UseXPThemes", pkBoolean, 1},
-                     {"DoInPaletteMode", pkEnumeration},
-                     {"BiDiMode", pkEnumeration, rvbdUnspecified},
-                     // The viewer's
-                     {"BackgroundBitmap", pkObject},
-                     {"BackgroundStyle", pkEnumeration, bsNoBitmap},
-                     {"BorderStyle", pkEnumeration, bsSingle},
-                     {"BottomMargin", pkInteger, 5},
-                     {"CPEventKind", pkEnumeration, cpeNone},
-                     {"Cursor", pkInteger, 0},
-                     {"Delimiters", pkString},
-                     {"FirstJumpNo", pkInteger, 0},
-                     {"LeftMargin", pkInteger, 5},
-                     {"MaxTextWidth", pkInteger, 0},
-                     {"MinTextWidth", pkInteger, 0},
-                     {"Options", pkSet, 32421},
-                     {"RightMargin", pkInteger, 5},
-                     {"RTFOptions", pkSet, 14},
-                     {"RTFReadProperties", pkObject},
-                     {"RVFOptions", pkSet, 67},
-                     {"RVFParaStylesReadMode", pkEnumeration, rvf_sInsertMerge},
-                     {"RVFTextStylesReadMode", pkEnumeration, rvf_sInsertMerge},
-                     {"Style", pkComponent},
-                     {"TabNavigation", pkEnumeration, rvtnTab},
-                     {"TopMargin", pkInteger, 5},
-                     {"Color", pkColor, clNone},
-                     {"TabStop", pkBoolean, 1},
-                     {"AllowSelection", pkBoolean},
-                     {"SingleClick", pkBoolean}},
-                    true);
+    // clang-format off
+    ExpectPublished(&view, {
+        // The component's and the control's
+        {"Name", pkString}, {"Tag", pkInteger, 0}, {"Left", pkInteger}, {"Top", pkInteger},
+        {"Width", pkInteger}, {"Height", pkInteger}, {"Align", pkEnumeration, alNone}, {"Anchors", pkSet, 3},
+        {"Constraints", pkObject}, {"Ctl3D", pkBoolean}, {"DragKind", pkEnumeration, dkDrag},
+        {"DragMode", pkEnumeration, dmManual}, {"Enabled", pkBoolean, 1}, {"HelpContext", pkInteger, 0},
+        {"ParentCtl3D", pkBoolean, 1}, {"PopupMenu", pkComponent}, {"ShowHint", pkBoolean, 0},
+        {"TabOrder", pkInteger, -1}, {"Visible", pkBoolean, 1},
+        // The scroller's
+        {"Tracking", pkBoolean, 1}, {"VScrollVisible", pkBoolean, 1}, {"HScrollVisible", pkBoolean, 1},
+        {"WheelStep", pkInteger, 2}, {"UseXPThemes", pkBoolean, 1}, {"DoInPaletteMode", pkEnumeration},
+        {"BiDiMode", pkEnumeration, rvbdUnspecified},
+        // The viewer's
+        {"BackgroundBitmap", pkObject}, {"BackgroundStyle", pkEnumeration, bsNoBitmap},
+        {"BorderStyle", pkEnumeration, bsSingle}, {"BottomMargin", pkInteger, 5},
+        {"CPEventKind", pkEnumeration, cpeNone}, {"Cursor", pkInteger, 0}, {"Delimiters", pkString},
+        {"FirstJumpNo", pkInteger, 0}, {"LeftMargin", pkInteger, 5}, {"MaxTextWidth", pkInteger, 0},
+        {"MinTextWidth", pkInteger, 0}, {"Options", pkSet, 32421}, {"RightMargin", pkInteger, 5},
+        {"RTFOptions", pkSet, 14}, {"RTFReadProperties", pkObject}, {"RVFOptions", pkSet, 67},
+        {"RVFParaStylesReadMode", pkEnumeration, rvf_sInsertMerge},
+        {"RVFTextStylesReadMode", pkEnumeration, rvf_sInsertMerge}, {"Style", pkComponent},
+        {"TabNavigation", pkEnumeration, rvtnTab}, {"TopMargin", pkInteger, 5}, {"Color", pkColor, clNone},
+        {"TabStop", pkBoolean, 1}, {"AllowSelection", pkBoolean}, {"SingleClick", pkBoolean}}, true);
+    // clang-format on
     // A viewer of default settings writes its bounds and its palette mode, which has no default.
     EXPECT_EQ(ComponentBytes(&view), "TPF0\x09TRollView\x00\x04Left\x02\x00\x03Top\x02\x00\x05Width\x02\x64"
                                      "\x06Height\x02\x28\x0F"
@@ -114,12 +83,9 @@ TEST(RollViewProperties, ReferencesAreSetByNameWhereTheyCanBeFound)
 {
     TComponent form(nullptr);
     form.SetName("Form1");
-    auto* style = new TRVStyle(&form);
-    style->SetName("Style1");
-    auto* menu = new TPopupMenu(&form);
-    menu->SetName("Menu1");
-    auto* source = new TRollView(&form);
-    source->SetName("Viewer1");
+    auto* style = Named(new TRVStyle(&form), "Style1");
+    auto* menu = Named(new TPopupMenu(&form), "Menu1");
+    auto* source = Named(new TRollView(&form), "Viewer1");
     source->SetStyle(style);
     source->SetPopupMenu(menu);
     const AnsiString bytes = ComponentBytes(source);

@@ -43,21 +43,14 @@ public:
 };
 const TPersistentClass RefHolderClass = RegisterClass<TRefHolder>("TRefHolder");
 
-TRefHolder* Holder(TComponent* owner, const char* name)
-{
-    auto* holder = new TRefHolder(owner);
-    holder->SetName(name);
-    return holder;
-}
-
 } // namespace
 
 TEST(CompStreamReferences, ANameLaterInTheStreamIsSetBeforeLoaded)
 {
     TRefHolder source(nullptr);
     source.SetName("Root");
-    TRefHolder* first = Holder(&source, "First");
-    TRefHolder* second = Holder(&source, "Second");
+    TRefHolder* first = Named(new TRefHolder(&source), "First");
+    TRefHolder* second = Named(new TRefHolder(&source), "Second");
     source.SetBuddy(second); // written before the child it names
     first->SetBuddy(second);
     second->SetBuddy(&source);
@@ -79,8 +72,8 @@ TEST(CompStreamReferences, ANameThatFindsNothingOfItsClassLeavesTheReferenceNull
 {
     TComponent form(nullptr);
     form.SetName("Form1");
-    TRefHolder* other = Holder(&form, "Other");
-    TRefHolder* source = Holder(&form, "Source");
+    TRefHolder* other = Named(new TRefHolder(&form), "Other");
+    TRefHolder* source = Named(new TRefHolder(&form), "Source");
     source->SetBuddy(other);
     const AnsiString bytes = ComponentBytes(source);
     EXPECT_NE(bytes.find("\x0B"
@@ -90,7 +83,7 @@ TEST(CompStreamReferences, ANameThatFindsNothingOfItsClassLeavesTheReferenceNull
 
     // Read under the same owner it is found; alone, or where "Other" is of
     // another class, it is not, and a reference held before is cleared.
-    TRefHolder* beside = Holder(&form, "");
+    TRefHolder* beside = Named(new TRefHolder(&form), "");
     ReadComponentBytes(bytes, beside);
     EXPECT_EQ(beside->Buddy, other);
     TRefHolder alone(nullptr);
@@ -99,8 +92,8 @@ TEST(CompStreamReferences, ANameThatFindsNothingOfItsClassLeavesTheReferenceNull
     EXPECT_EQ(alone.Buddy, nullptr);
     TComponent elsewhere(nullptr);
     elsewhere.SetName("Form1");
-    (new TComponent(&elsewhere))->SetName("Other");
-    TRefHolder* there = Holder(&elsewhere, "");
+    Named(new TComponent(&elsewhere), "Other");
+    TRefHolder* there = Named(new TRefHolder(&elsewhere), "");
     ReadComponentBytes(bytes, there);
     EXPECT_EQ(there->Buddy, nullptr);
     EXPECT_THROW(SetComponentProp(there, "Buddy", &elsewhere), EPropertyError);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -137,6 +136,17 @@ TEST(TListTest, BothListsAnswerEveryOperationAsAVectorDoes)
     TObjectList objects(false);
     std::vector<TObject*> model;
     auto pick = [&]() { return &pool[random() % pool.size()]; };
+    const auto expectError = [](bool ok, const auto& call) {
+        if (ok)
+            call();
+        else
+            EXPECT_THROW(call(), EListError);
+    };
+    // The same call on each list, raising EListError unless Ok.
+    const auto both = [&](bool ok, const auto& call) {
+        expectError(ok, [&] { call(list); });
+        expectError(ok, [&] { call(objects); });
+    };
     for (int step = 0; step < 4000; ++step) {
         SCOPED_TRACE(step);
         const int count = static_cast<int>(model.size());
@@ -146,22 +156,13 @@ TEST(TListTest, BothListsAnswerEveryOperationAsAVectorDoes)
         const bool valid = index >= 0 && index < count;
         const bool bothValid = valid && other >= 0 && other < count;
         TObject* item = pick();
-        auto expectError = [&](bool ok, const std::function<void()>& call) {
-            if (ok) {
-                call();
-                return;
-            }
-            EXPECT_THROW(call(), EListError);
-        };
         switch (random() % 9) {
         case 0:
-            EXPECT_EQ(list.Add(item), count);
-            EXPECT_EQ(objects.Add(item), count);
+            both(true, [&](auto& l) { EXPECT_EQ(l.Add(item), count); });
             model.push_back(item);
             break;
         case 1:
-            expectError(index >= 0 && index <= count, [&] { list.Insert(index, item); });
-            expectError(index >= 0 && index <= count, [&] { objects.Insert(index, item); });
+            both(index >= 0 && index <= count, [&](auto& l) { l.Insert(index, item); });
             if (index >= 0 && index <= count)
                 model.insert(model.begin() + index, item);
             break;
@@ -174,62 +175,53 @@ TEST(TListTest, BothListsAnswerEveryOperationAsAVectorDoes)
         case 3: {
             const auto found = std::find(model.begin(), model.end(), item);
             const int want = found == model.end() ? -1 : static_cast<int>(found - model.begin());
-            EXPECT_EQ(list.IndexOf(item), want);
-            EXPECT_EQ(objects.IndexOf(item), want);
-            if (random() % 2) {
-                EXPECT_EQ(list.Remove(item), want);
-                EXPECT_EQ(objects.Remove(item), want);
-            } else {
-                EXPECT_EQ(list.Extract(item), want < 0 ? nullptr : item);
-                EXPECT_EQ(objects.Extract(item), want < 0 ? nullptr : item);
-            }
+            const bool remove = random() % 2;
+            both(true, [&](auto& l) {
+                EXPECT_EQ(l.IndexOf(item), want);
+                if (remove)
+                    EXPECT_EQ(l.Remove(item), want);
+                else
+                    EXPECT_EQ(l.Extract(item), want < 0 ? nullptr : item);
+            });
             if (want >= 0)
                 model.erase(found);
             break;
         }
         case 4:
-            expectError(valid, [&] { list.Put(index, item); });
-            expectError(valid, [&] { objects.Put(index, item); });
+            both(valid, [&](auto& l) { l.Put(index, item); });
             if (valid)
                 model[index] = item;
             break;
         case 5:
-            expectError(bothValid, [&] { list.Exchange(index, other); });
-            expectError(bothValid, [&] { objects.Exchange(index, other); });
+            both(bothValid, [&](auto& l) { l.Exchange(index, other); });
             if (bothValid)
                 std::swap(model[index], model[other]);
             break;
-        case 6: {
+        case 6:
             // Moving onto itself checks nothing.
-            const bool ok = bothValid || index == other;
-            expectError(ok, [&] { list.Move(index, other); });
-            expectError(ok, [&] { objects.Move(index, other); });
-            if (ok && index != other) {
+            both(bothValid || index == other, [&](auto& l) { l.Move(index, other); });
+            if (bothValid && index != other) {
                 TObject* moved = model[index];
                 model.erase(model.begin() + index);
                 model.insert(model.begin() + other, moved);
             }
             break;
-        }
         case 7: {
             // By place in the pool, equal entries keeping their order.
             auto rank = [&](const void* p) { return static_cast<const TObject*>(p) - pool.data(); };
-            list.Sort([&](void* a, void* b) { return int(rank(a) / 2 - rank(b) / 2); });
-            objects.Sort([&](TObject* a, TObject* b) { return int(rank(a) / 2 - rank(b) / 2); });
+            both(true,
+                 [&](auto& l) { l.Sort([&](auto* a, auto* b) { return int(rank(a) / 2 - rank(b) / 2); }); });
             std::stable_sort(model.begin(), model.end(),
                              [&](TObject* a, TObject* b) { return rank(a) / 2 < rank(b) / 2; });
             break;
         }
         default:
-            expectError(valid, [&] { EXPECT_EQ(list.Get(index), model[index]); });
-            expectError(valid, [&] { EXPECT_EQ(objects.Get(index), model[index]); });
-            if (count > 0) {
-                EXPECT_EQ(list.First(), model.front());
-                EXPECT_EQ(objects.Last(), model.back());
-            }
+            both(valid, [&](auto& l) { EXPECT_EQ(l.Get(index), model[index]); });
+            if (count > 0)
+                both(true,
+                     [&](auto& l) { EXPECT_TRUE(l.First() == model.front() && l.Last() == model.back()); });
             if (count > 20) {
-                list.Clear();
-                objects.Clear();
+                both(true, [](auto& l) { l.Clear(); });
                 model.clear();
             }
             break;

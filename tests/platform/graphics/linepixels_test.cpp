@@ -16,16 +16,17 @@
 namespace {
 
 // Every pixel of From..To (without To) in the order walked, as the canvas
-// listed them before it clipped: Bresenham over the whole segment.
-void PlainWalk(const TPoint& from, const TPoint& to, std::vector<TPoint>& out)
+// listed them before it clipped: Bresenham over the whole segment, or, given
+// Inside, as far as the pixels stay in it.
+void PlainWalk(const TPoint& from, const TPoint& to, std::vector<TPoint>& out, const TRect* inside = nullptr)
 {
     int x = from.X, y = from.Y;
-    const int dx = std::abs(to.X - x), dy = -std::abs(to.Y - y);
+    const int64_t dx = std::abs(int64_t(to.X) - x), dy = -std::abs(int64_t(to.Y) - y);
     const int sx = x < to.X ? 1 : -1, sy = y < to.Y ? 1 : -1;
-    int err = dx + dy;
-    while (x != to.X || y != to.Y) {
+    int64_t err = dx + dy;
+    while ((x != to.X || y != to.Y) && (inside == nullptr || inside->Contains({x, y}))) {
         out.push_back({x, y});
-        const int e2 = 2 * err;
+        const int64_t e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
             x += sx;
@@ -129,20 +130,7 @@ TEST(LinePixels, FarEndsKeepThePixelsOfTheLineInsideTheClip)
         if (round % 4 == 0) {
             // The plain walk's first pixels, as far as they reach inside.
             std::vector<TPoint> plain;
-            int x = from.X, y = from.Y;
-            int64_t err = std::abs(dx) - std::abs(dy);
-            while (clip.Contains({x, y}) && (x != to.X || y != to.Y)) {
-                plain.push_back({x, y});
-                const int64_t e2 = 2 * err;
-                if (e2 >= -std::abs(dy)) {
-                    err -= std::abs(dy);
-                    x += dx > 0 ? 1 : -1;
-                }
-                if (e2 <= std::abs(dx)) {
-                    err += std::abs(dx);
-                    y += dy > 0 ? 1 : -1;
-                }
-            }
+            PlainWalk(from, to, plain, &clip);
             ASSERT_EQ(pixels, plain);
         }
     }

@@ -1,12 +1,8 @@
-// Metafiles written by the programs people draw with, made afresh where
-// the program is installed (each test skips without it) and drawn by us and
-// by a program: LibreOffice's slide-size gradients of its six kinds, in
-// both formats, draw whole and look as LibreOffice draws them; Inkscape's
-// files look as Inkscape draws the picture they came from; gnuplot's plots
-// look as LibreOffice draws them.
+// Metafiles written by LibreOffice, Inkscape and gnuplot, made afresh where
+// the program is installed (each test skips without it), play whole and look
+// as a program draws them.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,9 +27,16 @@ std::string Installed(const std::string& program)
     return status == 0 && ProgramAvailable(path) ? path : std::string();
 }
 
-// The metafile drawn at its own size on a white bitmap; Played tells
-// whether every record was played.
-TPixelBuffer Ours(const std::string& bytes, bool& played)
+// Runs a shell command in Dir, its output dropped.
+void RunIn(const TempDir& dir, const std::string& command)
+{
+    int status = 0;
+    RunCommand("cd '" + dir.Path() + "' && " + command + " >/dev/null 2>&1", status);
+}
+
+// The metafile drawn at its own size on a white bitmap, expected to play
+// every record.
+TPixelBuffer Ours(const std::string& bytes)
 {
     TStringStream stream(bytes);
     TMetafile metafile;
@@ -41,7 +44,7 @@ TPixelBuffer Ours(const std::string& bytes, bool& played)
     TBitmap bitmap;
     bitmap.SetSize(metafile.Width(), metafile.Height());
     bitmap.Canvas()->StretchDraw(Rect(0, 0, metafile.Width(), metafile.Height()), &metafile);
-    played = !metafile.LastPlay().Stopped && metafile.LastPlay().Records > 0;
+    EXPECT_TRUE(!metafile.LastPlay().Stopped && metafile.LastPlay().Records > 0) << "drawn whole";
     const TPinnedPixels pixels = bitmap.Pixels();
     return *pixels;
 }
@@ -65,32 +68,27 @@ void ExpectLooksAlike(const TPixelBuffer& ours, const TPixelBuffer& theirs, int 
 // kind from blue to yellow, turned by 30 degrees, and a title over it.
 std::string GradientDrawing(const std::string& kind)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-           "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-           "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
-           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-           "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
-           "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
-           "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" office:version=\"1.2\" "
-           "office:mimetype=\"application/vnd.oasis.opendocument.graphics\">"
-           "<office:styles><draw:gradient draw:name=\"g1\" draw:style=\"" +
-           kind +
-           "\" draw:cx=\"50%\" draw:cy=\"50%\" draw:start-color=\"#0000ff\" draw:end-color=\"#ffff00\" "
-           "draw:start-intensity=\"100%\" draw:end-intensity=\"100%\" draw:angle=\"300\" draw:border=\"0%\"/>"
-           "</office:styles><office:automatic-styles>"
-           "<style:style style:name=\"gr1\" style:family=\"graphic\"><style:graphic-properties "
-           "draw:stroke=\"none\" "
-           "draw:fill=\"gradient\" draw:fill-gradient-name=\"g1\"/></style:style>"
-           "<style:style style:name=\"gr2\" style:family=\"graphic\"><style:graphic-properties "
-           "draw:stroke=\"none\" "
-           "draw:fill=\"none\"/><style:text-properties fo:font-size=\"40pt\" "
-           "fo:color=\"#000000\"/></style:style>"
-           "</office:automatic-styles><office:body><office:drawing><draw:page draw:name=\"p1\">"
-           "<draw:rect draw:style-name=\"gr1\" svg:x=\"0cm\" svg:y=\"0cm\" svg:width=\"28cm\" "
-           "svg:height=\"15.75cm\"/><draw:frame draw:style-name=\"gr2\" svg:x=\"2cm\" svg:y=\"1cm\" "
-           "svg:width=\"24cm\" svg:height=\"3cm\"><draw:text-box><text:p>Gradient "
-           "title</text:p></draw:text-box>"
-           "</draw:frame></draw:page></office:drawing></office:body></office:document>";
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.graphics">
+<office:styles><draw:gradient draw:name="g1" draw:style=")" +
+           kind + R"(" draw:cx="50%" draw:cy="50%" draw:start-color="#0000ff"
+ draw:end-color="#ffff00" draw:start-intensity="100%" draw:end-intensity="100%" draw:angle="300"
+ draw:border="0%"/></office:styles><office:automatic-styles>
+<style:style style:name="gr1" style:family="graphic"><style:graphic-properties draw:stroke="none"
+ draw:fill="gradient" draw:fill-gradient-name="g1"/></style:style>
+<style:style style:name="gr2" style:family="graphic"><style:graphic-properties draw:stroke="none"
+ draw:fill="none"/><style:text-properties fo:font-size="40pt" fo:color="#000000"/></style:style>
+</office:automatic-styles><office:body><office:drawing><draw:page draw:name="p1">
+<draw:rect draw:style-name="gr1" svg:x="0cm" svg:y="0cm" svg:width="28cm" svg:height="15.75cm"/>
+<draw:frame draw:style-name="gr2" svg:x="2cm" svg:y="1cm" svg:width="24cm" svg:height="3cm">
+<draw:text-box><text:p>Gradient title</text:p></draw:text-box></draw:frame>
+</draw:page></office:drawing></office:body></office:document>)";
 }
 
 } // namespace
@@ -105,27 +103,24 @@ TEST(MetafilePrograms, LibreOfficesGradientsAtSlideSizeDrawWhole)
     TempDir Dir;
     const std::vector<std::string> Kinds = {"linear",    "axial",  "radial",
                                             "ellipsoid", "square", "rectangular"};
-    std::vector<std::string> Drawings;
-    for (const std::string& Kind : Kinds) {
+    const auto Files = [&](const std::string& extension) {
+        std::vector<std::string> files;
+        for (const std::string& Kind : Kinds)
+            files.push_back(Kind + extension);
+        return files;
+    };
+    for (const std::string& Kind : Kinds)
         Dir.Write(Kind + ".fodg", GradientDrawing(Kind));
-        Drawings.push_back(Kind + ".fodg");
-    }
     for (const std::string Format : {"emf", "wmf"}) {
         SCOPED_TRACE(Format);
-        if (!LibreOfficeConvert(Dir.Path(), Format, Dir.Path(), Drawings) ||
+        if (!LibreOfficeConvert(Dir.Path(), Format, Dir.Path(), Files(".fodg")) ||
             Dir.Read("linear." + Format).empty())
             GTEST_SKIP() << "LibreOffice cannot write metafiles here (no drawing component)";
-        std::vector<std::string> Metafiles;
-        for (const std::string& Kind : Kinds)
-            Metafiles.push_back(Kind + "." + Format);
         const std::string Out = Dir.Path() + "/" + Format;
-        ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "png", Out, Metafiles));
+        ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "png", Out, Files("." + Format)));
         for (const std::string& Kind : Kinds) {
             SCOPED_TRACE(Kind);
-            bool Played = false;
-            const TPixelBuffer Px = Ours(Dir.Read(Kind + "." + Format), Played);
-            EXPECT_TRUE(Played) << "drawn whole";
-            ExpectLooksAlike(Px, PngPixels(Out + "/" + Kind + ".png"));
+            ExpectLooksAlike(Ours(Dir.Read(Kind + "." + Format)), PngPixels(Out + "/" + Kind + ".png"));
         }
     }
 }
@@ -139,27 +134,19 @@ TEST(MetafilePrograms, InkscapesMetafilesLookAsInkscapeDrawsThePicture)
     if (Inkscape.empty())
         GTEST_SKIP() << "Inkscape is not installed";
     TempDir Dir;
-    Dir.Write(
-        "picture.svg",
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"240\" height=\"120\" viewBox=\"0 0 240 120\">"
-        "<path d=\"M 20 20 C 40 100 80 100 100 20 M 120 20 C 140 100 180 100 200 20\" fill=\"none\" "
-        "stroke=\"#000000\" stroke-width=\"4\"/>"
-        "<rect x=\"20\" y=\"80\" width=\"60\" height=\"30\" fill=\"#ff0000\"/>"
-        "<ellipse cx=\"170\" cy=\"95\" rx=\"40\" ry=\"15\" fill=\"#0000ff\"/></svg>");
-    int Status = 0;
-    RunCommand("cd '" + Dir.Path() + "' && HOME='" + Dir.Path() + "' timeout 300 '" + Inkscape +
+    Dir.Write("picture.svg", R"(<svg xmlns="http://www.w3.org/2000/svg" width="240" height="120"
+ viewBox="0 0 240 120"><path d="M 20 20 C 40 100 80 100 100 20 M 120 20 C 140 100 180 100 200 20"
+ fill="none" stroke="#000000" stroke-width="4"/><rect x="20" y="80" width="60" height="30" fill="#ff0000"/>
+<ellipse cx="170" cy="95" rx="40" ry="15" fill="#0000ff"/></svg>)");
+    RunIn(Dir, "HOME='" + Dir.Path() + "' timeout 300 '" + Inkscape +
                    "' --export-type=emf,wmf,png --export-background=white --export-background-opacity=1 "
-                   "picture.svg >/dev/null 2>&1",
-               Status);
+                   "picture.svg");
     if (Dir.Read("picture.png").empty() || Dir.Read("picture.emf").empty())
         GTEST_SKIP() << "Inkscape could not export here";
     const TPixelBuffer Theirs = PngPixels(Dir.Path() + "/picture.png");
     for (const char* Name : {"picture.emf", "picture.wmf"}) {
         SCOPED_TRACE(Name);
-        bool Played = false;
-        const TPixelBuffer Px = Ours(Dir.Read(Name), Played);
-        EXPECT_TRUE(Played);
-        ExpectLooksAlike(Px, Theirs, 24, 12);
+        ExpectLooksAlike(Ours(Dir.Read(Name)), Theirs, 24, 12);
     }
 }
 
@@ -174,13 +161,10 @@ TEST(MetafilePrograms, GnuplotsPlotLooksAsLibreOfficeDrawsIt)
     Dir.Write("plot.gp",
               "set terminal emf size 480,360 font \"Arial,12\"\nset output \"plot.emf\"\n"
               "set samples 80\nplot sin(x) title \"sin\" lw 3, cos(x) with points pt 7 title \"cos\"\n");
-    int Status = 0;
-    RunCommand("cd '" + Dir.Path() + "' && timeout 120 '" + Gnuplot + "' plot.gp >/dev/null 2>&1", Status);
+    RunIn(Dir, "timeout 120 '" + Gnuplot + "' plot.gp");
     if (Dir.Read("plot.emf").empty())
         GTEST_SKIP() << "gnuplot has no metafile terminal here";
-    bool Played = false;
-    const TPixelBuffer Px = Ours(Dir.Read("plot.emf"), Played);
-    EXPECT_TRUE(Played);
+    const TPixelBuffer Px = Ours(Dir.Read("plot.emf"));
     if (!LibreOfficeAvailable())
         GTEST_SKIP() << "LibreOffice is not installed to draw it";
     const std::string Out = Dir.Path() + "/png";
