@@ -55,7 +55,9 @@ protected:
             nestedtables::TablesOf(Docs()[static_cast<size_t>(depth)]);
         return tables.empty() ? nullptr : tables[static_cast<size_t>(Pick(0, int(tables.size()) - 1))];
     }
-    // A depth of the open documents, the deeper ones more often.
+    // A depth of the open documents, the deeper ones more often. (Draws that
+    // feed one call are taken one statement at a time elsewhere, so that a
+    // seed takes the same steps whatever order a compiler gives arguments.)
     int PickDepth() { return std::max(Pick(0, int(Docs().size()) - 1), Pick(0, int(Docs().size()) - 1)); }
 
     TCustomRollViewEdit* Focused()
@@ -83,12 +85,16 @@ protected:
         name = "open a cell at depth " + std::to_string(depth);
         if (depth > 0 && Pick(0, 3) == 0) {
             static const WORD keys[] = {VK_TAB, VK_DOWN, VK_UP, VK_RIGHT};
-            SimulateKey(Focused(), keys[Pick(0, 3)], Coin() ? TShiftState() : TShiftState{ssShift});
+            const bool plain = Coin();
+            const WORD key = keys[Pick(0, 3)];
+            SimulateKey(Focused(), key, plain ? TShiftState() : TShiftState{ssShift});
             Pump();
             return;
         }
-        if (TRVTableItemInfo* t = TableAt(depth))
-            t->EditCell(Pick(0, t->Rows->Count() - 1), Pick(0, t->Rows->GetColCount() - 1));
+        if (TRVTableItemInfo* t = TableAt(depth)) {
+            const int col = Pick(0, t->Rows->GetColCount() - 1);
+            t->EditCell(Pick(0, t->Rows->Count() - 1), col);
+        }
     }
     void InsertTable(std::string& name)
     {
@@ -96,7 +102,8 @@ protected:
         name = "insert a table at depth " + std::to_string(Docs().size() - 1);
         if (int(nestedtables::AllTables(d).size()) >= MaxTables || top->TableNestingLevel() >= MaxDepth)
             return;
-        auto* table = new TRVTableItemInfo(Pick(1, 3), Pick(1, 3), top);
+        const int cols = Pick(1, 3);
+        auto* table = new TRVTableItemInfo(Pick(1, 3), cols, top);
         for (int r = 0; r < table->Rows->Count(); ++r)
             for (int c = 0; c < table->Rows->GetColCount(); ++c)
                 if (Coin()) {
@@ -154,12 +161,16 @@ protected:
         const int token = program ? 0 : t->BeginModify(itemNo);
         switch (kind) {
         case 0:
-            if (rows < 5)
-                t->InsertRows(Pick(0, rows), a, Pick(-1, rows - 1), false);
+            if (rows < 5) {
+                const int copy = Pick(-1, rows - 1);
+                t->InsertRows(Pick(0, rows), a, copy, false);
+            }
             break;
         case 1:
-            if (cols < 5)
-                t->InsertCols(Pick(0, cols), a, Pick(-1, cols - 1), false);
+            if (cols < 5) {
+                const int copy = Pick(-1, cols - 1);
+                t->InsertCols(Pick(0, cols), a, copy, false);
+            }
             break;
         case 2:
             t->DeleteRows(r, a, Coin());
@@ -170,17 +181,21 @@ protected:
         case 4:
             t->MergeCells(r, c, a, b, Coin());
             break;
-        case 5:
-            t->UnmergeCells(r, c, a, b, Coin(), Coin());
+        case 5: {
+            const bool unmergeCols = Coin();
+            t->UnmergeCells(r, c, a, b, Coin(), unmergeCols);
             break;
+        }
         case 6:
-        case 7:
-            t->Select(r, c, Pick(0, rows - 1) - r, Pick(0, cols - 1) - c);
+        case 7: {
+            const int lastCol = Pick(0, cols - 1);
+            t->Select(r, c, Pick(0, rows - 1) - r, lastCol - c);
             if (kind == 6 && cols < 5)
                 t->SplitSelectedCellsVertically(2);
             else if (kind == 7 && rows < 5)
                 t->SplitSelectedCellsHorizontally(2);
             break;
+        }
         default:
             if (rows < 5) {
                 t->EditCell(r, c);
@@ -267,7 +282,8 @@ protected:
     void Session(int seed, int steps)
     {
         d = Editor.NewEditor(&Style);
-        NewTable(Pick(1, 3), Pick(1, 3));
+        const int cols = Pick(1, 3);
+        NewTable(Pick(1, 3), cols);
         const AnsiString start = Save();
         const std::string startContent = LastContent;
         for (int i = 0; i < steps && !HasFailure(); ++i) {
