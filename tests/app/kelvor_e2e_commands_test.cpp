@@ -1,6 +1,6 @@
 // End to end, as a user works the program: the real kelvor under Xvfb, driven
 // with xdotool (a right click opens the popup menu, keys choose its items, the
-// toolkit's own file dialog gets a typed path), a file dropped by a real drag
+// toolkit's own file dialog gets a file's typed name), a file dropped by a real drag
 // from a small helper program, and the clipboard read back with xclip. What the
 // program did is checked from outside: the clipboard, the window's title and
 // the settings it writes at exit. Every step waits for what it brings about.
@@ -73,7 +73,7 @@ protected:
 
     void StartKelvor(const std::string& ini)
     {
-        FKelvor = SpawnProgram({KelvorProgram(), ini}, FDir.File("kelvor.out"));
+        FKelvor = SpawnKelvor(FDir, ini);
         // Asked for until shown (and kept as it was found: it may be off the
         // screen again for a moment).
         ASSERT_TRUE(WaitUntil([&] {
@@ -158,9 +158,10 @@ TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
         dialog = windows.empty() ? std::string() : windows.front();
         return !dialog.empty();
     })) << "no file dialog";
-    // The name goes in once the dialog has the keyboard.
+    // The name goes in (the dialog shows the test's folder) once the dialog
+    // has the keyboard.
     ASSERT_TRUE(WaitUntil([&] { return CaptureOutput("xdotool getwindowfocus") == dialog; }));
-    ASSERT_TRUE(EnterFileName(dialog, log, [&] { return FServer.Windows("^Open$").empty(); }))
+    ASSERT_TRUE(EnterFileName(dialog, "watched.log", [&] { return FServer.Windows("^Open$").empty(); }))
         << "the file dialog did not take the name\n"
         << FDir.Read("kelvor.out");
     // The new pane, in the settings' background colour 0xFFD7D7, fills the window.

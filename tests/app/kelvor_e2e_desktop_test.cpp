@@ -59,7 +59,7 @@ class KelvorE2EDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* tool : {"Xvfb", "xdotool", "xprop", "import", "openbox"})
+        for (const char* tool : {"Xvfb", "xdotool", "xprop", "openbox"})
             if (FindProgram(tool).empty())
                 GTEST_SKIP() << tool << " is not installed";
         ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();
@@ -94,7 +94,7 @@ protected:
         const std::string ini = FDir.Write("kelvor.ini", "[Options]\nActive=1\nSaveSettings=1\n"
                                                          "Left=300\nTop=100\nWidth=400\nHeight=300\n" +
                                                              settings);
-        FKelvor = SpawnProgram({KelvorProgram(), ini}, FDir.File("kelvor.out"));
+        FKelvor = SpawnKelvor(FDir, ini);
         // Shown and managed: the window manager lists it. The window is asked
         // for anew each time: while the manager takes it over, or the program
         // sets its states, it may be off the screen for a moment or a new window.
@@ -187,12 +187,13 @@ TEST_F(KelvorE2EDesktopTest, TheAlreadyOpenedQuestionComesUpAboveAWindowKeptOnTo
     ASSERT_TRUE(MenuKeys(500, 250, "Down Return")) << "no popup menu";
     std::string dialog;
     ASSERT_TRUE(ComesUpAboveTheMainWindow("^Open$", dialog));
-    // The file already watched goes in once the dialog has the keyboard.
+    // The file already watched goes in by its name (the dialog shows the
+    // test's folder) once the dialog has the keyboard.
     ASSERT_TRUE(WaitUntil([&] {
         CaptureOutput("xdotool windowfocus " + dialog);
         return CaptureOutput("xdotool getwindowfocus") == dialog;
     }));
-    ASSERT_TRUE(EnterFileName(dialog, log, [&] { return FServer.Windows("^Open$").empty(); }))
+    ASSERT_TRUE(EnterFileName(dialog, "watched.log", [&] { return FServer.Windows("^Open$").empty(); }))
         << "the file dialog did not take the name";
 
     std::string box;

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/signalfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,19 +13,22 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <sstream>
 
 #include "tests/support/waituntil.h"
 #include "tests/support/xvfbchild.h"
 
 pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logFile,
-                   const std::vector<std::string>& env)
+                   const std::vector<std::string>& env, const std::string& folder)
 {
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
     for (const std::string& entry : env)
         putenv(const_cast<char*>(entry.c_str()));
+    if (!folder.empty() && chdir(folder.c_str()) != 0)
+        _exit(127);
     const int out = open(logFile.empty() ? "/dev/null" : logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out >= 0) {
         dup2(out, 1);
@@ -92,6 +96,119 @@ std::string OwnFolder()
     return path.substr(0, path.rfind('/'));
 }
 
+namespace {
+
+// How often a server that was asked to end is asked again. Xvfb sets a flag
+// when SIGTERM comes and looks at it just before it waits for its clients: a
+// signal that comes between the look and the wait is taken but not acted on
+// until a client wakes the server, which with no client left is never.
+constexpr int AskAgainMs = 100;
+
+long long MonotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Ends the keeper as its server ended: with 128 and the signal that ended
+// the server, or with the server's exit code.
+[[noreturn]] void EndAsServerEnded(int status)
+{
+    _exit(WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status));
+}
+
+// In the keeper, once the server is to end: asks it with SIGTERM until it has
+// ended, and kills it when it has not within WaitDeadlineMs.
+[[noreturn]] void EndServer(pid_t server, int signals)
+{
+    const long long deadline = MonotonicMs() + WaitDeadlineMs;
+    int status = 0;
+    for (;;) {
+        if (waitpid(server, &status, WNOHANG) == server)
+            break;
+        const bool late = MonotonicMs() > deadline;
+        kill(server, late ? SIGKILL : SIGTERM);
+        if (late) {
+            waitpid(server, &status, 0);
+            break;
+        }
+        // A SIGCHLD ends the wait early; its record is only read to clear it.
+        pollfd ended{signals, POLLIN, 0};
+        if (poll(&ended, 1, AskAgainMs) > 0) {
+            signalfd_siginfo info;
+            if (read(signals, &info, sizeof info) < 0) {
+                // Nothing to do: the next round asks waitpid again.
+            }
+        }
+    }
+    EndAsServerEnded(status);
+}
+
+// The keeper: a process between the test program and its server that starts
+// the server as its own child, so that its process id stays the server's
+// until the keeper has reaped it, and ends it (see EndServer) when asked to
+// (SIGTERM) or when the test program ends, however that ends (the keeper's
+// parent-death signal, which stays pending until read, so that none is
+// lost). The keeper itself ends once the server has ended; should the keeper
+// be killed, its server is killed with it. Only calls that are safe after a
+// fork, until the exec.
+[[noreturn]] void KeepServer(pid_t testProgram, int displayPipe, const char* xvfb, char* const argv[])
+{
+    // The signals the keeper answers are read from a descriptor: blocked, and
+    // not ignored (an ignored signal would be dropped even while blocked).
+    sigset_t handled;
+    sigemptyset(&handled);
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int signal : {SIGTERM, SIGCHLD, SIGUSR1}) {
+        sigaddset(&handled, signal);
+        sigaction(signal, &byDefault, nullptr);
+    }
+    sigprocmask(SIG_BLOCK, &handled, nullptr);
+    prctl(PR_SET_PDEATHSIG, SIGUSR1);
+    if (getppid() != testProgram)
+        _exit(127);
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(null, 2);
+    // The server keeps no descriptor of the test's (CTest waits for the
+    // test's output to close) but the pipe it names its display on, as 3.
+    if (displayPipe != 3)
+        dup2(displayPipe, 3);
+    fcntl(3, F_SETFD, 0);
+    for (int fd = 4; fd < 1024; ++fd)
+        close(fd);
+    const int signals = signalfd(-1, &handled, SFD_CLOEXEC);
+    const pid_t keeper = getpid();
+    const pid_t server = signals < 0 ? -1 : fork();
+    if (server == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != keeper)
+            _exit(127);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        execv(xvfb, argv);
+        _exit(127);
+    }
+    close(3);
+    if (server < 0)
+        _exit(127);
+    for (;;) {
+        signalfd_siginfo info;
+        if (read(signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info) ||
+            info.ssi_signo != SIGCHLD)
+            EndServer(server, signals);
+        int status = 0;
+        if (waitpid(server, &status, WNOHANG) == server)
+            EndAsServerEnded(status);
+    }
+}
+
+} // namespace
+
 int StartXvfbServer(const std::string& screen, pid_t& pid, const std::string& program)
 {
     pid = -1;
@@ -99,29 +216,16 @@ int StartXvfbServer(const std::string& screen, pid_t& pid, const std::string& pr
     int fds[2];
     if (xvfb.empty() || pipe2(fds, O_CLOEXEC) != 0)
         return -1;
+    std::vector<std::string> args = {"Xvfb", "-displayfd", "3",   "-screen", "0",
+                                     screen, "-nolisten",  "tcp", "-noreset"};
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
     const pid_t parent = getpid();
     pid = fork();
-    if (pid == 0) {
-        // Only calls that are safe after a fork until the exec.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent)
-            _exit(127);
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
-        dup2(null, 1);
-        dup2(null, 2);
-        // The server keeps no descriptor of the test's (CTest waits for the
-        // test's output to close) but the pipe it names its display on, as 3.
-        if (fds[1] == 3)
-            fcntl(3, F_SETFD, 0);
-        else
-            dup2(fds[1], 3);
-        for (int fd = 4; fd < 1024; ++fd)
-            close(fd);
-        execl(xvfb.c_str(), "Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-              "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    if (pid == 0)
+        KeepServer(parent, fds[1], xvfb.c_str(), argv.data());
     close(fds[1]);
     if (pid < 0) {
         close(fds[0]);
@@ -170,9 +274,11 @@ void StopXvfbServer(pid_t& pid)
 {
     if (pid <= 0)
         return;
+    // The keeper ends once its server has, within its own deadline for the
+    // server, which this one covers; should it not, killing it kills the server.
     kill(pid, SIGTERM);
     int status = 0;
-    ReapProgram(pid, status, WaitDeadlineMs);
+    ReapProgram(pid, status, 2 * WaitDeadlineMs);
     pid = -1;
 }
 

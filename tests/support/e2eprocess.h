@@ -9,9 +9,10 @@
 #include <vector>
 
 // Starts args[0] with args, these extra "NAME=value" environment entries, and
-// its standard output and error in logFile (/dev/null when empty).
+// its standard output and error in logFile (/dev/null when empty), in the
+// working folder given (the test program's when empty).
 pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logFile,
-                   const std::vector<std::string>& env = {});
+                   const std::vector<std::string>& env = {}, const std::string& folder = std::string());
 
 // Waits up to timeoutMs for the process to end; when it does not, kills it.
 // True when it ended by itself; its wait status in status.
@@ -36,12 +37,18 @@ std::string OwnFolder();
 // and no client connects too early; with -noreset it does not reset whenever its
 // last client leaves, which refuses a client that connects in that moment. The
 // server ends with the test program, however that ends (the parent-death
-// signal). The display's number (Pid: the server's process), or -1 (Pid -1)
-// when the server could not start or named no display within WaitDeadlineMs.
+// signal). The server is the child of a small keeper process of the test
+// program's, which ends it when the test program ends or when the keeper is
+// asked to (SIGTERM): it asks the server with SIGTERM until the server has
+// ended (Xvfb may take one without acting on it), kills it when it has not
+// within WaitDeadlineMs, and ends itself once it has reaped the server (and
+// with it, should it be killed). The display's number (Pid: the keeper), or
+// -1 (Pid -1) when the server could not start or named no display within
+// WaitDeadlineMs.
 int StartXvfbServer(const std::string& screen, pid_t& pid, const std::string& program = std::string());
 
-// Ends the server started by StartXvfbServer (when pid > 0): asks it to end,
-// kills it when it has not ended within WaitDeadlineMs, reaps it, sets pid -1.
+// Ends the server started by StartXvfbServer (when pid > 0) through its
+// keeper, reaps the keeper and sets pid -1.
 void StopXvfbServer(pid_t& pid);
 
 // An Xvfb server on a display it chooses itself (1024x768, 24 bits); DISPLAY

@@ -1,5 +1,5 @@
-// Kelvor's end-to-end tools: the program built beside the tests, shell
-// commands that must succeed, and driving its popup menu and its file dialog
+// Kelvor's end-to-end tools: the program built beside the tests, started in
+// the test's folder, shell commands that must succeed, and driving its popup menu and its file dialog
 // in a real X session (finding the menu's window, choosing an entry with the
 // keyboard, giving the dialog a file name).
 #pragma once
@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
-#include <utility>
 
 #include "tests/support/e2eprocess.h"
 #include "tests/support/tempdir.h"
@@ -23,6 +22,17 @@ inline std::string KelvorProgram()
 #else
     return OwnFolder() + "/../kelvor";
 #endif
+}
+
+// Starts the program with the settings file Ini, its output in the folder's
+// "kelvor.out", and the folder as its working folder and its settings folder
+// (XDG_CONFIG_HOME). The toolkit's file dialog opens in the folder it showed
+// last, which it keeps in the settings folder, else in the working folder: it
+// opens in the test's folder, never in one another test's dialog showed.
+inline pid_t SpawnKelvor(const TempDir& dir, const std::string& ini)
+{
+    return SpawnProgram({KelvorProgram(), ini}, dir.File("kelvor.out"), {"XDG_CONFIG_HOME=" + dir.Path()},
+                        dir.Path());
 }
 
 // Runs a shell command that must succeed.
@@ -77,27 +87,23 @@ inline bool KelvorMenuKeys(const std::string& mainWindow, int x, int y, const st
     return run("xdotool key --delay 100 Down " + furtherKeys);
 }
 
-// A checksum of what the window shows now.
-inline std::string WindowImageSum(const std::string& window)
-{
-    return CaptureOutput("import -window " + window + " -depth 8 ppm:- 2>/dev/null | md5sum");
-}
-
-// Gives the file dialog Dialog, which has the keyboard, a file name and its
-// Return, until the dialog is gone (Gone); false when it stays or a tool
-// failed. The name field's completion list follows the typed letters a while
-// later, looking for the names in the background, and a Return that comes
-// before it has could leave the dialog in a folder with an empty name: the
-// Return waits until the dialog shows the same picture twice in a row. The
-// list may take a Return of its own, so Return goes again, but only while
-// the dialog keeps the keyboard, so that none reaches the window after it.
-template <typename F> bool EnterFileName(const std::string& dialog, const std::string& path, F gone)
+// Gives the file dialog Dialog, which has the keyboard, the name of a file in
+// the folder it shows, and its Return, until the dialog is gone (Gone); false
+// when it stays or a tool failed. The bare name is typed, as a user typing in
+// that folder does. The name field's completion list opens and closes as the
+// typed text names entries or none (a folder's entries are found in the
+// background), and takes and gives back the keyboard each time; while the
+// program works through keys that came before such a change, the dialog may
+// take the name field for one without the focus, and then keeps a folder that
+// the text named selected: a whole path names every folder on it, and its
+// Return opened the file's folder with an empty name. No beginning of the bare
+// name names a folder, and the list opens only once, as the file's own entry.
+// The Return goes again only while the dialog keeps the keyboard, so that
+// none reaches the window after it.
+template <typename F> bool EnterFileName(const std::string& dialog, const std::string& name, F gone)
 {
     const auto run = [](const std::string& command) { return std::system(command.c_str()) == 0; };
-    if (!run("xdotool key ctrl+a") || !run("xdotool type --delay 5 " + ShellQuoted(path)))
-        return false;
-    std::string shown = WindowImageSum(dialog);
-    if (!WaitUntil([&] { return shown == std::exchange(shown, WindowImageSum(dialog)); }))
+    if (!run("xdotool key ctrl+a") || !run("xdotool type --delay 5 " + ShellQuoted(name)))
         return false;
     return WaitUntil([&] {
         if (CaptureOutput("xdotool getwindowfocus") == dialog)

@@ -27,7 +27,7 @@ template <typename F> bool WaitFor(F done, int timeoutMs)
 
 // Starts the Xvfb program with an 800x600 screen as StartXvfbServer does: the
 // server picks its display itself (FirstDisplay is not used; callers from
-// before keep compiling). The display's number (and the server's process in
+// before keep compiling). The display's number (and the server's keeper in
 // Pid, to be ended with StopXvfbServer), or -1.
 int StartXvfb(const std::string& Xvfb, int FirstDisplay, pid_t& Pid);
 

@@ -1,12 +1,14 @@
 // The X servers the tests start: a server takes clients from the moment it has
 // named its display, also while other clients come and go; several servers
 // started at once each get a display of their own; a server ends with the
-// program that started it, however that ends; and TXServer gives the
-// environment back. Skipped when Xvfb or xdotool is missing.
+// program that started it, however that ends, also one that takes a request
+// to end without acting on it; and TXServer gives the environment back.
+// Skipped when Xvfb or xdotool is missing (the stand-in server needs neither).
 #include <gtest/gtest.h>
 
 #include <sched.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "tests/support/e2eprocess.h"
+#include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
 #include "tests/support/xvfbchild.h"
 
@@ -49,6 +52,56 @@ bool Ended(pid_t pid)
     if (!(stat >> pidField >> name >> state))
         return true;
     return state == "Z" || state == "X";
+}
+
+// The process ids of a server's keeper and of the server.
+struct TStarted {
+    pid_t Keeper = -1;
+    pid_t Server = -1;
+};
+
+// The one child of a keeper: its server.
+pid_t ServerOf(pid_t keeper)
+{
+    const std::string task = std::to_string(keeper);
+    std::ifstream children("/proc/" + task + "/task/" + task + "/children");
+    pid_t server = -1;
+    children >> server;
+    return server;
+}
+
+// Starts a server (Program; Xvfb when empty) from a child program that dies
+// once the server has named its display.
+TStarted StartFromADyingProgram(const std::string& program)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return TStarted();
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        TStarted started;
+        if (StartXvfbServer("640x480x24", started.Keeper, program) >= 0)
+            started.Server = ServerOf(started.Keeper);
+        if (write(fds[1], &started, sizeof started) < 0)
+            _exit(2);
+        raise(SIGKILL);
+    }
+    close(fds[1]);
+    TStarted started;
+    if (child < 0 || read(fds[0], &started, sizeof started) != static_cast<ssize_t>(sizeof started))
+        started = TStarted();
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+    return started;
+}
+
+// Kills what is left of a server and its keeper after a failed test.
+void Kill(const TStarted& started)
+{
+    for (pid_t pid : {started.Server, started.Keeper})
+        if (pid > 0 && !Ended(pid))
+            kill(pid, SIGKILL);
 }
 
 } // namespace
@@ -138,28 +191,42 @@ TEST(XvfbServerTest, AServerEndsWithTheProgramThatStartedIt)
 {
     if (!HasTools())
         GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid_t program = fork();
-    if (program == 0) {
-        close(fds[0]);
-        pid_t serverPid = -1;
-        StartXvfbServer("640x480x24", serverPid);
-        if (write(fds[1], &serverPid, sizeof serverPid) < 0)
-            _exit(2);
-        raise(SIGKILL);
-    }
-    close(fds[1]);
-    pid_t server = -1;
-    const ssize_t n = read(fds[0], &server, sizeof server);
-    close(fds[0]);
+    const TStarted started = StartFromADyingProgram(std::string());
+    ASSERT_GT(started.Server, 0) << "the server did not start";
+    EXPECT_TRUE(WaitUntil([&] { return Ended(started.Server) && Ended(started.Keeper); }))
+        << "the server outlived its program";
+    Kill(started);
+}
+
+// Xvfb may take a SIGTERM without acting on it (one that comes between its
+// last look at its flags and its wait, see StartXvfbServer). A stand-in server
+// that takes the first SIGTERM and goes on still ends by SIGTERM, when the
+// program that started it dies and when it stops the server.
+TEST(XvfbServerTest, AServerThatMissesTheFirstRequestToEndStillEnds)
+{
+    TempDir dir;
+    const std::string lateServer =
+        dir.Write("late-server", "#!/bin/sh\ntrap 'trap - TERM' TERM\necho $$ >" + dir.File("pid") +
+                                     "\necho 99 >&3\nexec 3>&-\nwhile :; do :; done\n");
+    ASSERT_EQ(chmod(lateServer.c_str(), 0700), 0);
+    const auto standIn = [&] { return static_cast<pid_t>(std::atoi(dir.Read("pid").c_str())); };
+
+    TStarted started = StartFromADyingProgram(lateServer);
+    ASSERT_GT(started.Keeper, 0) << "the stand-in did not start";
+    started.Server = standIn();
+    EXPECT_TRUE(WaitUntil([&] { return Ended(started.Server) && Ended(started.Keeper); }))
+        << "the stand-in outlived its program";
+    Kill(started);
+
+    pid_t keeper = -1;
+    ASSERT_EQ(StartXvfbServer("640x480x24", keeper, lateServer), 99);
+    TProgramGuard guard{keeper};
+    const pid_t server = standIn();
+    ASSERT_EQ(kill(keeper, SIGTERM), 0);
     int status = 0;
-    waitpid(program, &status, 0);
-    ASSERT_EQ(n, static_cast<ssize_t>(sizeof server));
-    ASSERT_GT(server, 0) << "the server did not start";
-    EXPECT_TRUE(WaitUntil([&] { return Ended(server); })) << "the server outlived its program";
-    if (!Ended(server))
-        kill(server, SIGKILL);
+    EXPECT_TRUE(ReapProgram(keeper, status, WaitDeadlineMs) && Ended(server)) << "the stand-in did not end";
+    keeper = -1;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << "wait status " << status;
 }
 
 TEST(XvfbServerTest, TXServerNamesItsDisplayWhileItLivesAndGivesTheEnvironmentBack)
