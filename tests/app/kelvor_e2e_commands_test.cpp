@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/e2eprocess.h"
+#include "tests/support/kelvordesktop.h"
 #include "tests/support/kelvore2e.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
@@ -34,34 +35,14 @@ std::string DragHelperProgram()
 #endif
 }
 
-// The lines of one section of an ini text, up to the next section.
-std::string Section(const std::string& ini, const std::string& name)
-{
-    const std::string head = "[" + name + "]\n";
-    const size_t start = ini.find(head);
-    if (start == std::string::npos)
-        return std::string();
-    const size_t body = start + head.size();
-    const size_t end = ini.find("\n[", body);
-    return ini.substr(body, end == std::string::npos ? std::string::npos : end + 1 - body);
-}
-
 void Append(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::app | std::ios::binary) << bytes;
 }
 
-class KelvorE2ECommandsTest : public ::testing::Test {
+class KelvorE2ECommandsTest : public KelvorDesktopTest {
 protected:
-    void SetUp() override
-    {
-        for (const char* tool : {"Xvfb", "xdotool", "xclip", "import"})
-            if (FindProgram(tool).empty())
-                GTEST_SKIP() << tool << " is not installed";
-        ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();
-        ASSERT_TRUE(FServer.Running()) << "Xvfb did not start";
-        SuppressSystemLeaks(FDir);
-    }
+    KelvorE2ECommandsTest() : KelvorDesktopTest({"Xvfb", "xdotool", "xclip", "import"}) {}
 
     // The settings file: the window at a known place, monitoring on, saved at exit.
     std::string WriteSettings(const std::string& extra = "")
@@ -135,8 +116,6 @@ protected:
         return false;
     }
 
-    TXServer FServer;
-    TempDir FDir;
     pid_t FKelvor = -1;
     pid_t FHelper = -1;
     TProgramGuard FKelvorGuard{FKelvor};
@@ -172,8 +151,8 @@ TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
 
     StopKelvor();
     const std::string settings = FDir.Read("kelvor.ini");
-    EXPECT_EQ(Section(settings, "TailFiles"), "File0=" + log + "\n") << settings;
-    EXPECT_EQ(Section(settings, "RecentFiles"), "File0=" + log + "\n") << settings;
+    EXPECT_EQ(IniSection(settings, "TailFiles"), "File0=" + log + "\n") << settings;
+    EXPECT_EQ(IniSection(settings, "RecentFiles"), "File0=" + log + "\n") << settings;
 }
 
 TEST_F(KelvorE2ECommandsTest, AFileDraggedOntoAPaneReplacesItsFile)
@@ -213,8 +192,9 @@ TEST_F(KelvorE2ECommandsTest, AFileDraggedOntoAPaneReplacesItsFile)
 
     StopKelvor();
     const std::string settings = FDir.Read("kelvor.ini");
-    EXPECT_EQ(Section(settings, "TailFiles"), "File0=" + dropped + "\n") << settings;
-    EXPECT_EQ(Section(settings, "RecentFiles"), "File0=" + before + "\nFile1=" + dropped + "\n") << settings;
+    EXPECT_EQ(IniSection(settings, "TailFiles"), "File0=" + dropped + "\n") << settings;
+    EXPECT_EQ(IniSection(settings, "RecentFiles"), "File0=" + before + "\nFile1=" + dropped + "\n")
+        << settings;
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/e2eprocess.h"
+#include "tests/support/kelvordesktop.h"
 #include "tests/support/kelvore2e.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
@@ -25,69 +26,9 @@
 
 namespace {
 
-// The window ids that xprop prints after "window id #", in its order.
-std::vector<unsigned long> WindowIds(const std::string& xpropLine)
-{
-    std::vector<unsigned long> ids;
-    const size_t hash = xpropLine.find('#');
-    if (hash == std::string::npos)
-        return ids;
-    std::istringstream in(xpropLine.substr(hash + 1));
-    for (std::string word; in >> word;)
-        ids.push_back(std::stoul(word, nullptr, 0));
-    return ids;
-}
-
-// The lines of one section of an ini text, up to the next section.
-std::string Section(const std::string& ini, const std::string& name)
-{
-    const std::string head = "[" + name + "]\n";
-    const size_t start = ini.find(head);
-    if (start == std::string::npos)
-        return std::string();
-    const size_t body = start + head.size();
-    const size_t end = ini.find("\n[", body);
-    return ini.substr(body, end == std::string::npos ? std::string::npos : end + 1 - body);
-}
-
-unsigned long IdOf(const std::string& xdotoolId)
-{
-    return xdotoolId.empty() ? 0 : std::stoul(xdotoolId);
-}
-
-class KelvorE2EDesktopTest : public ::testing::Test {
+class KelvorE2EDesktopTest : public KelvorDesktopTest {
 protected:
-    void SetUp() override
-    {
-        for (const char* tool : {"Xvfb", "xdotool", "xprop", "openbox"})
-            if (FindProgram(tool).empty())
-                GTEST_SKIP() << tool << " is not installed";
-        ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();
-        ASSERT_TRUE(FServer.Running()) << "Xvfb did not start";
-        SuppressSystemLeaks(FDir);
-    }
-
-    // The desktop: a tray when asked for (started first: it shows its panel at
-    // once with no window manager to wait for), then the window manager, which
-    // keeps what it writes in the test's folder. The window manager is ready
-    // once it has listed the windows it found (an empty list).
-    void StartDesktop(bool withTray)
-    {
-        const auto rootHas = [](const std::string& property) {
-            return CaptureOutput("xprop -root " + property + " 2>&1").find("window id") != std::string::npos;
-        };
-        if (withTray) {
-            FTray = SpawnProgram({FindProgram("trayer"), "--edge", "bottom"}, FDir.File("trayer.out"));
-            ASSERT_TRUE(WaitUntil([&] {
-                return !CaptureOutput("xdotool search --onlyvisible --class '^trayer$'").empty();
-            })) << "no tray\n"
-                << FDir.Read("trayer.out");
-        }
-        FManager = SpawnProgram({FindProgram("openbox")}, FDir.File("openbox.out"),
-                                {"HOME=" + FDir.Path(), "XDG_CONFIG_HOME=" + FDir.Path()});
-        ASSERT_TRUE(WaitUntil([&] { return rootHas("_NET_CLIENT_LIST"); })) << "openbox did not start\n"
-                                                                            << FDir.Read("openbox.out");
-    }
+    KelvorE2EDesktopTest() : KelvorDesktopTest({"Xvfb", "xdotool", "xprop", "openbox"}) {}
 
     void StartKelvor(const std::string& settings)
     {
@@ -114,17 +55,6 @@ protected:
         FKelvor = -1;
         EXPECT_TRUE(WIFEXITED(status)) << "kelvor ended by signal " << WTERMSIG(status) << "\n"
                                        << FDir.Read("kelvor.out");
-    }
-
-    std::string Stacking() { return CaptureOutput("xprop -root _NET_CLIENT_LIST_STACKING"); }
-
-    // The place of a window in the stacking order, bottom first; -1 when the
-    // window manager does not list it.
-    int StackPlace(const std::string& window)
-    {
-        const std::vector<unsigned long> ids = WindowIds(Stacking());
-        const auto found = std::find(ids.begin(), ids.end(), IdOf(window));
-        return found == ids.end() ? -1 : static_cast<int>(found - ids.begin());
     }
 
     // The window a box belongs to, as the window manager is told; 0 for none.
@@ -162,14 +92,7 @@ protected:
         return KelvorMenuKeys(FWindow, x, y, furtherKeys);
     }
 
-    TXServer FServer;
-    TempDir FDir;
-    pid_t FManager = -1;
-    pid_t FTray = -1;
     pid_t FKelvor = -1;
-    // Killed in reverse order: the program first, the desktop's programs after it.
-    TProgramGuard FManagerGuard{FManager};
-    TProgramGuard FTrayGuard{FTray};
     TProgramGuard FKelvorGuard{FKelvor};
     std::string FWindow;
 };
@@ -205,7 +128,7 @@ TEST_F(KelvorE2EDesktopTest, TheAlreadyOpenedQuestionComesUpAboveAWindowKeptOnTo
     })) << "the question did not take its answer";
     StopKelvor();
     const std::string settings = FDir.Read("kelvor.ini");
-    EXPECT_EQ(Section(settings, "TailFiles"), "File0=" + log + "\n") << settings;
+    EXPECT_EQ(IniSection(settings, "TailFiles"), "File0=" + log + "\n") << settings;
 }
 
 TEST_F(KelvorE2EDesktopTest, TrayOnlyModeKeepsTheWindowOutOfTheTaskbarFromTheStart)

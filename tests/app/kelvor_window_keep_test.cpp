@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/e2eprocess.h"
+#include "tests/support/kelvordesktop.h"
 #include "tests/support/kelvore2e.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
@@ -25,35 +26,9 @@
 
 namespace {
 
-class KelvorWindowKeepTest : public ::testing::Test {
+class KelvorWindowKeepTest : public KelvorDesktopTest {
 protected:
-    void SetUp() override
-    {
-        for (const char* tool : {"Xvfb", "xdotool", "xprop", "openbox"})
-            if (FindProgram(tool).empty())
-                GTEST_SKIP() << tool << " is not installed";
-        ASSERT_EQ(access(KelvorProgram().c_str(), X_OK), 0) << KelvorProgram();
-        ASSERT_TRUE(FServer.Running()) << "Xvfb did not start";
-        SuppressSystemLeaks(FDir);
-    }
-
-    // A tray first when asked for, then the window manager, ready once it
-    // lists the windows it manages.
-    void StartDesktop(bool withTray)
-    {
-        if (withTray) {
-            FTray = SpawnProgram({FindProgram("trayer"), "--edge", "bottom"}, FDir.File("trayer.out"));
-            ASSERT_TRUE(WaitUntil([&] {
-                return !CaptureOutput("xdotool search --onlyvisible --class '^trayer$'").empty();
-            })) << "no tray";
-        }
-        FManager = SpawnProgram({FindProgram("openbox")}, FDir.File("openbox.out"),
-                                {"HOME=" + FDir.Path(), "XDG_CONFIG_HOME=" + FDir.Path()});
-        ASSERT_TRUE(WaitUntil([&] {
-            return CaptureOutput("xprop -root _NET_CLIENT_LIST 2>&1").find("window id") != std::string::npos;
-        })) << "openbox did not start\n"
-            << FDir.Read("openbox.out");
-    }
+    KelvorWindowKeepTest() : KelvorDesktopTest({"Xvfb", "xdotool", "xprop", "openbox"}) {}
 
     // Starts a Kelvor on its own settings Name.ini; its main window's id, once
     // the window manager lists it.
@@ -72,22 +47,6 @@ protected:
             return !window.empty() && StackPlace(window) >= 0;
         })) << FDir.Read(name + ".out");
         return window;
-    }
-
-    // The place of a window in the stacking order, bottom first; -1 when the
-    // window manager does not list it.
-    static int StackPlace(const std::string& window)
-    {
-        const std::string line = CaptureOutput("xprop -root _NET_CLIENT_LIST_STACKING");
-        const size_t hash = line.find('#');
-        if (hash == std::string::npos || window.empty())
-            return -1;
-        std::istringstream in(line.substr(hash + 1));
-        int place = 0;
-        for (std::string word; in >> word; ++place)
-            if (std::stoul(word, nullptr, 0) == std::stoul(window))
-                return place;
-        return -1;
     }
 
     // Puts Other above Kelvor's window, as a click on it would.
@@ -116,15 +75,8 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    TXServer FServer;
-    TempDir FDir;
-    pid_t FManager = -1;
-    pid_t FTray = -1;
     pid_t FOtherPid = -1;
     pid_t FKelvor = -1;
-    // Killed in reverse order: the programs first, the desktop's after them.
-    TProgramGuard FManagerGuard{FManager};
-    TProgramGuard FTrayGuard{FTray};
     TProgramGuard FOtherGuard{FOtherPid};
     TProgramGuard FKelvorGuard{FKelvor};
     std::string FWindow;

@@ -273,12 +273,8 @@ TEST_F(PaginationTest, APageSavedAsRVFReloadsAsThatPagesItems)
 {
     AddLines(25);
     ASSERT_EQ(Format(300, 140), 3);
-    TMemoryStream Stream;
-    ASSERT_TRUE(Print->SavePageAsRVF(Stream, 2));
-    Stream.SetPosition(0);
-    TRollView* Copy = new TRollView(Root.get());
-    Copy->SetStyle(Style);
-    ASSERT_TRUE(Copy->LoadRVFFromStream(&Stream));
+    TRollView* Copy = PageReadBack(2);
+    ASSERT_NE(Copy, nullptr);
     ASSERT_EQ(Copy->GetLineCount(), 10);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(Copy->GetItemText(i), "line " + std::to_string(10 + i));

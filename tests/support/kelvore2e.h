@@ -35,6 +35,18 @@ inline pid_t SpawnKelvor(const TempDir& dir, const std::string& ini)
                         dir.Path());
 }
 
+// The lines of one section of an ini text, up to the next section.
+inline std::string IniSection(const std::string& ini, const std::string& name)
+{
+    const std::string head = "[" + name + "]\n";
+    const size_t start = ini.find(head);
+    if (start == std::string::npos)
+        return std::string();
+    const size_t body = start + head.size();
+    const size_t end = ini.find("\n[", body);
+    return ini.substr(body, end == std::string::npos ? std::string::npos : end + 1 - body);
+}
+
 // Runs a shell command that must succeed.
 inline void Shell(const std::string& command)
 {

@@ -9,8 +9,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/core/streams.h"
+#include "platform/graphics/metafile.h"
 
 namespace metafilebuilder {
 
@@ -444,6 +448,15 @@ inline std::string HugeDisplayRtf(bool enhanced)
                                       : HostileWmf(THostileShape::Ellipses, 100, 2000);
     const std::string words = enhanced ? "\\emfblip\\picw2646\\pich2646" : "\\wmetafile1\\picw100\\pich100";
     return "{\\rtf1 " + RtfPicture(words + "\\picwgoal491505\\pichgoal491505", data, false) + "}";
+}
+
+// A metafile read from these bytes, as from a file.
+inline std::unique_ptr<TMetafile> LoadMetafile(const std::string& bytes)
+{
+    TStringStream stream(bytes);
+    auto metafile = std::make_unique<TMetafile>();
+    metafile->LoadFromStream(stream);
+    return metafile;
 }
 
 } // namespace metafilebuilder

@@ -11,6 +11,7 @@
 
 #include "document/rvstyle.h"
 #include "platform/controls/printers.h"
+#include "platform/core/streams.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "print/ptblrv.h"
 #include "view/rollview.h"
@@ -121,6 +122,19 @@ protected:
             s += (p > 1 ? " " : "") + std::to_string(ItemNo);
         }
         return s;
+    }
+
+    // Page Page saved as RVF and read back into a new viewer on the style
+    // sheet; null when the page could not be saved or read.
+    TRollView* PageReadBack(int Page)
+    {
+        TMemoryStream Stream;
+        if (!Print->SavePageAsRVF(Stream, Page))
+            return nullptr;
+        Stream.SetPosition(0);
+        auto* Copy = new TRollView(Root.get());
+        Copy->SetStyle(Style);
+        return Copy->LoadRVFFromStream(&Stream) ? Copy : nullptr;
     }
 
     std::unique_ptr<TComponent> Root;

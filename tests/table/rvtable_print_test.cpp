@@ -126,12 +126,8 @@ TEST_F(TablePrintTest, APageSavedAsRVFStoresOnlyItsBand)
     AddLabelledTable(Source, 40, 3, 1);
     ASSERT_GT(Format(PageWidth, 1200, Ppi), 2);
     const auto* Band = static_cast<TRVTablePrintPart*>(PrintItem()->GetPart(1));
-    TMemoryStream Stream;
-    ASSERT_TRUE(Print->SavePageAsRVF(Stream, 2));
-    Stream.SetPosition(0);
-    TRollView* Copy = new TRollView(Root.get());
-    Copy->SetStyle(Style);
-    ASSERT_TRUE(Copy->LoadRVFFromStream(&Stream));
+    TRollView* Copy = PageReadBack(2);
+    ASSERT_NE(Copy, nullptr);
     auto* Saved = dynamic_cast<TRVTableItemInfo*>(Copy->RVData->GetItem(0));
     ASSERT_NE(Saved, nullptr);
     ASSERT_EQ(Saved->Rows->Count(), Band->RowCount);

@@ -205,12 +205,8 @@ TEST_F(TablePrintBlockTest, APageSavedAsRVFStoresTheWholeRowsOfACutBlock)
     EXPECT_GE(PagesOfBlock.size(), 3u);
     for (int Page = 1; Page <= Print->GetPagesCount(); ++Page) {
         SCOPED_TRACE(Page);
-        TMemoryStream Stream;
-        ASSERT_TRUE(Print->SavePageAsRVF(Stream, Page));
-        Stream.SetPosition(0);
-        TRollView* Copy = new TRollView(Root.get());
-        Copy->SetStyle(Style);
-        ASSERT_TRUE(Copy->LoadRVFFromStream(&Stream));
+        TRollView* Copy = PageReadBack(Page);
+        ASSERT_NE(Copy, nullptr);
         auto* Saved = dynamic_cast<TRVTableItemInfo*>(Copy->RVData->GetItem(0));
         ASSERT_NE(Saved, nullptr);
         // A page that shows part of the block stores its rows, the spanning

@@ -22,14 +22,6 @@ namespace {
 
 using namespace metafilebuilder;
 
-std::unique_ptr<TMetafile> Load(const std::string& bytes)
-{
-    TStringStream stream(bytes);
-    auto metafile = std::make_unique<TMetafile>();
-    metafile->LoadFromStream(stream);
-    return metafile;
-}
-
 // A picture of Side x Side pixels of records of the hostile kind, in either format.
 std::unique_ptr<TMetafile> Hostile(THostileShape shape, int side, size_t bytes, int* records = nullptr,
                                    bool enhanced = false)
@@ -38,12 +30,12 @@ std::unique_ptr<TMetafile> Hostile(THostileShape shape, int side, size_t bytes, 
         const std::string emf = HostileEmf(shape, side, bytes);
         if (records)
             *records = EmfRecords(emf);
-        return Load(emf);
+        return LoadMetafile(emf);
     }
     const std::string wmf = HostileWmf(shape, side, bytes);
     if (records)
         *records = WmfRecords(wmf);
-    return Load(WithPlaceable(side, side, 96, wmf));
+    return LoadMetafile(WithPlaceable(side, side, 96, wmf));
 }
 
 constexpr uint32_t Red = 0xFFFF0000u;
@@ -188,8 +180,8 @@ TEST(MetafileBudget, ADocumentLoadCountsTheFramesOfItsMetafiles)
     const std::string Frame = WithPlaceable(200, 200, 96, HostileWmf(THostileShape::Rectangles, 200, 200));
     {
         TPictureLoadBudget Allowance;
-        EXPECT_NO_THROW(Load(Frame));
-        EXPECT_THROW(Load(Frame), EOutOfResources) << "a second frame has no room left";
+        EXPECT_NO_THROW(LoadMetafile(Frame));
+        EXPECT_THROW(LoadMetafile(Frame), EOutOfResources) << "a second frame has no room left";
     }
-    EXPECT_NO_THROW(Load(Frame)) << "outside a document load";
+    EXPECT_NO_THROW(LoadMetafile(Frame)) << "outside a document load";
 }

@@ -35,24 +35,17 @@
 
 namespace {
 
+using metafilebuilder::LoadMetafile;
 using metafilebuilder::TEmfBuilder;
 
 constexpr int Side = 200;
 constexpr uint32_t Red = 0xFFFF0000u, Green = 0xFF00FF00u, Blue = 0xFF0000FFu, Black = 0xFF000000u,
                    White = 0xFFFFFFFFu;
 
-std::unique_ptr<TMetafile> Load(const std::string& bytes)
-{
-    TStringStream stream(bytes);
-    auto metafile = std::make_unique<TMetafile>();
-    metafile->LoadFromStream(stream);
-    return metafile;
-}
-
 // The picture shown at Width x Height on a white bitmap.
 TPixelBuffer Shown(const std::string& bytes, int width = Side, int height = Side)
 {
-    auto metafile = Load(bytes);
+    auto metafile = LoadMetafile(bytes);
     TBitmap bitmap;
     bitmap.SetSize(width, height);
     bitmap.Canvas()->StretchDraw(Rect(0, 0, width, height), metafile.get());
@@ -107,7 +100,7 @@ TEST(EnhancedMetafile, ShapesMapFromTheFrameOntoThePicture)
     b.Record(42, {100, 100, 180, 180});                                   // ELLIPSE
     b.Record(86, {0, 0, 0, 0, 3}, Points16({100, 20, 180, 20, 180, 80})); // POLYGON16
     const std::string bytes = b.Bytes();
-    auto Metafile = Load(bytes);
+    auto Metafile = LoadMetafile(bytes);
     ASSERT_TRUE(Metafile->Enhanced());
     EXPECT_EQ(Metafile->Width(), Side);
     // Shown at twice its size, every shape twice as large.
@@ -681,7 +674,7 @@ TEST(EnhancedMetafile, LibreOfficesMetafileLooksAsLibreOfficeDrawsIt)
         GTEST_SKIP() << "LibreOffice cannot write metafiles here (no drawing component)";
     const std::string Out = Dir.Path() + "/png";
     ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "png", Out, {"shapes.emf"}));
-    auto Metafile = Load(Dir.Read("shapes.emf"));
+    auto Metafile = LoadMetafile(Dir.Read("shapes.emf"));
     ASSERT_TRUE(Metafile->Enhanced());
     TPNGImage Png;
     Png.LoadFromFile(Out + "/shapes.png");

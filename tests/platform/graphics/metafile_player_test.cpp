@@ -24,17 +24,8 @@
 
 namespace {
 
+using metafilebuilder::LoadMetafile;
 using metafilebuilder::TWmfBuilder;
-
-std::unique_ptr<TMetafile> Load(const std::string& bytes)
-{
-    TMemoryStream stream;
-    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    stream.SetPosition(0);
-    auto metafile = std::make_unique<TMetafile>();
-    metafile->LoadFromStream(stream);
-    return metafile;
-}
 
 uint32_t Argb(TColor c)
 {
@@ -61,7 +52,7 @@ TEST(MetafilePlayerTest, RecordsMapFromTheWindowOntoTheBitmap)
         .Record(0x0209, {0, 0xFF}) // SETTEXTCOLOR blue
         .Record(0x0102, {1})       // SETBKMODE transparent
         .Record(0x0A32, {250, 750, 2, 0}, std::string("Hi") + Word(50) + Word(70));
-    auto Metafile = Load(b.Bytes());
+    auto Metafile = LoadMetafile(b.Bytes());
     ASSERT_FALSE(Metafile->Enhanced());
     const TPinnedPixels PxPin = Metafile->Render(100, 50);
     const TPixelBuffer& Px = *PxPin;
@@ -93,7 +84,7 @@ TEST(MetafilePlayerTest, APolyPolygonLeavesItsHoleOpen)
         .Record(0x02FA, {5, 0, 0, 0, 0}) // no pen
         .Record(0x012D, {1})
         .Record(0x0538, {2, 4, 4, 0, 0, 100, 0, 100, 100, 0, 100, 25, 25, 75, 25, 75, 75, 25, 75});
-    auto Metafile = Load(b.Bytes());
+    auto Metafile = LoadMetafile(b.Bytes());
     TBitmap Bitmap;
     Bitmap.SetSize(100, 100);
     Bitmap.Canvas()->StretchDraw(TRect{0, 0, 100, 100}, Metafile.get());
@@ -146,7 +137,7 @@ TEST(MetafilePlayerTest, DamagedRecordsStopThePlayingWithoutHarm)
         SCOPED_TRACE(Bad.size());
         TWmfBuilder b(100, 100, 96, 1);
         b.Raw(Pen).Raw(Bad).Record(0x041B, {50, 50, 10, 10});
-        auto Metafile = Load(b.Bytes());
+        auto Metafile = LoadMetafile(b.Bytes());
         TRecordingCanvas Canvas(100, 100);
         Canvas.Draw(0, 0, Metafile.get());
         for (const TCanvasRecord& r : Canvas.Records())
@@ -194,7 +185,7 @@ TEST(MetafilePlayerTest, LibreOfficesMetafileLooksAsLibreOfficeDrawsIt)
         GTEST_SKIP() << "LibreOffice cannot write metafiles here (no drawing component)";
     const std::string Out = Dir.Path() + "/png";
     ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "png", Out, {"shapes.wmf"}));
-    auto Metafile = Load(Dir.Read("shapes.wmf"));
+    auto Metafile = LoadMetafile(Dir.Read("shapes.wmf"));
     ASSERT_FALSE(Metafile->Enhanced());
     TPNGImage Png;
     Png.LoadFromFile(Out + "/shapes.png");

@@ -25,6 +25,7 @@
 
 namespace {
 
+using metafilebuilder::LoadMetafile;
 using metafilebuilder::TWmfBuilder;
 using metafilebuilder::Word;
 
@@ -365,18 +366,10 @@ std::vector<TPictureCase> Cases()
     return cases;
 }
 
-std::unique_ptr<TMetafile> Load(const std::string& bytes)
-{
-    TStringStream stream(bytes);
-    auto metafile = std::make_unique<TMetafile>();
-    metafile->LoadFromStream(stream);
-    return metafile;
-}
-
 // The picture shown at its own size on a white bitmap.
 TPixelBuffer Shown(const std::string& bytes)
 {
-    auto metafile = Load(bytes);
+    auto metafile = LoadMetafile(bytes);
     TBitmap bitmap;
     bitmap.SetSize(Side, Side);
     bitmap.Canvas()->StretchDraw(Rect(0, 0, Side, Side), metafile.get());

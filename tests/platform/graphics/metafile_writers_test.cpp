@@ -24,20 +24,13 @@
 
 namespace {
 
+using metafilebuilder::LoadMetafile;
 using metafilebuilder::TEmfBuilder;
 using metafilebuilder::TWmfBuilder;
 using picturecompare::Near;
 
 constexpr uint32_t Red = 0xFFFF0000u, Blue = 0xFF0000FFu, White = 0xFFFFFFFFu, Black = 0xFF000000u,
                    Green = 0xFF00FF00u;
-
-std::unique_ptr<TMetafile> Load(const std::string& bytes)
-{
-    TStringStream stream(bytes);
-    auto metafile = std::make_unique<TMetafile>();
-    metafile->LoadFromStream(stream);
-    return metafile;
-}
 
 // The picture drawn at Width x Height on a white bitmap.
 TPixelBuffer Shown(TMetafile& metafile, int width, int height)
@@ -164,7 +157,7 @@ std::unique_ptr<TMetafile> PlayPatterns(const std::vector<std::string>& dibs, TP
         if (i + 2 >= dibs.size())
             b.Record(43, {i + 2 == dibs.size() ? 0 : 50, 0, i + 2 == dibs.size() ? 50 : 100, 100});
     }
-    auto metafile = Load(b.Bytes());
+    auto metafile = LoadMetafile(b.Bytes());
     px = Shown(*metafile, 100, 100);
     return metafile;
 }
@@ -186,7 +179,7 @@ TEST(MetafileWriters, GradientsOfManyBandsDrawWholeAtAnySize)
         SCOPED_TRACE(testing::Message() << (rings ? "rings " : "bands ") << steps << " at " << angle << "°, "
                                         << width << " x " << height);
         const std::string emf = GradientEmf(1058, 595, rings, steps, angle);
-        auto metafile = Load(emf);
+        auto metafile = LoadMetafile(emf);
         const TPixelBuffer Px = Shown(*metafile, width, height);
         EXPECT_FALSE(metafile->LastPlay().Stopped);
         EXPECT_EQ(metafile->LastPlay().Records, metafilebuilder::EmfRecords(emf)) << "every record played";
@@ -239,7 +232,7 @@ TEST(MetafileWriters, RightToLeftTextAtItsAdvancesLooksAsTheCanvasDrawsIt)
             b.Record(18, {1});                 // SETBKMODE transparent
             ExtTextOutW(b, 10, 10, Options, Text, Dx);
             const TPinnedPixels Theirs = Canvas.Pixels();
-            const TInk Reference = InkOf(*Theirs), Ours = InkOf(Shown(*Load(b.Bytes()), W, H));
+            const TInk Reference = InkOf(*Theirs), Ours = InkOf(Shown(*LoadMetafile(b.Bytes()), W, H));
             ASSERT_GT(Reference.Count, 50);
             EXPECT_LT(InkMismatch(Ours, Reference), 0.12);
             EXPECT_NEAR(Ours.Left, Reference.Left, 3);
@@ -259,7 +252,7 @@ TEST(MetafileWriters, TransparentTextAfterAFilledShapeHasNoBox)
              "Text" + metafilebuilder::Word(40) + metafilebuilder::Word(60)); // TEXTOUT at (60, 40)
     const std::string Bytes = b.Bytes();
     ASSERT_LT(Bytes.size(), 200u);
-    const TPixelBuffer Px = Shown(*Load(Bytes), 200, 100);
+    const TPixelBuffer Px = Shown(*LoadMetafile(Bytes), 200, 100);
     EXPECT_GT(CountNear(Px, {12, 12, 188, 88}, Black, 100), 10) << "the text is drawn";
     EXPECT_EQ(CountNear(Px, {12, 12, 188, 88}, White, 30), 0) << "with no box of the background colour";
 }
@@ -278,7 +271,7 @@ TEST(MetafileWriters, AMoveInAPathStartsANewFigure)
         b.Record(88, {0, 0, 0, 0, 3}, Ints({30, 80, 50, 80, 60, 20}, 2));
         b.Record(27, {120, 20}).Record(SecondType, {0, 0, 0, 0, int(Second.size()) / 2}, Ints(Second, 2));
         b.Record(60, {}).Record(64, {0, 0, 200, 100}); // ENDPATH, STROKEPATH
-        const TPixelBuffer Px = Shown(*Load(b.Bytes()), 200, 100);
+        const TPixelBuffer Px = Shown(*LoadMetafile(b.Bytes()), 200, 100);
         for (int x = 70; x <= 110; x += 10)
             EXPECT_TRUE(Near(Px.At(x, 20), White, 30)) << "no line joins the figures at x " << x;
         EXPECT_GT(CountNear(Px, {125, 50, 155, 80}, Black, 100), 20) << "the second figure is drawn";
@@ -294,7 +287,7 @@ TEST(MetafileWriters, AnOldFormatFileWhoseLengthCountsItsPlaceableHeaderIsRead)
     b.Record(0x02FC, {0, 0x00FF, 0, 0}).Record(0x012D, {0}).Record(0x041B, {80, 80, 20, 20});
     std::string Long = b.Bytes();
     Long.replace(28, 2, metafilebuilder::Word(uint8_t(Long[28]) + (uint8_t(Long[29]) << 8) + 11));
-    auto Metafile = Load(Long);
+    auto Metafile = LoadMetafile(Long);
     EXPECT_EQ(Metafile->Width(), 100);
     EXPECT_EQ(Shown(*Metafile, 100, 100).At(50, 50), Red);
 }
@@ -317,7 +310,7 @@ TEST(MetafileWriters, DeviceBitmapsComeWithOrWithoutThePointerField)
                 Words.insert(Words.end(), {0, 0});
             TWmfBuilder d(100, 100, 96, 1);
             d.Record(Stretch ? 0x0B23 : 0x0922, Words, Rows);
-            const TPixelBuffer Px = Shown(*Load(d.Bytes()), 100, 100);
+            const TPixelBuffer Px = Shown(*LoadMetafile(d.Bytes()), 100, 100);
             // The first pixel of the bitmap's top row and the pixels beside and below it.
             const int At = Stretch ? 25 : 0, Pixel = Stretch ? 50 : 1;
             EXPECT_EQ(Px.At(At, At), Red);
@@ -351,7 +344,7 @@ TEST(MetafileWriters, PatternBrushesAreChargedAndCheckedBeforeTheyAreDecoded)
     w.Record(0x0142, {5, 0}, PatternDib(8, 8, false)).Record(0x012D, {0});
     w.Record(0x02FA, {5, 0, 0, 0, 0}).Record(0x012D, {1});
     w.Record(0x041B, {100, 100, 0, 0});
-    auto Old = Load(w.Bytes());
+    auto Old = LoadMetafile(w.Bytes());
     EXPECT_EQ(Shown(*Old, 100, 100).At(50, 50), Green);
     EXPECT_EQ(Old->LastPlay().BitmapPixels, 64);
 }
@@ -410,6 +403,6 @@ TEST(MetafileWriters, AnOldFormatFileIsDrawnFromTheEnhancedOneItCarries)
             b.Record(0x0626, {0x000F, int(Comment.size())}, Comment);
         }
         b.Record(0x02FC, {0, 0, 0x00FF, 0}).Record(0x012D, {0}).Record(0x041B, {100, 100, 0, 0}); // blue
-        EXPECT_EQ(Shown(*Load(b.Bytes()), 100, 100).At(50, 50), Broken ? Blue : Red);
+        EXPECT_EQ(Shown(*LoadMetafile(b.Bytes()), 100, 100).At(50, 50), Broken ? Blue : Red);
     }
 }
