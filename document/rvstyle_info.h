@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "document/rvclasses.h"
@@ -47,9 +48,7 @@ inline constexpr int RVMaxStyleLength = 2112;
 // Value brought within -RVMaxStyleLength .. RVMaxStyleLength.
 inline int RV_ClampStyleLength(int64_t value)
 {
-    return static_cast<int>(value < -RVMaxStyleLength  ? -RVMaxStyleLength
-                            : value > RVMaxStyleLength ? RVMaxStyleLength
-                                                       : value);
+    return static_cast<int>(std::clamp<int64_t>(value, -RVMaxStyleLength, RVMaxStyleLength));
 }
 // The message of ERollViewError for a corrupt style section (Format with the section).
 inline constexpr const char* errRVCorruptStyleSection = "Invalid style data in the section \"%s\"";

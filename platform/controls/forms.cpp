@@ -27,13 +27,11 @@ TComponent* FindForm(const AnsiString& name)
     return nullptr;
 }
 
+const bool FormFinderRegistered = (RegisterFindGlobalComponentProc(FindForm), true);
+
 } // namespace
 
 TScreen* Screen = new TScreen(nullptr);
-
-namespace {
-const bool FormFinderRegistered = (RegisterFindGlobalComponentProc(FindForm), true);
-} // namespace
 
 // ---------------------------------------------------------------------------
 // TCustomForm

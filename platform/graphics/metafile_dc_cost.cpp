@@ -137,7 +137,7 @@ int64_t TMetaDC::FillCost(const QPainterPath& path) const
     for (const QPolygonF& polygon : path.toSubpathPolygons()) {
         for (int i = 0; i < polygon.size(); ++i) {
             const QPointF a = polygon[i], b = polygon[(i + 1) % polygon.size()];
-            if (!(a.y() != b.y()) || !std::isfinite(a.x() + a.y() + b.x() + b.y()))
+            if (a.y() == b.y() || !std::isfinite(a.x() + a.y() + b.x() + b.y()))
                 continue;
             const QPointF& upper = a.y() < b.y() ? a : b;
             const QPointF& lower = a.y() < b.y() ? b : a;

@@ -126,6 +126,17 @@ double GlyphAdvances(const QRawFont& face, const std::u16string& glyphs, const s
     return width;
 }
 
+// Draws glyphs of Face at their positions from Origin.
+void DrawRun(QPainter& painter, const QRawFont& face, const QList<quint32>& indexes,
+             const QList<QPointF>& positions, const QPointF& origin)
+{
+    QGlyphRun run;
+    run.setRawFont(face);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    painter.drawGlyphRun(origin, run);
+}
+
 // Draws glyph indexes of Face from (X0, Baseline) at the advances, in the
 // painter's placed and scaled coordinates: they are shaped and in visual
 // order already.
@@ -140,11 +151,7 @@ void DrawGlyphIndexes(QPainter& painter, const QRawFont& face, const std::u16str
         positions.push_back(QPointF(x / glyphScale, baseline / glyphScale));
         x += advances[i];
     }
-    QGlyphRun run;
-    run.setRawFont(face);
-    run.setGlyphIndexes(indexes);
-    run.setPositions(positions);
-    painter.drawGlyphRun(QPointF(0, 0), run);
+    DrawRun(painter, face, indexes, positions, QPointF(0, 0));
 }
 
 // The words of joining scripts in a text, shaped whole as the canvas shapes
@@ -300,12 +307,8 @@ void DrawGlyphs(QPainter& painter, const std::u16string& text, const QString& st
                 indexes.push_back(g.Index);
                 positions.push_back(g.At);
             }
-            QGlyphRun run;
-            run.setRawFont(p.Face);
-            run.setGlyphIndexes(indexes);
-            run.setPositions(positions);
-            painter.drawGlyphRun(
-                QPointF(pieceLeft[static_cast<size_t>(piece)] / glyphScale, baseline / glyphScale), run);
+            DrawRun(painter, p.Face, indexes, positions,
+                    QPointF(pieceLeft[static_cast<size_t>(piece)] / glyphScale, baseline / glyphScale));
             continue;
         }
         QString character = QString::fromUtf16(str + c.Start, c.Count);

@@ -59,15 +59,13 @@ const std::vector<int>& PatternOf(TPenStyle s)
     }
 }
 
-// Whether the pixel Step pixels along a line is drawn with Pattern (every
-// pixel when the pattern is empty): the pattern repeats from the line's start.
-bool PatternOn(const std::vector<int>& pattern, int64_t step)
+// Whether the pixel Step pixels along a line is drawn with Pattern, whose
+// parts add up to Period (every pixel when the pattern is empty): the pattern
+// repeats from the line's start.
+bool PatternOn(const std::vector<int>& pattern, int64_t period, int64_t step)
 {
     if (pattern.empty())
         return true;
-    int64_t period = 0;
-    for (int part : pattern)
-        period += part;
     int64_t at = step % period;
     for (size_t part = 0;; ++part) {
         if (at < pattern[part])
@@ -211,14 +209,17 @@ void TQtCanvas::PlotPixels(const TLinePixels& walk)
 {
     BeforePixels();
     const std::vector<int>& pattern = PatternOf(Pen()->Style());
-    const TRect clip = DeviceClip();
+    int64_t period = 0;
+    for (int part : pattern)
+        period += part;
     const uint32_t rgb = ColorToPixel(Pen()->Color());
     const TPenMode mode = Pen()->Mode();
     std::vector<QPoint> points;
+    // The walk kept only the pixels within the device's clip.
     const std::vector<TPoint>& pixels = walk.Pixels();
     for (size_t i = 0; i < pixels.size(); ++i) {
         const TPoint& px = pixels[i];
-        if (!PatternOn(pattern, walk.Steps()[i]) || !clip.Contains(px))
+        if (!PatternOn(pattern, period, walk.Steps()[i]))
             continue;
         if (FImage && FImage->format() == QImage::Format_ARGB32_Premultiplied)
             PlotPixel(px.X, px.Y, rgb, mode);
@@ -426,8 +427,7 @@ void TQtCanvas::DoFocusRect(const TRect& r)
 {
     BeforePixels();
     // Every other pixel of the frame inverted, so that drawing it twice restores the picture.
-    const TRect clip = DeviceClip();
-    TLinePixels frame(clip);
+    TLinePixels frame(DeviceClip());
     AddFrame(frame, r);
     std::vector<TPoint> dots;
     for (const TPoint& p : frame.Pixels())
@@ -435,8 +435,7 @@ void TQtCanvas::DoFocusRect(const TRect& r)
             dots.push_back(p);
     if (FImage && FImage->format() == QImage::Format_ARGB32_Premultiplied) {
         for (const TPoint& p : dots)
-            if (clip.Contains(p))
-                PlotPixel(p.X, p.Y, 0xFFFFFFFFu, pmNot);
+            PlotPixel(p.X, p.Y, 0xFFFFFFFFu, pmNot);
         return;
     }
     QPainter& painter = Painter();

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/core/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
 #include "platform/graphics/metafile.h"
 
 namespace metafilebuilder {
@@ -457,6 +459,16 @@ inline std::unique_ptr<TMetafile> LoadMetafile(const std::string& bytes)
     auto metafile = std::make_unique<TMetafile>();
     metafile->LoadFromStream(stream);
     return metafile;
+}
+
+// Metafile drawn at Width x Height on a white bitmap: the bitmap's pixels.
+inline TPixelBuffer ShownMetafile(TMetafile& metafile, int width, int height)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(width, height);
+    bitmap.Canvas()->StretchDraw(Rect(0, 0, width, height), &metafile);
+    const TPinnedPixels pixels = bitmap.Pixels();
+    return *pixels;
 }
 
 } // namespace metafilebuilder

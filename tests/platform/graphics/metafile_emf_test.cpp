@@ -45,20 +45,12 @@ constexpr uint32_t Red = 0xFFFF0000u, Green = 0xFF00FF00u, Blue = 0xFF0000FFu, B
 // The picture shown at Width x Height on a white bitmap.
 TPixelBuffer Shown(const std::string& bytes, int width = Side, int height = Side)
 {
-    auto metafile = LoadMetafile(bytes);
-    TBitmap bitmap;
-    bitmap.SetSize(width, height);
-    bitmap.Canvas()->StretchDraw(Rect(0, 0, width, height), metafile.get());
-    const TPinnedPixels pixels = bitmap.Pixels();
-    return *pixels;
+    return metafilebuilder::ShownMetafile(*LoadMetafile(bytes), width, height);
 }
 
 bool Near(uint32_t a, uint32_t b, int tolerance = 40)
 {
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    return true;
+    return picturecompare::Near(a, b, tolerance);
 }
 
 // A frame of Side x Side pixels with a black pen (1) and a red brush (2) selected.

@@ -33,14 +33,7 @@ constexpr uint32_t Red = 0xFFFF0000u, Green = 0xFF00FF00u, Blue = 0xFF0000FFu, W
 // The file shown at Width x Height on a white bitmap.
 TPixelBuffer Shown(const std::string& bytes, int width, int height)
 {
-    TStringStream stream(bytes);
-    TMetafile metafile;
-    metafile.LoadFromStream(stream);
-    TBitmap bitmap;
-    bitmap.SetSize(width, height);
-    bitmap.Canvas()->StretchDraw(Rect(0, 0, width, height), &metafile);
-    const TPinnedPixels pixels = bitmap.Pixels();
-    return *pixels;
+    return metafilebuilder::ShownMetafile(*metafilebuilder::LoadMetafile(bytes), width, height);
 }
 
 struct TProbe {

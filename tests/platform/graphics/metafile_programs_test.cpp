@@ -12,20 +12,12 @@
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/png.h"
 #include "tests/support/headlessbrowser.h"
+#include "tests/support/metafilebuilder.h"
 #include "tests/support/picturecompare.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/xvfbchild.h"
 
 namespace {
-
-// Where a program is installed, as the shell finds it; empty when it is not.
-std::string Installed(const std::string& program)
-{
-    int status = 0;
-    std::string path = RunCommand("command -v " + program + " 2>/dev/null", status);
-    while (!path.empty() && (path.back() == '\n' || path.back() == '\r'))
-        path.pop_back();
-    return status == 0 && ProgramAvailable(path) ? path : std::string();
-}
 
 // Runs a shell command in Dir, its output dropped.
 void RunIn(const TempDir& dir, const std::string& command)
@@ -38,15 +30,10 @@ void RunIn(const TempDir& dir, const std::string& command)
 // every record.
 TPixelBuffer Ours(const std::string& bytes)
 {
-    TStringStream stream(bytes);
-    TMetafile metafile;
-    metafile.LoadFromStream(stream);
-    TBitmap bitmap;
-    bitmap.SetSize(metafile.Width(), metafile.Height());
-    bitmap.Canvas()->StretchDraw(Rect(0, 0, metafile.Width(), metafile.Height()), &metafile);
-    EXPECT_TRUE(!metafile.LastPlay().Stopped && metafile.LastPlay().Records > 0) << "drawn whole";
-    const TPinnedPixels pixels = bitmap.Pixels();
-    return *pixels;
+    const auto metafile = metafilebuilder::LoadMetafile(bytes);
+    TPixelBuffer pixels = metafilebuilder::ShownMetafile(*metafile, metafile->Width(), metafile->Height());
+    EXPECT_TRUE(!metafile->LastPlay().Stopped && metafile->LastPlay().Records > 0) << "drawn whole";
+    return pixels;
 }
 
 TPixelBuffer PngPixels(const std::string& file)
@@ -130,7 +117,7 @@ TEST(MetafilePrograms, LibreOfficesGradientsAtSlideSizeDrawWhole)
 // the picture itself.
 TEST(MetafilePrograms, InkscapesMetafilesLookAsInkscapeDrawsThePicture)
 {
-    const std::string Inkscape = Installed("inkscape");
+    const std::string Inkscape = FindProgram("inkscape");
     if (Inkscape.empty())
         GTEST_SKIP() << "Inkscape is not installed";
     TempDir Dir;
@@ -154,7 +141,7 @@ TEST(MetafilePrograms, InkscapesMetafilesLookAsInkscapeDrawsThePicture)
 // LibreOffice draws it.
 TEST(MetafilePrograms, GnuplotsPlotLooksAsLibreOfficeDrawsIt)
 {
-    const std::string Gnuplot = Installed("gnuplot");
+    const std::string Gnuplot = FindProgram("gnuplot");
     if (Gnuplot.empty())
         GTEST_SKIP() << "gnuplot is not installed";
     TempDir Dir;

@@ -369,12 +369,7 @@ std::vector<TPictureCase> Cases()
 // The picture shown at its own size on a white bitmap.
 TPixelBuffer Shown(const std::string& bytes)
 {
-    auto metafile = LoadMetafile(bytes);
-    TBitmap bitmap;
-    bitmap.SetSize(Side, Side);
-    bitmap.Canvas()->StretchDraw(Rect(0, 0, Side, Side), metafile.get());
-    const TPinnedPixels pixels = bitmap.Pixels();
-    return *pixels;
+    return metafilebuilder::ShownMetafile(*LoadMetafile(bytes), Side, Side);
 }
 
 bool Dark(uint32_t p)

@@ -25,22 +25,13 @@
 namespace {
 
 using metafilebuilder::LoadMetafile;
+using metafilebuilder::ShownMetafile;
 using metafilebuilder::TEmfBuilder;
 using metafilebuilder::TWmfBuilder;
 using picturecompare::Near;
 
 constexpr uint32_t Red = 0xFFFF0000u, Blue = 0xFF0000FFu, White = 0xFFFFFFFFu, Black = 0xFF000000u,
                    Green = 0xFF00FF00u;
-
-// The picture drawn at Width x Height on a white bitmap.
-TPixelBuffer Shown(TMetafile& metafile, int width, int height)
-{
-    TBitmap bitmap;
-    bitmap.SetSize(width, height);
-    bitmap.Canvas()->StretchDraw(Rect(0, 0, width, height), &metafile);
-    const TPinnedPixels pixels = bitmap.Pixels();
-    return *pixels;
-}
 
 // The pixels of Box within Tolerance of Colour.
 int CountNear(const TPixelBuffer& px, const TRect& box, uint32_t colour, int tolerance)
@@ -158,7 +149,7 @@ std::unique_ptr<TMetafile> PlayPatterns(const std::vector<std::string>& dibs, TP
             b.Record(43, {i + 2 == dibs.size() ? 0 : 50, 0, i + 2 == dibs.size() ? 50 : 100, 100});
     }
     auto metafile = LoadMetafile(b.Bytes());
-    px = Shown(*metafile, 100, 100);
+    px = ShownMetafile(*metafile, 100, 100);
     return metafile;
 }
 
@@ -180,7 +171,7 @@ TEST(MetafileWriters, GradientsOfManyBandsDrawWholeAtAnySize)
                                         << width << " x " << height);
         const std::string emf = GradientEmf(1058, 595, rings, steps, angle);
         auto metafile = LoadMetafile(emf);
-        const TPixelBuffer Px = Shown(*metafile, width, height);
+        const TPixelBuffer Px = ShownMetafile(*metafile, width, height);
         EXPECT_FALSE(metafile->LastPlay().Stopped);
         EXPECT_EQ(metafile->LastPlay().Records, metafilebuilder::EmfRecords(emf)) << "every record played";
         if (rings) {
@@ -232,7 +223,8 @@ TEST(MetafileWriters, RightToLeftTextAtItsAdvancesLooksAsTheCanvasDrawsIt)
             b.Record(18, {1});                 // SETBKMODE transparent
             ExtTextOutW(b, 10, 10, Options, Text, Dx);
             const TPinnedPixels Theirs = Canvas.Pixels();
-            const TInk Reference = InkOf(*Theirs), Ours = InkOf(Shown(*LoadMetafile(b.Bytes()), W, H));
+            const TInk Reference = InkOf(*Theirs),
+                       Ours = InkOf(ShownMetafile(*LoadMetafile(b.Bytes()), W, H));
             ASSERT_GT(Reference.Count, 50);
             EXPECT_LT(InkMismatch(Ours, Reference), 0.12);
             EXPECT_NEAR(Ours.Left, Reference.Left, 3);
@@ -252,7 +244,7 @@ TEST(MetafileWriters, TransparentTextAfterAFilledShapeHasNoBox)
              "Text" + metafilebuilder::Word(40) + metafilebuilder::Word(60)); // TEXTOUT at (60, 40)
     const std::string Bytes = b.Bytes();
     ASSERT_LT(Bytes.size(), 200u);
-    const TPixelBuffer Px = Shown(*LoadMetafile(Bytes), 200, 100);
+    const TPixelBuffer Px = ShownMetafile(*LoadMetafile(Bytes), 200, 100);
     EXPECT_GT(CountNear(Px, {12, 12, 188, 88}, Black, 100), 10) << "the text is drawn";
     EXPECT_EQ(CountNear(Px, {12, 12, 188, 88}, White, 30), 0) << "with no box of the background colour";
 }
@@ -271,7 +263,7 @@ TEST(MetafileWriters, AMoveInAPathStartsANewFigure)
         b.Record(88, {0, 0, 0, 0, 3}, Ints({30, 80, 50, 80, 60, 20}, 2));
         b.Record(27, {120, 20}).Record(SecondType, {0, 0, 0, 0, int(Second.size()) / 2}, Ints(Second, 2));
         b.Record(60, {}).Record(64, {0, 0, 200, 100}); // ENDPATH, STROKEPATH
-        const TPixelBuffer Px = Shown(*LoadMetafile(b.Bytes()), 200, 100);
+        const TPixelBuffer Px = ShownMetafile(*LoadMetafile(b.Bytes()), 200, 100);
         for (int x = 70; x <= 110; x += 10)
             EXPECT_TRUE(Near(Px.At(x, 20), White, 30)) << "no line joins the figures at x " << x;
         EXPECT_GT(CountNear(Px, {125, 50, 155, 80}, Black, 100), 20) << "the second figure is drawn";
@@ -289,7 +281,7 @@ TEST(MetafileWriters, AnOldFormatFileWhoseLengthCountsItsPlaceableHeaderIsRead)
     Long.replace(28, 2, metafilebuilder::Word(uint8_t(Long[28]) + (uint8_t(Long[29]) << 8) + 11));
     auto Metafile = LoadMetafile(Long);
     EXPECT_EQ(Metafile->Width(), 100);
-    EXPECT_EQ(Shown(*Metafile, 100, 100).At(50, 50), Red);
+    EXPECT_EQ(ShownMetafile(*Metafile, 100, 100).At(50, 50), Red);
 }
 
 // Device bitmaps of old-format files come with or without the pointer
@@ -310,7 +302,7 @@ TEST(MetafileWriters, DeviceBitmapsComeWithOrWithoutThePointerField)
                 Words.insert(Words.end(), {0, 0});
             TWmfBuilder d(100, 100, 96, 1);
             d.Record(Stretch ? 0x0B23 : 0x0922, Words, Rows);
-            const TPixelBuffer Px = Shown(*LoadMetafile(d.Bytes()), 100, 100);
+            const TPixelBuffer Px = ShownMetafile(*LoadMetafile(d.Bytes()), 100, 100);
             // The first pixel of the bitmap's top row and the pixels beside and below it.
             const int At = Stretch ? 25 : 0, Pixel = Stretch ? 50 : 1;
             EXPECT_EQ(Px.At(At, At), Red);
@@ -345,7 +337,7 @@ TEST(MetafileWriters, PatternBrushesAreChargedAndCheckedBeforeTheyAreDecoded)
     w.Record(0x02FA, {5, 0, 0, 0, 0}).Record(0x012D, {1});
     w.Record(0x041B, {100, 100, 0, 0});
     auto Old = LoadMetafile(w.Bytes());
-    EXPECT_EQ(Shown(*Old, 100, 100).At(50, 50), Green);
+    EXPECT_EQ(ShownMetafile(*Old, 100, 100).At(50, 50), Green);
     EXPECT_EQ(Old->LastPlay().BitmapPixels, 64);
 }
 
@@ -359,7 +351,7 @@ TEST(MetafileWriters, FilesOfInkscapeAndGnuplotPlayWhole)
         TMetafile Metafile;
         ASSERT_NO_THROW(Metafile.LoadFromFile(TestDataPath("fixtures/metafile/" + std::string(Name))));
         ASSERT_NEAR(Metafile.Width(), 120, 1);
-        const TPixelBuffer Px = Shown(Metafile, 360, 180);
+        const TPixelBuffer Px = ShownMetafile(Metafile, 360, 180);
         EXPECT_FALSE(Metafile.LastPlay().Stopped);
         // The curves from (10, 10) and (60, 10), the red rectangle, the blue word.
         EXPECT_TRUE(Near(Px.At(165, 32), White, 30)) << "no line from one curve to the next";
@@ -369,7 +361,7 @@ TEST(MetafileWriters, FilesOfInkscapeAndGnuplotPlayWhole)
     }
     TMetafile Plot;
     Plot.LoadFromFile(TestDataPath("fixtures/metafile/gnuplot_plot.emf"));
-    const TPixelBuffer Px = Shown(Plot, Plot.Width(), Plot.Height());
+    const TPixelBuffer Px = ShownMetafile(Plot, Plot.Width(), Plot.Height());
     EXPECT_FALSE(Plot.LastPlay().Stopped);
     EXPECT_GT(Plot.LastPlay().Records, 1000);
     const TRect All{0, 0, Px.Width, Px.Height};
@@ -403,6 +395,6 @@ TEST(MetafileWriters, AnOldFormatFileIsDrawnFromTheEnhancedOneItCarries)
             b.Record(0x0626, {0x000F, int(Comment.size())}, Comment);
         }
         b.Record(0x02FC, {0, 0, 0x00FF, 0}).Record(0x012D, {0}).Record(0x041B, {100, 100, 0, 0}); // blue
-        EXPECT_EQ(Shown(*LoadMetafile(b.Bytes()), 100, 100).At(50, 50), Broken ? Blue : Red);
+        EXPECT_EQ(ShownMetafile(*LoadMetafile(b.Bytes()), 100, 100).At(50, 50), Broken ? Blue : Red);
     }
 }
