@@ -101,9 +101,12 @@ bool TEmfPlayer::CreateBrush(uint32_t type, const TRecord& r)
         const uint32_t offInfo = r.U32At(16), infoSize = r.U32At(20), offBits = r.U32At(24),
                        bitsSize = r.U32At(28);
         if (offInfo <= r.Size && infoSize <= r.Size - offInfo && offBits <= r.Size &&
-            bitsSize <= r.Size - offBits &&
-            PatternOfDib(FDC, r.P + offInfo, infoSize, r.P + offBits, bitsSize, brush)) {
-            brush.Monochrome = type == EMR_CREATEMONOBRUSH;
+            bitsSize <= r.Size - offBits) {
+            const uint8_t *info = r.P + offInfo, *bits = r.P + offBits;
+            if (type == EMR_CREATEMONOBRUSH)
+                MonochromePatternOfDib(FDC, info, infoSize, r.U32At(12), bits, bitsSize, brush);
+            else
+                PatternOfDib(FDC, info, infoSize, bits, bitsSize, brush);
         }
     }
     if (TMetaObject* slot = Handle(r.U32At(8)))

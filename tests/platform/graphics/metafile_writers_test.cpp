@@ -1,7 +1,8 @@
 // Metafiles as other programs write them (gradients of thousands of bands,
 // right-to-left text at its advances, paths, device bitmaps, pattern brushes,
-// old-format files carrying enhanced ones) and files that Inkscape and
-// gnuplot wrote play whole and look as they should.
+// monochrome ones without a table of colours, old-format files carrying
+// enhanced ones) and files that Inkscape and gnuplot wrote play whole and
+// look as they should.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -339,6 +340,61 @@ TEST(MetafileWriters, PatternBrushesAreChargedAndCheckedBeforeTheyAreDecoded)
     auto Old = LoadMetafile(w.Bytes());
     EXPECT_EQ(ShownMetafile(*Old, 100, 100).At(50, 50), Green);
     EXPECT_EQ(Old->LastPlay().BitmapPixels, 64);
+}
+
+// A monochrome brush draws its clear bits in the text colour and its set
+// ones in the background colour, both as they are when it fills (whatever
+// the background mode): a bitmap that comes without its table of colours,
+// as gnuplot writes every fill pattern, alike with a table of black and
+// white; a table of other colours picks each bit's side by its brightness.
+// One that claims more than a brush shows is left out before it is decoded.
+TEST(MetafileWriters, MonochromeBrushesTakeTheTextAndBackgroundColours)
+{
+    const auto Bit = [](int x, int y) { return (x * 3 + y * 5) % 7 < 3; };
+    std::string Bits; // rows of four bytes, the bottom one first
+    for (int y = 7; y >= 0; --y) {
+        int Byte = 0;
+        for (int x = 0; x < 8; ++x)
+            Byte |= Bit(x, y) << (7 - x);
+        Bits += static_cast<char>(Byte) + std::string(3, '\0');
+    }
+    struct TCase {
+        const char* Name;
+        int Usage; // DIB_RGB_COLORS, or DIB_PAL_INDICES (no table)
+        std::string Table;
+        int Side;     // claimed
+        int Inverted; // set bits take the text colour; -1: left out
+    };
+    const TCase Cases[] = {
+        {"no table, colour use of indexes", 2, "", 8, 0},
+        {"no table, colour use of colours", 0, "", 8, 0},
+        {"a table where the colour use says there is none", 2, Ints({0x00FF00, 0x00FF00}), 8, 0},
+        {"a table of black and white", 0, Ints({0, 0xFFFFFF}), 8, 0},
+        {"a table of light and dark colours", 0, Ints({0xF0E0F0, 0x200010}), 8, 1},
+        {"no table, claiming 4096 pixels a side", 2, "", 4096, -1},
+    };
+    for (const TCase& c : Cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string Info = Ints({40, c.Side, c.Side, 0x00010001, 0, 32, 0, 0, 0, 0}) + c.Table;
+        TEmfBuilder b(100, 100);
+        b.Record(38, {1, 5, 0, 0, 0}).Record(37, {1}); // no pen
+        b.Record(93, {2, c.Usage, 32, int(Info.size()), 32 + int(Info.size()), int(Bits.size())},
+                 Info + Bits);
+        b.Record(24, {0xFF0000}).Record(25, {0x00FFFF}).Record(18, {1}); // blue text, yellow background
+        b.Record(37, {2}).Record(43, {0, 0, 100, 100});
+        auto Metafile = LoadMetafile(b.Bytes());
+        const TPixelBuffer Px = ShownMetafile(*Metafile, 100, 100);
+        EXPECT_EQ(Metafile->LastPlay().BitmapPixels, c.Inverted < 0 ? 0 : 64);
+        int Wrong = 0;
+        for (int y = 8; y < 40; ++y)
+            for (int x = 8; x < 40; ++x) {
+                const uint32_t Expected = c.Inverted < 0                             ? White
+                                          : (Bit(x % 8, y % 8) != (c.Inverted == 1)) ? 0xFFFFFF00u
+                                                                                     : Blue;
+                Wrong += Px.At(x, y) != Expected;
+            }
+        EXPECT_EQ(Wrong, 0) << "pixels not of their bit's colour";
+    }
 }
 
 // Files that Inkscape and gnuplot wrote (kept as fixtures) play whole: the
