@@ -119,9 +119,9 @@ constexpr int MaxTextPixels = 4000;
 constexpr size_t MaxSavedStates = 256;
 
 struct TMetaPen {
-    uint32_t Style = PS_SOLID; // with end cap, join and type bits
+    uint32_t Style = PS_SOLID; // with end cap, join and type bits (none: round caps and joins)
     double Width = 0;          // logical units; 0 (and a cosmetic pen) is one pixel
-    bool Extended = false;     // made as an extended pen (its caps and joins count)
+    bool Extended = false;     // made as an extended pen (a wide one draws its dashes)
     bool Cosmetic = false;     // one pixel wide whatever its width
     TColor Color = 0;
     std::vector<double> Dashes; // a user style's dashes and gaps, logical units

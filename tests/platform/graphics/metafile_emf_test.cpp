@@ -201,6 +201,31 @@ TEST(EnhancedMetafile, PathsAreFilledOutlinedAndClipped)
                       {150, 175, White}});
 }
 
+// A miter join whose length from the inner corner to the tip is more than
+// the miter limit (10) times the pen's width becomes a bevel, outlined and
+// widened alike: a V 10 wide, its tip at (100, 100), whose arms spread 11
+// (a miter 8.2 times the width, 41 above the tip) or 6 (15 times) across
+// 90 down.
+TEST(EnhancedMetafile, AMiterLongerThanTheLimitBecomesABevel)
+{
+    for (bool Widened : {false, true})
+        for (int Spread : {11, 6}) {
+            SCOPED_TRACE(testing::Message()
+                         << (Widened ? "widened and filled" : "outlined") << ", spread " << Spread);
+            TEmfBuilder b = Picture();
+            b.Record(95, {4, 0, 0, 0, 0, 0x12200, 10, 0, 0xFF0000, 0, 0}).Record(37, {4}); // blue, miter
+            const std::string V = Points16({100 - Spread, 190, 100, 100, 100 + Spread, 190});
+            if (Widened) {
+                b.Record(59, {}).Record(87, {0, 0, 0, 0, 3}, V).Record(60, {}); // POLYLINE16 in a path
+                b.Record(19, {2}).Record(66, {}).Record(62, {0, 0, 0, 0});      // winding WIDENPATH, FILLPATH
+            } else {
+                b.Record(87, {0, 0, 0, 0, 3}, V);
+            }
+            const uint32_t Ink = Widened ? Red : Blue;
+            ExpectProbes(Shown(b.Bytes()), {{100, 105, Ink}, {100, 70, Spread == 11 ? Ink : White}});
+        }
+}
+
 TEST(EnhancedMetafile, ClippingByRectanglesAndRegions)
 {
     TEmfBuilder b = Picture();
