@@ -426,6 +426,78 @@ TEST(MetafileWriters, FilesOfInkscapeAndGnuplotPlayWhole)
     EXPECT_GT(CountNear(Px, All, Black, 60), 400) << "the frame and its labels";
 }
 
+// The box inside the dark outline around (X, Y).
+TRect InsideOutline(const TPixelBuffer& px, int x, int y)
+{
+    const auto clear = [&](int i, int j) { return !Near(px.At(i, j), Black, 100); };
+    TRect box{x, y, x + 1, y + 1};
+    while (clear(box.Left - 1, y))
+        --box.Left;
+    while (clear(box.Right, y))
+        ++box.Right;
+    while (clear(x, box.Top - 1))
+        --box.Top;
+    while (clear(x, box.Bottom))
+        ++box.Bottom;
+    return box;
+}
+
+// gnuplot's fill patterns (kept as a fixture) are drawn in the colour of
+// their plot's line on white, each as much of its area as the clear bits of
+// its brush's 16 x 8 bitmap: key samples, histogram bars and boxes of
+// patterns 1 (a cross-hatch, 28 bits), 2 (a dense one, 48), 4 and 5
+// (diagonals, 16). Inkscape's lines and turns (kept as a fixture) end flat
+// or square and are mitered or bevelled as its pens say.
+TEST(MetafileWriters, FillPatternsOfGnuplotAndCapsAndJoinsOfInkscapeAreDrawn)
+{
+    TMetafile Plot;
+    Plot.LoadFromFile(TestDataPath("fixtures/metafile/gnuplot_patterns.emf"));
+    const TPixelBuffer Px = ShownMetafile(Plot, Plot.Width(), Plot.Height());
+    EXPECT_FALSE(Plot.LastPlay().Stopped);
+    constexpr uint32_t One = 0xFF9400D3u, Two = 0xFF009E73u, Three = 0xFF56B4E9u;
+    struct TSample {
+        const char* Name;
+        int X, Y;
+        uint32_t Colour;
+        double Share;
+    };
+    const TSample Samples[] = {
+        {"key of one", 118, 28, One, 28 / 128.0},     {"key of two", 118, 46, Two, 48 / 128.0},
+        {"key of three", 118, 64, Three, 16 / 128.0}, {"bar of one", 70, 310, One, 28 / 128.0},
+        {"bar of two", 78, 310, Two, 48 / 128.0},     {"bar of three", 87, 310, Three, 16 / 128.0},
+        {"key of boxes", 358, 28, One, 16 / 128.0},   {"box", 300, 300, One, 16 / 128.0},
+    };
+    for (const TSample& s : Samples) {
+        SCOPED_TRACE(s.Name);
+        const TRect Box = InsideOutline(Px, s.X, s.Y);
+        const double Area = Box.Width() * Box.Height(), Inked = CountNear(Px, Box, s.Colour, 30);
+        ASSERT_GT(Area, 100);
+        EXPECT_NEAR(Inked / Area, s.Share, 0.035);
+        EXPECT_EQ(Inked + CountNear(Px, Box, White, 30), Area) << "nothing but the pattern on white";
+    }
+
+    TMetafile Lines;
+    Lines.LoadFromFile(TestDataPath("fixtures/metafile/inkscape_caps_joins.wmf"));
+    ASSERT_NEAR(Lines.Width(), 240, 1);
+    // Drawn at twice the size: lines 32 wide, the flat one from (40, 60), the
+    // square one to (440, 60), the mitered turn at (120, 140), the bevelled
+    // one at (360, 140).
+    const TPixelBuffer Ink = ShownMetafile(Lines, 480, 320);
+    EXPECT_FALSE(Lines.LastPlay().Stopped);
+    struct TProbe {
+        int X, Y;
+        uint32_t Colour;
+    };
+    for (const TProbe& p : std::vector<TProbe>{{34, 60, White},
+                                               {42, 60, Black},
+                                               {453, 47, Black},
+                                               {120, 115, Blue},
+                                               {120, 100, White},
+                                               {360, 128, White},
+                                               {360, 136, Blue}})
+        EXPECT_TRUE(Near(Ink.At(p.X, p.Y), p.Colour, 30)) << "at (" << p.X << ", " << p.Y << ")";
+}
+
 // An old-format file that carries an enhanced one in its comments, whole,
 // is drawn from that one; one whose chunks do not make it whole is drawn
 // from its own records.
