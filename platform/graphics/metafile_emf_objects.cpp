@@ -51,8 +51,10 @@ bool TEmfPlayer::CreatePen(uint32_t type, const TRecord& r)
     if (type == EMR_CREATEPEN) {
         if (!r.Has(28))
             return false;
+        // The style, with the end cap and the join that writers give wide pens.
         const uint32_t style = r.U32At(12) & PS_STYLE_MASK;
-        pen.Style = style <= PS_INSIDEFRAME ? style : PS_SOLID;
+        pen.Style =
+            (style <= PS_INSIDEFRAME ? style : PS_SOLID) | (r.U32At(12) & (PS_ENDCAP_MASK | PS_JOIN_MASK));
         pen.Width = std::abs(r.I32At(16));
         pen.Cosmetic = pen.Width == 0;
         pen.Color = ColorRef(r.U32At(24));
