@@ -347,13 +347,17 @@ QPen TMetaDC::MakePen() const
         // One-pixel lines leave out their last pixel.
         pen.setCapStyle(Qt::FlatCap);
     } else {
-        const uint32_t cap = p.Extended ? p.Style & PS_ENDCAP_MASK : 0;
+        const uint32_t cap = p.Style & PS_ENDCAP_MASK;
         pen.setCapStyle(cap == PS_ENDCAP_FLAT     ? Qt::FlatCap
                         : cap == PS_ENDCAP_SQUARE ? Qt::SquareCap
                                                   : Qt::RoundCap);
     }
-    const uint32_t join = p.Extended ? p.Style & PS_JOIN_MASK : 0;
-    pen.setJoinStyle(join == PS_JOIN_MITER   ? Qt::MiterJoin
+    // A miter longer than the miter limit times the pen's width (measured
+    // from the inner corner to the tip) becomes a bevel, as the toolkit's
+    // SVG miter measures and does it (its plain one is cut short instead,
+    // at a length measured from the line's middle).
+    const uint32_t join = p.Style & PS_JOIN_MASK;
+    pen.setJoinStyle(join == PS_JOIN_MITER   ? Qt::SvgMiterJoin
                      : join == PS_JOIN_BEVEL ? Qt::BevelJoin
                                              : Qt::RoundJoin);
     pen.setMiterLimit(FState.MiterLimit);

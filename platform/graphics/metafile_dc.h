@@ -119,9 +119,9 @@ constexpr int MaxTextPixels = 4000;
 constexpr size_t MaxSavedStates = 256;
 
 struct TMetaPen {
-    uint32_t Style = PS_SOLID; // with end cap, join and type bits
+    uint32_t Style = PS_SOLID; // with end cap, join and type bits (none: round caps and joins)
     double Width = 0;          // logical units; 0 (and a cosmetic pen) is one pixel
-    bool Extended = false;     // made as an extended pen (its caps and joins count)
+    bool Extended = false;     // made as an extended pen (a wide one draws its dashes)
     bool Cosmetic = false;     // one pixel wide whatever its width
     TColor Color = 0;
     std::vector<double> Dashes; // a user style's dashes and gaps, logical units
@@ -391,8 +391,8 @@ private:
 };
 
 // Colour use of a record's bitmap: its table holds colours, or indexes into
-// the palette selected.
-enum : uint32_t { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
+// the palette selected, or it has no table (its pixels are the indexes).
+enum : uint32_t { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1, DIB_PAL_INDICES = 2 };
 
 // The DIB of a record (header and colours at Info, bits at Bits) decoded,
 // a table of palette indexes through Palette when given; false when it is
@@ -411,6 +411,13 @@ bool PatternAllowed(TMetaDC& dc, const uint8_t* info, size_t infoSize);
 // A pattern brush's bitmap: the DIB decoded when PatternAllowed.
 bool PatternOfDib(TMetaDC& dc, const uint8_t* info, size_t infoSize, const uint8_t* bits, size_t bitsSize,
                   TMetaBrush& brush, const std::vector<uint32_t>* palette = nullptr);
+// A monochrome brush's bitmap (of colour use Usage), drawn in the text and
+// background colours: a DIB of one bit a pixel that comes without its table
+// of colours (DIB_PAL_INDICES, or a header alone) has its clear bits taken
+// as black (the text colour) and its set ones as white (the background);
+// any other is decoded as PatternOfDib decodes it.
+bool MonochromePatternOfDib(TMetaDC& dc, const uint8_t* info, size_t infoSize, uint32_t usage,
+                            const uint8_t* bits, size_t bitsSize, TMetaBrush& brush);
 // Palette entries (red, green, blue, flags) as 0xRRGGBB.
 std::vector<uint32_t> PaletteEntries(const uint8_t* p, size_t count);
 // ANSI text of a font's character set as UTF-16.

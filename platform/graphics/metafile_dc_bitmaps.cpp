@@ -461,6 +461,27 @@ bool PatternOfDib(TMetaDC& dc, const uint8_t* info, size_t infoSize, const uint8
     return true;
 }
 
+bool MonochromePatternOfDib(TMetaDC& dc, const uint8_t* info, size_t infoSize, uint32_t usage,
+                            const uint8_t* bits, size_t bitsSize, TMetaBrush& brush)
+{
+    dib::THeader h;
+    const bool bare = infoSize >= 4 && dib::ParseHeader(info, infoSize, h) && h.BitCount == 1 &&
+                      (usage == DIB_PAL_INDICES || infoSize - h.HeaderSize < h.TableBytes());
+    if (!bare) {
+        if (!PatternOfDib(dc, info, infoSize, bits, bitsSize, brush))
+            return false;
+    } else {
+        TPixelBuffer pixels;
+        h.Palette = {0xFF000000u, 0xFFFFFFFFu};
+        if (!PatternAllowed(dc, info, infoSize) || !dib::DecodeBits(h, bits, bitsSize, pixels))
+            return false;
+        brush.Style = BS_DIBPATTERN;
+        brush.Pattern = ImageOf(pixels).copy();
+    }
+    brush.Monochrome = true;
+    return true;
+}
+
 std::vector<uint32_t> PaletteEntries(const uint8_t* p, size_t count)
 {
     std::vector<uint32_t> out;

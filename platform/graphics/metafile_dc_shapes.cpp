@@ -509,6 +509,7 @@ void TMetaDC::WidenPath()
     const QPen pen = MakePen();
     stroker.setCapStyle(pen.capStyle());
     stroker.setJoinStyle(pen.joinStyle());
+    stroker.setMiterLimit(pen.miterLimit());
     FPath = stroker.createStroke(FPath);
 }
 

@@ -51,8 +51,10 @@ bool TEmfPlayer::CreatePen(uint32_t type, const TRecord& r)
     if (type == EMR_CREATEPEN) {
         if (!r.Has(28))
             return false;
+        // The style, with the end cap and the join that writers give wide pens.
         const uint32_t style = r.U32At(12) & PS_STYLE_MASK;
-        pen.Style = style <= PS_INSIDEFRAME ? style : PS_SOLID;
+        pen.Style =
+            (style <= PS_INSIDEFRAME ? style : PS_SOLID) | (r.U32At(12) & (PS_ENDCAP_MASK | PS_JOIN_MASK));
         pen.Width = std::abs(r.I32At(16));
         pen.Cosmetic = pen.Width == 0;
         pen.Color = ColorRef(r.U32At(24));
@@ -101,9 +103,12 @@ bool TEmfPlayer::CreateBrush(uint32_t type, const TRecord& r)
         const uint32_t offInfo = r.U32At(16), infoSize = r.U32At(20), offBits = r.U32At(24),
                        bitsSize = r.U32At(28);
         if (offInfo <= r.Size && infoSize <= r.Size - offInfo && offBits <= r.Size &&
-            bitsSize <= r.Size - offBits &&
-            PatternOfDib(FDC, r.P + offInfo, infoSize, r.P + offBits, bitsSize, brush)) {
-            brush.Monochrome = type == EMR_CREATEMONOBRUSH;
+            bitsSize <= r.Size - offBits) {
+            const uint8_t *info = r.P + offInfo, *bits = r.P + offBits;
+            if (type == EMR_CREATEMONOBRUSH)
+                MonochromePatternOfDib(FDC, info, infoSize, r.U32At(12), bits, bitsSize, brush);
+            else
+                PatternOfDib(FDC, info, infoSize, bits, bitsSize, brush);
         }
     }
     if (TMetaObject* slot = Handle(r.U32At(8)))

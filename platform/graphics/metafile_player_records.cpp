@@ -374,8 +374,10 @@ bool TWmfPlayer::CreatePen(const TRecord& r)
         return false;
     TMetaObject object;
     object.Kind = TMetaObject::Pen;
+    // The style, with the end cap and the join that writers give wide pens.
     const uint32_t style = r.U16At(0) & PS_STYLE_MASK;
-    object.PenValue.Style = style <= PS_INSIDEFRAME ? style : PS_SOLID;
+    object.PenValue.Style =
+        (style <= PS_INSIDEFRAME ? style : PS_SOLID) | (r.U16At(0) & (PS_ENDCAP_MASK | PS_JOIN_MASK));
     object.PenValue.Width = std::abs(r.I16At(2));
     object.PenValue.Cosmetic = object.PenValue.Width == 0;
     object.PenValue.Color = ColorRef(r.U32At(6));

@@ -1,6 +1,7 @@
 // Metafiles written by LibreOffice, Inkscape and gnuplot, made afresh where
-// the program is installed (each test skips without it), play whole and look
-// as a program draws them.
+// the program is installed or kept as fixtures (each test skips without the
+// program that draws the picture to compare with), play whole and look as a
+// program draws them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,6 +16,7 @@
 #include "tests/support/metafilebuilder.h"
 #include "tests/support/picturecompare.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 #include "tests/support/xvfbchild.h"
 
 namespace {
@@ -49,6 +51,14 @@ void ExpectLooksAlike(const TPixelBuffer& ours, const TPixelBuffer& theirs, int 
     const picturecompare::TCellComparison c = picturecompare::CompareCells(ours, theirs, cols, rows);
     EXPECT_GT(c.Coloured, c.Cells / 5) << "the drawing covers a good part of the picture";
     EXPECT_LT(c.Differ, c.Cells / 25) << c.Differ << " of " << c.Cells << " cells differ";
+}
+
+// The pixels near black, black, and all others white.
+TPixelBuffer BlackInk(TPixelBuffer px)
+{
+    for (uint32_t& p : px.Pixels)
+        p = picturecompare::Near(p, 0xFF000000u, 100) ? 0xFF000000u : 0xFFFFFFFFu;
+    return px;
 }
 
 // A drawing of a slide's size: one rectangle filled with a gradient of a
@@ -157,4 +167,42 @@ TEST(MetafilePrograms, GnuplotsPlotLooksAsLibreOfficeDrawsIt)
     const std::string Out = Dir.Path() + "/png";
     ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "png", Out, {"plot.emf"}));
     ExpectLooksAlike(Px, PngPixels(Out + "/plot.png"), 24, 18);
+}
+
+// gnuplot's histogram and boxes in fill patterns (kept as a fixture) play
+// whole, and their outlines, axes and labels look as LibreOffice draws them.
+// (LibreOffice leaves the patterns out: a monochrome brush whose bitmap has
+// no table of colours is not drawn there. The fixture's test in the writers'
+// tests looks at the patterns themselves.)
+TEST(MetafilePrograms, GnuplotsFillPatternsPlotLooksAsLibreOfficeDrawsIt)
+{
+    const std::string File = TestDataPath("fixtures/metafile/gnuplot_patterns.emf");
+    TempDir Dir;
+    const TPixelBuffer Px = Ours(Dir.Read(File));
+    if (!LibreOfficeAvailable())
+        GTEST_SKIP() << "LibreOffice is not installed to draw it";
+    const std::string Out = Dir.Path() + "/png";
+    ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "png", Out, {File}));
+    ExpectLooksAlike(BlackInk(Px), BlackInk(PngPixels(Out + "/gnuplot_patterns.png")), 24, 18);
+}
+
+// Inkscape's old-format file of lines 16 pixels wide with flat and square
+// caps and mitered and bevelled turns (kept as a fixture, with its picture)
+// looks as Inkscape draws the picture itself, in cells of 5 x 5 pixels (a
+// round end or turn fills cells that Inkscape leaves white).
+TEST(MetafilePrograms, InkscapesCapsAndJoinsLookAsInkscapeDrawsThePicture)
+{
+    const std::string Inkscape = FindProgram("inkscape");
+    if (Inkscape.empty())
+        GTEST_SKIP() << "Inkscape is not installed";
+    TempDir Dir;
+    for (const char* Name : {"inkscape_caps_joins.svg", "inkscape_caps_joins.wmf"})
+        Dir.Write(Name, Dir.Read(TestDataPath("fixtures/metafile/" + std::string(Name))));
+    RunIn(Dir, "HOME='" + Dir.Path() + "' timeout 300 '" + Inkscape +
+                   "' --export-type=png --export-background=white --export-background-opacity=1 "
+                   "inkscape_caps_joins.svg");
+    if (Dir.Read("inkscape_caps_joins.png").empty())
+        GTEST_SKIP() << "Inkscape could not export here";
+    ExpectLooksAlike(Ours(Dir.Read("inkscape_caps_joins.wmf")),
+                     PngPixels(Dir.Path() + "/inkscape_caps_joins.png"), 48, 32);
 }

@@ -1,10 +1,11 @@
 // Old-format metafile records beyond lines and plain shapes, each drawn
 // headless and checked at the pixels it must and must not cover: arcs,
-// chords, pies, rounded rectangles, regions (filled, framed, inverted,
-// painted, made the clip), hatched and pattern brushes, raster operations
-// other than a copy (of pattern fills, of mixing modes and of bitmaps),
-// rotated text, flood fills and device-dependent bitmaps. The same pictures
-// drawn by LibreOffice agree with ours cell by cell (skipped without it).
+// chords, pies, rounded rectangles, wide pens' end caps and joins, regions
+// (filled, framed, inverted, painted, made the clip), hatched and pattern
+// brushes, raster operations other than a copy (of pattern fills, of mixing
+// modes and of bitmaps), rotated text, flood fills and device-dependent
+// bitmaps. The same pictures drawn by LibreOffice agree with ours cell by
+// cell (skipped without it).
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -223,6 +224,38 @@ std::vector<TPictureCase> FillCases()
     return cases;
 }
 
+// Wide pens with the end caps and joins their style gives: a blue line 16
+// wide from (40, 160) to (160, 160) and up to (160, 40). Probes beyond its
+// start (a square cap's corner, then the line's axis) and at its turn (the
+// outer corner, then the diagonal just past a bevel).
+std::vector<TPictureCase> PenCases()
+{
+    struct TPen {
+        const char* Name;
+        int Style;
+        bool Square, Flat, Miter, Bevel;
+    };
+    const TPen Pens[] = {{"flat caps, miter joins", 0x2200, false, true, true, false},
+                         {"square caps, bevel joins", 0x1100, true, false, false, true},
+                         {"round caps and joins", 0, false, false, false, false}};
+    std::vector<TPictureCase> cases;
+    for (const TPen& p : Pens) {
+        TWmfBuilder b = Picture();
+        b.Record(0x02FA, {p.Style, 16, 0, 0, 0xFF}).Record(0x012D, {2});
+        b.Record(0x0325, {3, 40, 160, 160, 160, 160, 40}); // POLYLINE
+        const auto ink = [](bool on) { return on ? Blue : None; };
+        cases.push_back({p.Name,
+                         b.Bytes(),
+                         {{100, 160, Blue},
+                          {34, 153, ink(p.Square)},
+                          {36, 160, ink(!p.Flat)},
+                          {167, 167, ink(p.Miter)},
+                          {165, 165, ink(!p.Bevel)}},
+                         true});
+    }
+    return cases;
+}
+
 // Raster operations other than a copy, of fills, of mixing modes and of
 // bitmaps.
 std::vector<TPictureCase> RasterOperationCases()
@@ -360,7 +393,7 @@ std::vector<TPictureCase> Cases()
 {
     std::vector<TPictureCase> cases;
     for (const auto group :
-         {CurveCases, RegionCases, FillCases, RasterOperationCases, TextCases, BitmapCases})
+         {CurveCases, PenCases, RegionCases, FillCases, RasterOperationCases, TextCases, BitmapCases})
         for (TPictureCase& c : group())
             cases.push_back(std::move(c));
     return cases;
