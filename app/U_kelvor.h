@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/Tail.h"
+#include "app/WordMatcher.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/messages.h"
 #include "platform/core/stringlist.h"
@@ -340,6 +341,13 @@ private:
     bool FSettingsUnreadable = false;
     // The destructor is freeing the window's components.
     bool FFreeingComponents = false;
+    // The special words as a matcher (U_kelvor_display.cpp), built again at
+    // the first match after SpecialWords changed (its OnChange, which the
+    // window sets) or was replaced.
+    const TWordMatcher& SpecialWordMatcher() const;
+    mutable TWordMatcher FSpecialWordMatcher;
+    mutable const TStringList* FMatchedWords = nullptr;
+    mutable bool FSpecialWordsChanged = true;
 };
 
 extern TForm1* Form1;

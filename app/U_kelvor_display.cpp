@@ -380,17 +380,12 @@ void SplitLines(const AnsiString& text, std::vector<std::pair<size_t, size_t>>& 
     }
 }
 
-// The style of the first of Words (in their order) that occurs in Line; -1 when none does.
-int SpecialWordStyleIn(const TStringList* words, std::string_view line)
+// The style of the first of Words (in their order) that occurs in Line; -1
+// when none does. Matcher is built for Words.
+int SpecialWordStyleIn(const TStringList* words, const TWordMatcher& matcher, std::string_view line)
 {
-    if (!words)
-        return -1;
-    for (int i = 0; i < words->Count(); ++i) {
-        const std::string_view word = words->GetView(i);
-        if (!word.empty() && line.find(word) != std::string_view::npos)
-            return TForm1::SpecialWordStyleNo(words->GetObject(i));
-    }
-    return -1;
+    const int word = matcher.FirstWordIn(line);
+    return word == TWordMatcher::NoWord ? -1 : TForm1::SpecialWordStyleNo(words->GetObject(word));
 }
 
 // The chunk as shown: the bytes held from the last chunk first (unless the
@@ -442,9 +437,27 @@ void Purge(TRollView* view, TPaneDisplayState* state, TTailFile* file)
 
 } // namespace
 
+const TWordMatcher& TForm1::SpecialWordMatcher() const
+{
+    TStringList* words = SpecialWords.get();
+    if (words != FMatchedWords) {
+        // A list the window has not watched yet (the first, or one put in
+        // its place): every change of it calls for a new matcher.
+        FMatchedWords = words;
+        FSpecialWordsChanged = true;
+        if (words)
+            words->OnChange = [this](TObject*) { FSpecialWordsChanged = true; };
+    }
+    if (FSpecialWordsChanged) {
+        FSpecialWordMatcher.Build(words);
+        FSpecialWordsChanged = false;
+    }
+    return FSpecialWordMatcher;
+}
+
 int TForm1::GetSpecialWordStyle(const AnsiString& line) const
 {
-    return SpecialWordStyleIn(SpecialWords.get(), line);
+    return SpecialWordStyleIn(SpecialWords.get(), SpecialWordMatcher(), line);
 }
 
 void TForm1::TailNewText(int index, TTailFile* file)
@@ -477,8 +490,9 @@ void TForm1::TailNewText(int index, TTailFile* file)
     bool added = false;
     size_t first = 0;
     const std::string_view chunk = state->Pending.BeginChunk(std::move(text), lines.size());
+    const TWordMatcher& matcher = SpecialWordMatcher();
     auto styleOf = [&](size_t i) {
-        return SpecialWordStyleIn(SpecialWords.get(), chunk.substr(lines[i].first, lines[i].second));
+        return SpecialWordStyleIn(SpecialWords.get(), matcher, chunk.substr(lines[i].first, lines[i].second));
     };
     if (!lineComplete && !lines.empty()) {
         // The rest of a line begun in an earlier chunk; not counted again.

@@ -41,6 +41,15 @@
 // it can: the longest time the UI thread was kept from its events. And bytes
 // that are no valid UTF-8 (kelvor_bench_binary.cpp), each case shown twice:
 // the longest block, worst of them. `kelvor_bench --binary` runs these alone.
+//
+// Special words (kelvor_bench_words.cpp): the same lines followed with 500
+// special words that overlap one another and the lines' text, and with 3, each
+// list in turn, through the same road: a burst of 20 MB caught up by the
+// monitor into a pane purged at 100,000 lines (most lines only matched and
+// counted), and 100,000 lines in chunks of 10,000 into a pane never purged
+// (every line laid out as well). The headline is the worse of the two cases'
+// cost with 500 words against the cost with 3, each the median of five
+// rounds. `kelvor_bench --words` runs these alone.
 #include <fcntl.h>
 #include <malloc.h>
 #include <stdlib.h>
@@ -56,6 +65,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,6 +73,7 @@
 #include "app/Tail.h"
 #include "app/U_kelvor.h"
 #include "bench/kelvor_bench_binary.h"
+#include "bench/kelvor_bench_words.h"
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
 #include "platform/core/blockpool.h"
@@ -471,6 +482,48 @@ double TailCostRatio(TKelvorSide& kelvor, TPlainSide& plain)
     return kelvorMillion / kelvorThousand;
 }
 
+// The cost of the same lines with 500 special words against 3 in both cases
+// of the special words (see the top of the file), printed; the worse is answered.
+double SpecialWordsRatio(TKelvorSide& kelvor, const std::string& log, long purgeLines)
+{
+    TTailFile* file = kelvor.File;
+    const auto burst = [&] {
+        truncate(log.c_str(), 0);
+        Form1->Tail->TimerTimer(nullptr); // the file became shorter: starts again from 0
+        return CatchUp(file, log, int64_t{20} << 20, purgeLines);
+    };
+    const std::vector<std::string> chunks = Chunks(0, 100000, 100, 10000);
+    const auto append = [&] {
+        kelvor.Clear();
+        return FeedAll(kelvor, chunks);
+    };
+    struct TCase {
+        const char* Name;
+        std::function<double()> Run;
+    };
+    const TCase cases[] = {{"a 20 MB burst caught up into a pane purged at 100,000 lines", burst},
+                           {"100,000 lines in chunks of 10,000 into a pane never purged", append}};
+    const std::vector<std::string> few = OverlappingWords(3);
+    const std::vector<std::string> many = OverlappingWords(500);
+    double worst = 0;
+    for (const TCase& c : cases) {
+        std::vector<double> fewSeconds, manySeconds;
+        for (int round = 0; round < 5; ++round) {
+            SetSpecialWords(few);
+            fewSeconds.push_back(c.Run());
+            SetSpecialWords(many);
+            manySeconds.push_back(c.Run());
+        }
+        const double ratio = Median(manySeconds) / Median(fewSeconds);
+        std::printf("%s: 3 special words %.3f s, 500 special words %.3f s, ratio %.2f\n", c.Name,
+                    Median(fewSeconds), Median(manySeconds), ratio);
+        worst = std::max(worst, ratio);
+    }
+    SetSpecialWords({});
+    kelvor.Clear();
+    return worst;
+}
+
 struct TBurstFigures {
     double PeakRatio = 0;    // the highest heap against that of a full pane
     double BlockSeconds = 0; // the longest block of the event loop
@@ -559,10 +612,12 @@ TLongLineFigures LongLines(TKelvorSide& kelvor, const std::string& dir, const st
 // What the program's arguments ask for: "--memory" runs the memory case
 // alone; "--append [LENGTH [CHUNK-LINES]]" runs the append cases alone (those
 // of that line length and chunk size); "--catch-up" runs the two burst
-// catch-up cases alone.
+// catch-up cases alone; "--binary" and "--words" run the cases of bytes that
+// are no UTF-8 and of special words alone.
 struct TBenchArgs {
     bool CatchUpOnly = false;
     bool BinaryOnly = false;
+    bool WordsOnly = false;
     bool MemoryOnly = false;
     bool AppendOnly = false;
     int OnlyLength = 0;
@@ -575,6 +630,7 @@ TBenchArgs ReadArgs(int argc, char** argv)
     args.CatchUpOnly = argc > 1 && std::string(argv[1]) == "--catch-up";
     args.MemoryOnly = argc > 1 && std::string(argv[1]) == "--memory";
     args.BinaryOnly = argc > 1 && std::string(argv[1]) == "--binary";
+    args.WordsOnly = argc > 1 && std::string(argv[1]) == "--words";
     args.AppendOnly = argc > 1 && std::string(argv[1]) == "--append";
     args.OnlyLength = args.AppendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
     args.OnlyChunkLines = args.AppendOnly && argc > 3 ? std::atol(argv[3]) : 0;
@@ -643,6 +699,7 @@ struct THeadlines {
     TLongLineFigures LongLine;
     double SingleBlock = 0;
     double BinaryBlock = 0;
+    double SpecialWordsRatio = 0;
 };
 
 void PrintHeadlines(const THeadlines& h)
@@ -658,6 +715,7 @@ void PrintHeadlines(const THeadlines& h)
     std::printf("single 200MB write longest ui block ms: %.0f\n", h.SingleBlock * 1000);
     std::printf("binary and invalid UTF-8 lines longest block ms, worst of the cases: %.0f\n",
                 h.BinaryBlock * 1000);
+    std::printf("cost with 500 special words against 3, worse of the two cases: %.2f\n", h.SpecialWordsRatio);
 }
 
 } // namespace
@@ -716,6 +774,12 @@ int main(int argc, char** argv)
     }
 
     const long purgeLines = 100000;
+    if (args.WordsOnly) {
+        std::printf("cost with 500 special words against 3, worse of the two cases: %.2f\n",
+                    SpecialWordsRatio(kelvor, log, purgeLines));
+        return finish();
+    }
+
     double catchUpSmall = 0, catchUpLarge = 0;
     if (args.CatchUpOnly) {
         CatchUpCosts(file, log, purgeLines, catchUpSmall, catchUpLarge);
@@ -756,6 +820,8 @@ int main(int argc, char** argv)
     h.SingleBlock = SingleWriteCost(kelvor, file, log, purgeLines);
 
     h.BinaryBlock = BinaryLongestBlock(file, dir);
+
+    h.SpecialWordsRatio = SpecialWordsRatio(kelvor, log, purgeLines);
 
     PrintHeadlines(h);
     return finish();

@@ -123,6 +123,20 @@ unsigned FormatOfMime(const AnsiString& mime)
     return 0;
 }
 
+// Text as the desktop's programs expect it: a CR LF line end becomes LF. A
+// CR alone is no line end that the system writes, and stays.
+AnsiString WithLfLineEnds(const AnsiString& text)
+{
+    if (text.find("\r\n") == AnsiString::npos)
+        return text;
+    AnsiString out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n')
+            out += text[i];
+    return out;
+}
+
 AnsiString CutAtZero(const char* data, size_t size)
 {
     const void* zero = std::memchr(data, 0, size);
@@ -360,12 +374,14 @@ void TClipboard::SetBuffer(unsigned format, const void* buffer, size_t size)
     if (size > 0 && !buffer)
         size = 0;
     const char* bytes = static_cast<const char*>(buffer);
+    // UTF-8 holds CR and LF bytes only as those characters: the line ends
+    // are changed in the encoded text.
     if (format == CF_TEXT) {
-        Put(kTextMime, UTF8Encode(AnsiToWide(CutAtZero(bytes ? bytes : "", size))));
+        Put(kTextMime, WithLfLineEnds(UTF8Encode(AnsiToWide(CutAtZero(bytes ? bytes : "", size)))));
         return;
     }
     if (format == CF_UNICODETEXT) {
-        Put(kTextMime, UTF8Encode(WideFromBytes(buffer, size)));
+        Put(kTextMime, WithLfLineEnds(UTF8Encode(WideFromBytes(buffer, size))));
         return;
     }
     if (format == CF_METAFILEPICT) {

@@ -56,8 +56,10 @@ int MetafileMimeKind(const AnsiString& mime);
 //
 // Text formats are converted: CF_TEXT is text in the ANSI code page, CF_UNICODETEXT
 // UTF-16 (little-endian bytes); either is cut at its first zero character and
-// published as UTF-8 text/plain, which both read back. Byte blocks of the other
-// formats go out and come back unchanged.
+// published as UTF-8 text/plain with LF line ends (CR LF becomes LF), which
+// both read back. Text that other programs publish is read with its
+// line ends as they are. Byte blocks of the other formats go out and come back
+// unchanged.
 class TClipboard : public TPersistent {
 public:
     const char* ClassName() const override { return "TClipboard"; }

@@ -374,11 +374,11 @@ protected:
     }
 };
 
-TEST_F(CopyAndSaveTest, CompleteTextJoinsLinesWithCrLf)
+TEST_F(CopyAndSaveTest, CompleteTextJoinsLinesWithLfOnTheClipboardAndCrLfInAFile)
 {
     PaneWithTruncation();
     Form->SaveSelectedTextPMIClick(Form->CopyCompleteTextPMI);
-    EXPECT_EQ(ClipboardText(), "one\r\ntwo\r\n\r\nthree");
+    EXPECT_EQ(ClipboardText(), "one\ntwo\n\nthree");
 
     const std::string target = Dir.File("saved.txt");
     UI.QueueFileNames({target});

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -95,6 +97,41 @@ TEST_F(KelvorDisplayTest, SpecialWordsColourWholeLinesAndTheFirstListedWins)
     Feed("plain\nWARN then ERROR\nsome WARNING\n");
     EXPECT_EQ(Shown(), (TItems{{"plain", 0, true}, {"WARN then ERROR", 1, true}, {"some WARNING", 2, true}}));
     EXPECT_EQ(File->LineCount, 3);
+}
+
+TEST_F(KelvorDisplayTest, LinesAreMatchedAgainstTheSpecialWordsAsTheyStandNow)
+{
+    // Each change gives the line another answer than the words before it did.
+    TStringList* words = Form->SpecialWords.get();
+    const std::string line = "an ERROR here";
+    struct TChange {
+        const char* What;
+        std::function<void()> Change;
+        int Style;
+    };
+    const TChange changes[] = {
+        {"exchanged", [&] { words->Exchange(0, 1); }, 1},
+        {"inserted first", [&] { words->InsertObject(0, "here", TForm1::SpecialWordStyleObject(3)); }, 3},
+        {"deleted", [&] { words->Delete(0); }, 1},
+        {"replaced", [&] { words->Put(1, "absent"); }, -1},
+        {"replaced first", [&] { words->Put(0, "an"); }, 2},
+        {"cleared", [&] { words->Clear(); }, -1},
+        {"added", [&] { words->AddObject("ERROR", TForm1::SpecialWordStyleObject(1)); }, 1},
+    };
+    for (const TChange& c : changes) {
+        SCOPED_TRACE(c.What);
+        c.Change();
+        EXPECT_EQ(Form->GetSpecialWordStyle(line), c.Style);
+    }
+    Feed(line + "\n");
+    EXPECT_EQ(Shown().back().Style, 1);
+
+    // A list put in the place of the window's is watched as well.
+    Form->SpecialWords = std::make_unique<TStringList>();
+    EXPECT_EQ(Form->GetSpecialWordStyle(line), -1);
+    Form->SpecialWords->AddObject("here", TForm1::SpecialWordStyleObject(2));
+    Feed(line + "\n");
+    EXPECT_EQ(Shown().back().Style, 2);
 }
 
 TEST_F(KelvorDisplayTest, ALineInPiecesContinuesItsParagraphEachPieceInItsOwnStyle)

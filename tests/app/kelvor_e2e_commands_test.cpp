@@ -147,7 +147,7 @@ TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
     ASSERT_TRUE(WaitUntil([&] { return PixelAt(500, 250) == "#D7D7FF"; })) << PixelAt(500, 250);
 
     Append(log, "first new line\nsecond new line\n");
-    EXPECT_TRUE(PaneTextBecomes("first new line\r\nsecond new line")) << "clipboard: " << ClipboardText();
+    EXPECT_TRUE(PaneTextBecomes("first new line\nsecond new line")) << "clipboard: " << ClipboardText();
 
     StopKelvor();
     const std::string settings = FDir.Read("kelvor.ini");
@@ -187,7 +187,7 @@ TEST_F(KelvorE2ECommandsTest, AFileDraggedOntoAPaneReplacesItsFile)
 
     // The pane kept its text and follows the dropped file from its end.
     Append(dropped, "line after the drop\n");
-    EXPECT_TRUE(PaneTextBecomes("line before the drop\r\nline after the drop"))
+    EXPECT_TRUE(PaneTextBecomes("line before the drop\nline after the drop"))
         << "clipboard: " << ClipboardText();
 
     StopKelvor();

@@ -7,6 +7,7 @@
 
 #include "platform/controls/clipbrd.h"
 #include "platform/controls/uiservices.h"
+#include "platform/core/codepages.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/picture.h"
@@ -46,11 +47,40 @@ TEST_F(DesktopClipboardTest, TextRoundTrip)
 TEST_F(DesktopClipboardTest, TextEndsAtItsFirstZeroByte)
 {
     // The copy command puts its stream with a terminating zero on the clipboard.
-    const char copied[] = "first\r\nsecond\r\n\0";
+    const char copied[] = "first\nsecond\n\0third";
     Clipboard()->SetBuffer(CF_TEXT, copied, sizeof(copied) - 1);
-    EXPECT_EQ(Clipboard()->AsText(), "first\r\nsecond\r\n");
+    EXPECT_EQ(Clipboard()->AsText(), "first\nsecond\n");
     Clipboard()->SetAsText(AnsiString("a\0b", 3));
     EXPECT_EQ(Clipboard()->AsText(), "a");
+}
+
+TEST_F(DesktopClipboardTest, TextGoesOutWithLfLineEndsAndComesInAsOthersWroteIt)
+{
+    const struct {
+        const char* Written;
+        const char* Published;
+    } cases[] = {
+        {"first\r\nsecond\r\n", "first\nsecond\n"},
+        {"a\rb\r", "a\rb\r"}, // a CR alone is no line end the system writes
+        {"a\n\rb\r\r\nc\r\n\r\n", "a\n\rb\r\nc\n\n"},
+        {"\xC3\xA9\r\n\xE2\x82\xAC\n", "\xC3\xA9\n\xE2\x82\xAC\n"},
+        {"no line end", "no line end"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Written);
+        // As ANSI text (UTF-8 here) and as UTF-16.
+        Clipboard()->SetAsText(c.Written);
+        AnsiString published;
+        ASSERT_TRUE(UIServices().GetClipboard("text/plain", published));
+        EXPECT_EQ(published, c.Published);
+        const WideString wide = UTF8Decode(c.Written);
+        Clipboard()->SetBuffer(CF_UNICODETEXT, wide.data(), wide.size() * 2);
+        ASSERT_TRUE(UIServices().GetClipboard("text/plain", published));
+        EXPECT_EQ(published, c.Published);
+        // Another program's text keeps its line ends.
+        UIServices().SetClipboard({{"text/plain", c.Written}});
+        EXPECT_EQ(Clipboard()->AsText(), c.Written);
+    }
 }
 
 TEST_F(DesktopClipboardTest, UnicodeTextRoundTrip)
