@@ -151,11 +151,13 @@ public:
     // changes only after that call. A file that is shorter, or whose LastBytes
     // read differently (rewritten since), starts again from 0 and OnTruncate is
     // called; its text arrives at the next poll. An unchanged file costs one
-    // size query and one look-up of its name, and is not read. A size query or read that fails delivers what
-    // the poll read of the file before it and keeps Position after that; when OnError is set, the failure
-    // then pauses the record (Active false) and goes to OnError once, else the next poll tries again. When
-    // OnError is set, an exception while polling a record (its reading or its callbacks) pauses the record
-    // and goes to OnError once as well; otherwise it passes to the caller.
+    // size query and one look-up of its name, and is not read. A size query
+    // or read that fails delivers what the poll read of the file before it
+    // and keeps Position after that; when OnError is set, the failure then
+    // pauses the record (Active false) and goes to OnError once, else the next
+    // poll tries again. When OnError is set, an exception while polling a
+    // record (its reading or its callbacks) pauses the record and goes to
+    // OnError once as well; otherwise it passes to the caller.
     //
     // Each poll also looks the record's name up (before the file's size, so
     // that what was written before a rename is within that size). A name that

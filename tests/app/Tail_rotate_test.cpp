@@ -305,6 +305,17 @@ TPaneLines PaneLines(TRollView* view)
     return pane;
 }
 
+// The number of the last line a pane shows: its last paragraph's last word.
+int LastLineShown(TRollView* view)
+{
+    std::string line;
+    for (int i = view->GetLineCount() - 1; i >= 0 && (line.empty() || !view->IsParaStart(i + 1)); --i)
+        if (view->RVData->IsTextItem(i))
+            line.insert(0, view->GetItemText(i));
+    const size_t at = line.rfind(' ');
+    return at == std::string::npos ? 0 : std::atoi(line.c_str() + at + 1);
+}
+
 std::string WrittenLine(int log, int number)
 {
     return "log " + std::to_string(log) + " line " + std::to_string(number);
@@ -368,10 +379,8 @@ TEST_F(TailRotateFormTest, EveryLineWrittenWhileLogsAreRotatedIsShownOnceInOrder
     const auto everyLineShown = [&] {
         bool all = !writing;
         for (int i = 0; i < logs; ++i) {
-            const TPaneLines pane = PaneLines(files[i]->View);
-            const size_t at = pane.Lines.empty() ? std::string::npos : pane.Lines.back().rfind(' ');
-            shown[i] = at == std::string::npos ? 0 : std::atoi(pane.Lines.back().c_str() + at + 1);
-            all = all && static_cast<int>(pane.Lines.size()) >= total;
+            shown[i] = LastLineShown(files[i]->View);
+            all = all && shown[i] == total;
         }
         return all;
     };
