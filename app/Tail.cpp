@@ -1,4 +1,5 @@
-// The file monitor: opening watched files, their records and the poll.
+// The file monitor: opening watched files, their records and the poll, which
+// follows a file's name when another file takes it.
 #include "app/Tail.h"
 
 #include <sys/stat.h>
@@ -13,6 +14,13 @@
 
 #include "platform/controls/forms.h"
 #include "platform/core/sysutils.h"
+
+// A file as the file system knows it, whatever name reaches it.
+struct TTailFileId {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    bool operator==(const TTailFileId& o) const { return Device == o.Device && Inode == o.Inode; }
+};
 
 namespace {
 
@@ -35,9 +43,9 @@ bool IoAllowed(TTailIo io)
     return error <= 0;
 }
 
-// The current length of the open file: one fstat, no reopening, no reading.
-// False with errno set when it cannot be had.
-bool FileLength(int handle, int64_t& length)
+// The current length of the open file, and its identity when Id is given: one
+// fstat, no reopening, no reading. False with errno set when it cannot be had.
+bool FileLength(int handle, int64_t& length, TTailFileId* id)
 {
     struct stat info;
     if (handle < 0) {
@@ -47,6 +55,8 @@ bool FileLength(int handle, int64_t& length)
     if (!IoAllowed(TTailIo::SizeQuery) || fstat(handle, &info) != 0)
         return false;
     length = static_cast<int64_t>(info.st_size);
+    if (id)
+        *id = {info.st_dev, info.st_ino};
     return true;
 }
 
@@ -257,6 +267,98 @@ AnsiString ReadFailureReason(TTailIo io, int error)
            SysErrorMessage(error) + ".";
 }
 
+// What a watched file's name named when it was looked up: Error is the look-up's
+// errno, 0 when it named something.
+struct TNameLookup {
+    int Error = 0;
+    mode_t Mode = 0;
+    TTailFileId Id;
+};
+
+// Looks the name up, following links (a link to the open file is that file).
+TNameLookup LookUpName(const AnsiString& name)
+{
+    TNameLookup found;
+    struct stat info;
+    if (stat(name.c_str(), &info) != 0) {
+        found.Error = errno;
+        return found;
+    }
+    found.Mode = info.st_mode;
+    found.Id = {info.st_dev, info.st_ino};
+    return found;
+}
+
+// Why a name that names something other than a regular file cannot be followed.
+AnsiString NotAFileReason(mode_t mode)
+{
+    const char* what = S_ISDIR(mode)    ? "a folder"
+                       : S_ISFIFO(mode) ? "a named pipe"
+                       : S_ISSOCK(mode) ? "a socket"
+                                        : "a device";
+    return AnsiString("Its name now names ") + what + ", not a file that can be followed.";
+}
+
+enum class TNameChange { None, Replaced, Unfollowable };
+
+// What the name found means for the record whose open file is Open: None when
+// it reaches that file or names nothing (a log between its rename and its
+// re-creation: looked up again at the next poll), Replaced when it names
+// another regular file, Unfollowable (Reason says why) otherwise.
+TNameChange NameChange(const TNameLookup& name, const TTailFileId& open, AnsiString& reason)
+{
+    if (name.Error == ENOENT || name.Error == ENOTDIR)
+        return TNameChange::None;
+    if (name.Error != 0) {
+        reason = "Its name cannot be looked up: " + SysErrorMessage(name.Error) + ".";
+        return TNameChange::Unfollowable;
+    }
+    if (name.Id == open)
+        return TNameChange::None;
+    if (!S_ISREG(name.Mode)) {
+        reason = NotAFileReason(name.Mode);
+        return TNameChange::Unfollowable;
+    }
+    return TNameChange::Replaced;
+}
+
+// Opens the regular file under Name for reading and gives its length, unless it
+// is Open (the name was given back since it was looked up). -1 when there is
+// nothing to move to; Reason then says why, when what the name names cannot be
+// followed.
+int OpenReplacement(const AnsiString& name, const TTailFileId& open, int64_t& length, AnsiString& reason)
+{
+    const int handle = IoAllowed(TTailIo::Open) ? FileOpen(name, fmOpenRead | fmShareDenyNone) : -1;
+    struct stat info;
+    if (handle < 0 || fstat(handle, &info) != 0) {
+        const int error = errno;
+        if (handle >= 0)
+            FileClose(handle);
+        if (error == EISDIR)
+            reason = NotAFileReason(S_IFDIR);
+        else if (error != ENOENT && error != ENOTDIR)
+            reason = "The file now under its name could not be opened: " + SysErrorMessage(error) + ".";
+        return -1;
+    }
+    // The type is checked on the handle: the name may have changed since.
+    if (!S_ISREG(info.st_mode) || TTailFileId{info.st_dev, info.st_ino} == open) {
+        if (!S_ISREG(info.st_mode))
+            reason = NotAFileReason(info.st_mode);
+        FileClose(handle);
+        return -1;
+    }
+    length = static_cast<int64_t>(info.st_size);
+    return handle;
+}
+
+// Moves an inactive record to Length, its file's end, past what it does not deliver.
+void SkipTo(TTailFile* file, int64_t length)
+{
+    file->Position = length;
+    file->EndsInNul = false;
+    file->LastBytes.clear();
+}
+
 } // namespace
 
 void SetTailIoFault(TTailIoFault fault)
@@ -425,8 +527,25 @@ void CTail::SetActive(bool on)
     if (on) {
         for (int i = 0; i < FFiles.Count(); ++i) {
             TTailFile* file = GetFile(i);
+            const TNameLookup name = LookUpName(file->FileName);
             int64_t length;
-            if (QueryLength(file, length) && length != file->Position) {
+            TTailFileId open;
+            if (!QueryLength(file, length, &open))
+                continue;
+            // A file that took the name while the monitor was off holds only
+            // text of that time. What cannot be followed is left to the next
+            // poll, which reports it.
+            AnsiString reason;
+            bool moved = false;
+            if (NameChange(name, open, reason) == TNameChange::Replaced) {
+                const int handle = OpenReplacement(file->FileName, open, length, reason);
+                if (handle >= 0) {
+                    FileClose(file->Handle);
+                    file->Handle = handle;
+                    moved = true;
+                }
+            }
+            if (moved || length != file->Position) {
                 file->Position = length;
                 file->EndsInNul = false;
                 ReadKept(file->Handle, length, file->LastBytes);
@@ -475,20 +594,20 @@ void CTail::TimerTimer(TObject*)
     FTimer->SetInterval(FMoreWaiting ? 1 : FInterval);
 }
 
-bool CTail::QueryLength(const TTailFile* file, int64_t& length)
+bool CTail::QueryLength(const TTailFile* file, int64_t& length, TTailFileId* id)
 {
     ++FSizeQueries;
-    return FileLength(file->Handle, length);
+    return FileLength(file->Handle, length, id);
 }
 
 bool CTail::PollFile(TTailFile* file)
 {
     AnsiString reason;
     if (!OnError)
-        return ReadAndDeliver(file, reason);
+        return ReadAndFollow(file, reason);
     const std::shared_ptr<bool> alive = FAlive;
     try {
-        if (!ReadAndDeliver(file, reason))
+        if (!ReadAndFollow(file, reason))
             return false;
         if (reason.empty())
             return true;
@@ -509,23 +628,76 @@ bool CTail::PollFile(TTailFile* file)
     return *alive;
 }
 
-bool CTail::ReadAndDeliver(TTailFile* file, AnsiString& failure)
+bool CTail::ReadAndFollow(TTailFile* file, AnsiString& failure)
 {
     file->NewText.clear();
     file->MoreWaiting = false;
+    // The name is looked up first: what was written to the open file before it
+    // was renamed away is then within the length taken next, and is read
+    // before the record moves on.
+    const TNameLookup name = LookUpName(file->FileName);
     int64_t length;
-    if (!QueryLength(file, length)) {
+    TTailFileId open;
+    if (!QueryLength(file, length, &open)) {
         // Unknown this time: nothing changes, and a later poll tries again.
         if (file->Active)
             failure = ReadFailureReason(TTailIo::SizeQuery, errno);
         return true;
     }
+    const int handle = file->Handle;
+    const AnsiString fileName = file->FileName;
+    if (!ReadAndDeliver(file, length, failure))
+        return false;
+    // The name is followed once the open file was read to its end, and only
+    // for the record as it was looked up for: a callback may have removed or
+    // reopened it.
+    if (FPollFile != file || !failure.empty() || file->MoreWaiting || file->Handle != handle ||
+        file->FileName != fileName)
+        return true;
+    AnsiString reason;
+    const TNameChange change = NameChange(name, open, reason);
+    int64_t newLength = 0;
+    const int replacement =
+        change == TNameChange::Replaced ? OpenReplacement(fileName, open, newLength, reason) : -1;
+    if (replacement >= 0)
+        return SwitchFile(file, replacement, newLength);
+    // What cannot be followed fails the poll, once the file's text is read;
+    // the record stays on its open file.
+    if (file->Active)
+        failure = reason;
+    return true;
+}
+
+bool CTail::SwitchFile(TTailFile* file, int handle, int64_t length)
+{
+    FileClose(file->Handle);
+    file->Handle = handle;
     if (!file->Active) {
-        if (length != file->Position) {
-            file->Position = length;
-            file->EndsInNul = false;
-            file->LastBytes.clear();
-        }
+        // What the new file holds was written during the pause.
+        SkipTo(file, length);
+        return true;
+    }
+    return Restart(file, length);
+}
+
+bool CTail::Restart(TTailFile* file, int64_t length)
+{
+    file->Position = 0;
+    file->LastBytes.clear();
+    file->EndsInNul = false;
+    file->MoreWaiting = length > 0;
+    FMoreWaiting = FMoreWaiting || length > 0;
+    const std::shared_ptr<bool> alive = FAlive;
+    if (OnTruncate)
+        OnTruncate(FPollIndex, file);
+    return *alive;
+}
+
+bool CTail::ReadAndDeliver(TTailFile* file, int64_t length, AnsiString& failure)
+{
+    if (!file->Active) {
+        if (length != file->Position)
+            SkipTo(file, length);
         file->LineComplete = true;
         return true;
     }
@@ -541,18 +713,10 @@ bool CTail::ReadAndDeliver(TTailFile* file, AnsiString& failure)
                                      ? TReadOutcome::Rewritten
                                      : ReadPiece(file->Handle, file->Position, length - file->Position, text,
                                                  consumed, kept, nul, FHoleProbes);
-    if (outcome == TReadOutcome::Rewritten) {
-        // The file was cut short or rewritten: what it holds now was written
-        // after that, so the next poll reads it from the start.
-        file->Position = 0;
-        file->LastBytes.clear();
-        file->EndsInNul = false;
-        file->MoreWaiting = length > 0;
-        FMoreWaiting = FMoreWaiting || length > 0;
-        if (OnTruncate)
-            OnTruncate(FPollIndex, file);
-        return *alive;
-    }
+    // The file was cut short or rewritten: what it holds now was written
+    // after that, so the next poll reads it from the start.
+    if (outcome == TReadOutcome::Rewritten)
+        return Restart(file, length);
     // A failed read delivers what was read before it; Position stays after
     // that for the next poll.
     if (outcome == TReadOutcome::Failed)

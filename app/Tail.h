@@ -1,6 +1,7 @@
 // The file monitor: CTail keeps the watched log files (TTailFile records), polls
 // them on its timer and hands the bytes appended since the last poll, or the news
-// that a file became shorter, to its owner through two callbacks.
+// that a file became shorter or was replaced under its name, to its owner through
+// two callbacks.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,7 @@ class TRollView;
 class TSplitter;
 class TTimer;
 class TTailFile;
+struct TTailFileId;
 
 // The most bytes of a file name that messages, boxes and panes show.
 inline constexpr size_t MaxShownNameLength = 120;
@@ -31,16 +33,20 @@ using TTailFileEvent = std::function<void(int index, TTailFile* file)>;
 // A poll that failed for a record: its index, the record and the reason.
 using TTailFileErrorEvent = std::function<void(int index, TTailFile* file, const AnsiString& reason)>;
 
-// The monitor's calls on a watched file that may fail while it is followed.
-enum class TTailIo { SizeQuery, Read };
+// The monitor's calls on a watched file that may fail while it is followed:
+// Open is the opening of the file that took a watched file's name.
+enum class TTailIo { SizeQuery, Read, Open };
 // Asked before each such call (none when empty): an errno value above 0 makes
 // the call fail with it. Tests make reading fail with it.
 using TTailIoFault = std::function<int(TTailIo io)>;
 void SetTailIoFault(TTailIoFault fault);
 
-// One watched file: a regular file kept open for reading for the whole life of the
-// record. Only bytes appended after the file was added, reopened or switched on
-// again are ever delivered. A plain record with public fields: the main window
+// One watched file: a regular file kept open for reading, one handle at a time.
+// The record follows its name: when the name comes to name another file (a log
+// renamed away and created again), the record reads the old file to its end and
+// moves to the new one. Only bytes appended after the file was added, reopened
+// or switched on again, and the whole of a file that took its name since, are
+// ever delivered. A plain record with public fields: the main window
 // reads NewText and LineComplete, counts LineCount and stores its pane and
 // splitter here (the monitor never uses View or Splitter). Destroying the record
 // closes the file and unlinks it from its owner's list; the window destroys the
@@ -128,7 +134,8 @@ public:
     // last poll read, else the interval.
     int GetTickDelay() const;
     // Whether the timer runs. Switching on also moves every record to its file's
-    // current end, so that text appended while the monitor was off is skipped.
+    // current end, so that text appended while the monitor was off is skipped; a
+    // record whose name now names another regular file moves to that file's end.
     bool GetActive() const;
     void SetActive(bool on);
 
@@ -144,13 +151,25 @@ public:
     // changes only after that call. A file that is shorter, or whose LastBytes
     // read differently (rewritten since), starts again from 0 and OnTruncate is
     // called; its text arrives at the next poll. An unchanged file costs one
-    // size query. A size query or read that fails delivers what the poll read
-    // of the file before it and keeps Position after that; when OnError is
-    // set, the failure then pauses the record (Active false) and goes to
-    // OnError once, else the next poll tries again. When OnError is set, an
-    // exception while polling a record (its reading or its callbacks) pauses
-    // the record and goes to OnError once as well; otherwise it passes to the
-    // caller.
+    // size query and one look-up of its name, and is not read. A size query
+    // or read that fails delivers what the poll read of the file before it
+    // and keeps Position after that; when OnError is set, the failure then
+    // pauses the record (Active false) and goes to OnError once, else the next
+    // poll tries again. When OnError is set, an exception while polling a
+    // record (its reading or its callbacks) pauses the record and goes to
+    // OnError once as well; otherwise it passes to the caller.
+    //
+    // Each poll also looks the record's name up (before the file's size, so
+    // that what was written before a rename is within that size). A name that
+    // still reaches the open file, by a link or not, changes nothing; one that
+    // names nothing leaves the record on its open file, and is looked up again
+    // at the next poll. Once the open file has been read to its end in a poll,
+    // a name that names another regular file moves the record to it: the old
+    // handle is closed, the new file is read from 0 and OnTruncate is called,
+    // as for a file cut short (an inactive record goes to the new file's end,
+    // without the call). A name that names what cannot be followed (a folder,
+    // a named pipe, a device, a link loop, a file that cannot be opened) is a
+    // failure of the poll, as a failed read is.
     void TimerTimer(TObject* sender);
     // The size queries made on the watched files so far (by polls and by switching
     // on): what following the files costs while nothing is written to them.
@@ -162,18 +181,33 @@ public:
     int64_t GetHoleProbeCount() const { return FHoleProbes; }
 
     TTailFileEvent OnNewText;
+    // A file was cut short or rewritten, or another file took its name: what
+    // follows comes from the file's start.
     TTailFileEvent OnTruncate;
     TTailFileErrorEvent OnError;
 
 private:
     // Polls one record; false when a callback destroyed the monitor.
     bool PollFile(TTailFile* file);
-    // Reads the record's new bytes and delivers them; false when a callback
-    // destroyed the monitor. Failure: why a size query or read failed (after
-    // what was read before it was delivered), else left empty.
-    bool ReadAndDeliver(TTailFile* file, AnsiString& failure);
-    // The current length of the record's open file (one counted size query).
-    bool QueryLength(const TTailFile* file, int64_t& length);
+    // Reads the record's new bytes and delivers them, then follows its name;
+    // false when a callback destroyed the monitor. Failure: why a size query or
+    // read failed (after what was read before it was delivered), or why the
+    // name cannot be followed; else left empty.
+    bool ReadAndFollow(TTailFile* file, AnsiString& failure);
+    // Reads the new bytes of the open file, whose length is Length, and
+    // delivers them; false when a callback destroyed the monitor.
+    bool ReadAndDeliver(TTailFile* file, int64_t length, AnsiString& failure);
+    // Moves the record to Handle, a file of that length that took its name:
+    // an active record from the file's start with OnTruncate, an inactive
+    // one to its end. False when the callback destroyed the monitor.
+    bool SwitchFile(TTailFile* file, int handle, int64_t length);
+    // Starts the active record again from its file's start, which is now of
+    // that length, and calls OnTruncate. False when the callback destroyed the
+    // monitor.
+    bool Restart(TTailFile* file, int64_t length);
+    // The current length of the record's open file (one counted size query),
+    // and the file's identity when Id is given.
+    bool QueryLength(const TTailFile* file, int64_t& length, TTailFileId* id = nullptr);
 
     TList FFiles; // TTailFile*, in the order they were added
     std::unique_ptr<TTimer> FTimer;
