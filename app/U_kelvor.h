@@ -48,6 +48,8 @@ inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1002;
 inline constexpr int MaxPurgeAtLine = 10000000;
 inline constexpr int MaxMonitorInterval = 60000;
 inline constexpr int MaxFontSize = 100;
+// The background of active panes when the settings give none, or no colour.
+inline constexpr TColor DefaultMonitorBackgroundColor = 16766935; // 0xFFD7D7
 // The smallest window the settings file may give, where the screen allows it.
 inline constexpr int MinWindowWidth = 200;
 inline constexpr int MinWindowHeight = 100;

@@ -18,6 +18,7 @@
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/monitors.h"
+#include "platform/core/colors.h"
 #include "platform/core/inidata.h"
 #include "platform/core/inifiles.h"
 #include "platform/core/streams.h"
@@ -48,8 +49,22 @@ AnsiString UnreadableReason(const AnsiString& fileName)
         reason = "It is not a regular file.";
     else if (info.st_size > MaxIniFileSize)
         reason = "It is larger than " + IntToStr(static_cast<int>(MaxIniFileSize >> 20)) + " MiB.";
+    else {
+        char head[2];
+        if (pread(handle, head, sizeof head, 0) == 2 && HasUtf16ByteOrderMark(head, sizeof head))
+            reason = "It is written in UTF-16; settings are read in UTF-8 only.";
+    }
     close(handle);
     return reason;
+}
+
+// A colour a pane can be painted in: an RGB value (0x00BBGGRR) or a system
+// colour of the fixed table. Anything else (-1, clNone, other high bytes)
+// would paint the pane black.
+bool IsPaneColor(TColor color)
+{
+    const auto value = static_cast<uint32_t>(color);
+    return value <= 0x00FFFFFFu || ((value & 0xFFFFFF00u) == 0x80000000u && (value & 0xFF) <= COLOR_MENUBAR);
 }
 
 // Writes the settings file: beside it first and then put in its place, so that
@@ -115,7 +130,10 @@ void TForm1::ReadSettings()
     SetShowOnLogEvent(ini.ReadBool(OptionsSection, "ShowOnLogEvent", false));
     SetBeepOnLogEvent(ini.ReadBool(OptionsSection, "BeepOnLogEvent", false));
     SetShowOnlySpecialWordLogs(ini.ReadBool(OptionsSection, "ShowOnlySpecialWordLogs", false));
-    SetMonitorBackgroundColor(ini.ReadInteger(OptionsSection, "MonitorBackgroundColor", 16766935));
+    // A value that is no colour gets the default (and is saved so).
+    const TColor background =
+        ini.ReadInteger(OptionsSection, "MonitorBackgroundColor", DefaultMonitorBackgroundColor);
+    SetMonitorBackgroundColor(IsPaneColor(background) ? background : DefaultMonitorBackgroundColor);
     SetShowFileNameImage(ini.ReadBool(OptionsSection, "ShowFileNameImage", false));
     SetAlwaysOnTop(ini.ReadBool(OptionsSection, "AlwaysOnTop", false));
     SetSaveSettings(ini.ReadBool(OptionsSection, "SaveSettings", false));
