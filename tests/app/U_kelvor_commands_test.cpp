@@ -528,27 +528,22 @@ TEST(TailOpenReason, AFileWithoutPermissionSaysSo)
     ASSERT_EQ(pipe(said), 0);
     const pid_t pid = fork();
     if (pid == 0) {
-        close(said[0]);
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
         std::string message = "opened";
         try {
-            FileClose(CTail::OpenFile(name));
+            if (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0))
+                FileClose(CTail::OpenFile(name));
         } catch (const Exception& e) {
             message = e.Message();
         }
-        _exit(write(said[1], message.data(), message.size()) == static_cast<ssize_t>(message.size()) ? 0 : 3);
+        _exit(write(said[1], message.data(), message.size()) > 0 ? 0 : 3);
     }
     close(said[1]);
-    std::string message;
     char buffer[512];
-    for (ssize_t n; (n = read(said[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, static_cast<size_t>(n));
+    const ssize_t n = read(said[0], buffer, sizeof buffer);
     close(said[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(message, "Unable to open file '" + name + "'. Permission denied.");
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0),
+              "Unable to open file '" + name + "'. Permission denied.");
 }
 
 } // namespace

@@ -328,40 +328,26 @@ TEST_F(KelvorSettingsTest, ABackgroundThatIsNoColourFallsBackToTheDefault)
 }
 
 // A settings file in UTF-16 is reported as unreadable and left as it is (the
-// defaults are used); one in UTF-8 with a byte-order mark is read.
+// defaults are used).
 TEST_F(KelvorSettingsTest, AUtf16SettingsFileIsReportedAndLeftAlone)
 {
-    const std::string text = "[Options]\r\nSaveSettings=1\r\nPurgeAtLine=7\r\n";
     std::string littleEndian = "\xFF\xFE", bigEndian = "\xFE\xFF";
-    for (char c : text) {
+    for (char c : std::string("[Options]\r\nSaveSettings=1\r\nPurgeAtLine=7\r\n")) {
         littleEndian += {c, '\0'};
         bigEndian += {'\0', c};
     }
-    for (const std::string& bytes : {littleEndian, bigEndian, "\xEF\xBB\xBF" + text}) {
-        const bool utf16 = bytes[0] != '\xEF';
-        SCOPED_TRACE(bytes.substr(0, 2) == "\xFF\xFE" ? "UTF-16LE" : utf16 ? "UTF-16BE" : "UTF-8");
+    for (const std::string& bytes : {littleEndian, bigEndian}) {
         Dir.Write("k.ini", bytes);
-        if (utf16)
-            UI.QueueMessageBoxResult(IDOK);
+        UI.QueueMessageBoxResult(IDOK);
         Start(Dir.File("k.ini"));
-        EXPECT_EQ(Form->PurgeAtLine, utf16 ? 250 : 7);
+        EXPECT_EQ(Form->PurgeAtLine, 250);
         const auto boxes = UI.CallsOf(TUICallKind::MessageBox);
-        ASSERT_EQ(boxes.size(), utf16 ? 1u : 0u);
-        if (utf16) {
-            EXPECT_EQ(boxes[0].Caption, "Error");
-            EXPECT_EQ(boxes[0].Text.rfind("Unable to read the ini file:", 0), 0u) << boxes[0].Text;
-            EXPECT_NE(boxes[0].Text.find("UTF-16"), std::string::npos) << boxes[0].Text;
-        }
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text.rfind("Unable to read the ini file:", 0), 0u) << boxes[0].Text;
+        EXPECT_NE(boxes[0].Text.find("UTF-16"), std::string::npos) << boxes[0].Text;
         Form->SetSaveSettings(true);
-        Form->PurgeAtLine = 8;
         Stop();
-        const std::string saved = Dir.Read("k.ini");
-        if (utf16) {
-            EXPECT_EQ(saved, bytes);
-        } else {
-            EXPECT_EQ(saved.rfind("\xEF\xBB\xBF[Options]\r\n", 0), 0u) << saved;
-            EXPECT_NE(saved.find("PurgeAtLine=8\r\n"), std::string::npos) << saved;
-        }
+        EXPECT_EQ(Dir.Read("k.ini"), bytes);
         UI.ClearCalls();
     }
 }
