@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/dragdrop.h"
@@ -327,16 +328,27 @@ void TForm1::FormCloseQuery(TObject* sender, bool& canClose)
     (void)sender;
     if (FSettingsWritten)
         return;
+    // A box of the save waits (its event loop runs): the close that showed it
+    // goes on once it is answered.
+    if (FWritingSettings) {
+        canClose = false;
+        return;
+    }
     // The wait begins with the first close that finds the file held; the
     // timer's closes go on with it.
     const auto now = std::chrono::steady_clock::now();
     const bool waiting = FSaveRetry && FSaveRetry->Enabled();
     if (!waiting)
         FSaveDeadline = now + SettingsLockPatience;
-    if (WriteSettings(now < FSaveDeadline)) {
+    if (FSaveRetry)
+        FSaveRetry->SetEnabled(false);
+    bool written;
+    {
+        TRVBoolFlagGuard writing(FWritingSettings);
+        written = WriteSettings(now < FSaveDeadline);
+    }
+    if (written) {
         FSettingsWritten = true;
-        if (FSaveRetry)
-            FSaveRetry->SetEnabled(false);
         return;
     }
     // Held by another program's save: the window stays and keeps working

@@ -52,7 +52,7 @@ inline constexpr int MaxFontSize = 100;
 // How long closing waits for another program's save in place of the settings
 // file to end, and how often it looks.
 inline constexpr std::chrono::milliseconds SettingsLockPatience{5000};
-inline constexpr unsigned SettingsRetryInterval = 20;
+inline constexpr unsigned SettingsRetryInterval = 50;
 // The background of active panes when the settings give none, or no colour.
 inline constexpr TColor DefaultMonitorBackgroundColor = 16766935; // 0xFFD7D7
 // The smallest window the settings file may give, where the screen allows it.
@@ -374,6 +374,8 @@ private:
     bool FSettingsUnreadable = false;
     // The close wrote the settings: OnDestroy does not write them again.
     bool FSettingsWritten = false;
+    // The close is writing the settings (a box of it may wait).
+    bool FWritingSettings = false;
     // Closes the window again while another program's save holds the
     // settings file (enabled only then), until SaveDeadline.
     std::unique_ptr<TTimer> FSaveRetry;
