@@ -60,9 +60,29 @@ bool FileLength(int handle, int64_t& length, TTailFileId* id)
     return true;
 }
 
-[[noreturn]] void RaiseUnableToOpen(const AnsiString& name)
+// The message names the file and says why, in a sentence of its own on the
+// same line (the start-up box lists one problem a line).
+[[noreturn]] void RaiseUnableToOpen(const AnsiString& name, const AnsiString& reason)
 {
-    throw Exception("Unable to open file '" + ShownFileName(name) + "'.");
+    throw Exception("Unable to open file '" + ShownFileName(name) + "'. " + reason);
+}
+
+// Why the system refused a file: its own words.
+AnsiString SystemReason(int error)
+{
+    return SysErrorMessage(error) + ".";
+}
+
+// Why a name that exists is no file to watch: what it is instead.
+AnsiString NotRegularReason(mode_t mode)
+{
+    const char* what = S_ISDIR(mode)                    ? "a folder"
+                       : S_ISFIFO(mode)                 ? "a named pipe (FIFO)"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                                                        : nullptr;
+    return what ? AnsiString("It is ") + what + ", not a regular file."
+                : AnsiString("It is not a regular file.");
 }
 
 [[noreturn]] void RaiseNotExists(const AnsiString& name)
@@ -85,17 +105,21 @@ int OpenRegularFile(const AnsiString& name, int64_t& length)
     if (stat(name.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             RaiseNotExists(name);
-        RaiseUnableToOpen(name);
+        RaiseUnableToOpen(name, SystemReason(errno));
     }
+    if (!S_ISREG(info.st_mode))
+        RaiseUnableToOpen(name, NotRegularReason(info.st_mode));
     // FileOpen does not wait for the other end of a named pipe and refuses a
     // folder; the type is checked on the handle itself, as the name may have
     // changed since it was looked at.
     const int handle = FileOpen(name, fmOpenRead | fmShareDenyNone);
     if (handle < 0)
-        RaiseUnableToOpen(name);
+        RaiseUnableToOpen(name, SystemReason(errno));
     if (fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const AnsiString reason =
+            S_ISREG(info.st_mode) ? SystemReason(errno) : NotRegularReason(info.st_mode);
         FileClose(handle);
-        RaiseUnableToOpen(name);
+        RaiseUnableToOpen(name, reason);
     }
     length = static_cast<int64_t>(info.st_size);
     return handle;

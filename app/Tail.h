@@ -111,8 +111,10 @@ public:
 
     // Opens the regular file Name for reading and returns its handle. Raises
     // Exception "File '<Name>' not exists." when nothing of that name exists, and
-    // "Unable to open file '<Name>'." when it cannot be opened or is not a
-    // regular file (a folder, a named pipe, a device: refused without waiting).
+    // "Unable to open file '<Name>'." followed by the reason when it cannot be
+    // opened (the system's words: permission denied, a loop of symbolic links)
+    // or is not a regular file (a folder, a named pipe, a device: refused
+    // without waiting).
     static int OpenFile(const AnsiString& name);
     // Opens the file and appends a record positioned at the file's current end.
     // An exception from the opening passes to the caller and nothing is added.

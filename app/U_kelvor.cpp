@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "document/rvset.h"
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/dragdrop.h"
@@ -231,6 +232,7 @@ void TForm1::CreateLayout()
 
     SetPopupMenu(OptionsPM);
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
+    OnCloseQuery = [this](TObject* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
     OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
     OnResize = [this](TObject* sender) { FormResize(sender); };
 }
@@ -321,10 +323,51 @@ bool TForm1::FindSettingsFile()
 // ---------------------------------------------------------------------------
 // Exit
 
+void TForm1::FormCloseQuery(TObject* sender, bool& canClose)
+{
+    (void)sender;
+    if (FSettingsWritten)
+        return;
+    // A box of the save waits (its event loop runs): the close that showed it
+    // goes on once it is answered.
+    if (FWritingSettings) {
+        canClose = false;
+        return;
+    }
+    // The wait begins with the first close that finds the file held; the
+    // timer's closes go on with it.
+    const auto now = std::chrono::steady_clock::now();
+    const bool waiting = FSaveRetry && FSaveRetry->Enabled();
+    if (!waiting)
+        FSaveDeadline = now + SettingsLockPatience;
+    if (FSaveRetry)
+        FSaveRetry->SetEnabled(false);
+    bool written;
+    {
+        TRVBoolFlagGuard writing(FWritingSettings);
+        written = WriteSettings(now < FSaveDeadline);
+    }
+    if (written) {
+        FSettingsWritten = true;
+        return;
+    }
+    // Held by another program's save: the window stays and keeps working
+    // (no wait on this thread), and closes again shortly.
+    canClose = false;
+    if (!FSaveRetry) {
+        FSaveRetry = std::make_unique<TTimer>(nullptr);
+        FSaveRetry->SetInterval(SettingsRetryInterval);
+        FSaveRetry->OnTimer = [this](TObject*) { Close(); };
+    }
+    FSaveRetry->SetEnabled(true);
+}
+
 void TForm1::FormDestroy(TObject* sender)
 {
     (void)sender;
-    WriteSettings();
+    FSaveRetry.reset();
+    if (!FSettingsWritten)
+        WriteSettings(false);
     Tail.reset();
     SpecialWords.reset();
     RecentFiles.reset();

@@ -18,6 +18,7 @@
 //   U_kelvor_tray.cpp     the tray icon, window messages and dropped files
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -49,6 +50,12 @@ inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1002;
 inline constexpr int MaxPurgeAtLine = 10000000;
 inline constexpr int MaxMonitorInterval = 60000;
 inline constexpr int MaxFontSize = 100;
+// How long closing waits for another program's save in place of the settings
+// file to end, and how often it looks.
+inline constexpr std::chrono::milliseconds SettingsLockPatience{5000};
+inline constexpr unsigned SettingsRetryInterval = 50;
+// The background of active panes when the settings give none, or no colour.
+inline constexpr TColor DefaultMonitorBackgroundColor = 16766935; // 0xFFD7D7
 // The smallest window the settings file may give, where the screen allows it.
 inline constexpr int MinWindowWidth = 200;
 inline constexpr int MinWindowHeight = 100;
@@ -84,11 +91,13 @@ AnsiString DefaultIniFileName(const AnsiString& programFile);
 // whose folder takes no new file. No moment of such a save leaves the
 // settings cut: a copy of the old file is kept first, the new text is written
 // over the old bytes and only then is the file cut to its length, and the copy
-// goes last. A start that finds the copy (a save was cut short) puts it back.
+// goes last. A start that finds the copy (a save was cut short) puts it back
+// when the file is what that save left, and keeps a file changed since.
 
 // The copy kept while a settings file is written in place: in
 // KelvorConfigFolder(), named after the file's full path, holding that path
-// and a line break, then the file's old bytes.
+// and a line break, a line with the sizes of the old and the new text, then
+// the file's old bytes and the new ones.
 AnsiString SettingsCopyFileName(const AnsiString& iniFileName);
 // The steps of a save in place, in their order; FillCopy comes while the
 // copy is written (made empty, its new file half written), Write once for
@@ -99,17 +108,32 @@ enum class TSettingsSaveStep { KeepCopy, FillCopy, Write, Cut, DropCopy };
 using TSettingsSaveHook = std::function<void(TSettingsSaveStep step)>;
 void SetSettingsSaveHook(TSettingsSaveHook hook);
 // Writes Text over the settings file FileName in place. The reason of a
-// failure, empty on success. When no copy can be kept the file is not
-// touched; when the writing fails the old bytes are written back, and the
-// copy stays for the next start when even that fails.
-AnsiString WriteSettingsInPlace(const AnsiString& fileName, const AnsiString& text);
+// failure, empty on success. When another program's save in place holds the
+// file nothing is done, and HeldElsewhere (when given) is set; when no copy
+// can be kept the file is not touched; when the writing fails the old bytes
+// are written back, and the copy stays for the next start when even that
+// fails. Never waits.
+AnsiString WriteSettingsInPlace(const AnsiString& fileName, const AnsiString& text,
+                                bool* heldElsewhere = nullptr);
+// What a start found of a save in place of the settings file that was cut short.
+struct TSettingsRestore {
+    // Why the copy could not be dealt with (it then stays where it is); empty
+    // when it went back, was set aside, or there was nothing to do.
+    AnsiString Failure;
+    // The file was changed since the save (or removed), and is kept as it is:
+    // the new file in KelvorConfigFolder() that holds the copy's old settings.
+    AnsiString SetAside;
+};
 // At start-up: removes what saves of the settings file FileName that were
 // cut short left behind and no running save holds (the new files of safe
-// saves beside the file and beside the copy, a copy cut while it was made),
-// then puts the copy of an unfinished save in place back over the file and
-// drops it. The reason of a failure (the copy then stays), empty when there
-// was nothing to put back or it went back.
-AnsiString RestoreInterruptedSettingsSave(const AnsiString& fileName);
+// saves beside the file and beside the copy, a copy cut while it was made).
+// Then, unless another program's save holds the file: a copy of a save that
+// was cut short goes back over the file when the file is what that save can
+// have left of it (the old bytes, the new ones, or a mixture at their places),
+// and is dropped; when the file is anything else, the file stays and the old
+// settings are set aside. When the lock cannot be had for another reason than
+// a holder, nothing is touched (a Failure unless the file is the old one).
+TSettingsRestore RestoreInterruptedSettingsSave(const AnsiString& fileName);
 
 // The main window. Its single instance Form1 lives for the whole run.
 //
@@ -205,9 +229,16 @@ public:
     // OnCreate: finds the settings file (ParamStr(1), else DefaultIniFileName)
     // and reads it, opens the files watched at the last run.
     void FormCreate(TObject* sender);
-    // OnDestroy: writes the settings when SaveSettings is on (a failed write
-    // shows an "Error" box with the file's path and the reason), then frees the
-    // monitor, the lists and the tray icon.
+    // OnCloseQuery: writes the settings when SaveSettings is on, while the
+    // window still handles events. When another program's save in place holds
+    // the file, the window stays open and working and asks again every
+    // SettingsRetryInterval ms (a timer closes it again), until the file is
+    // free or SettingsLockPatience has passed: then the save is given up with
+    // its "Error" box, and the window closes.
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    // OnDestroy: writes the settings when SaveSettings is on and the close did
+    // not (a failed write shows an "Error" box with the file's path and the
+    // reason), then frees the monitor, the lists and the tray icon.
     void FormDestroy(TObject* sender);
 
     // ---- Display of new text (U_kelvor_display.cpp)
@@ -332,13 +363,24 @@ private:
     // (the first one when they lie on none): no larger than its work area, at
     // least the minimum size, wholly visible.
     void PlaceOnScreen(int left, int top, int width, int height);
-    void WriteSettings();
+    // Writes the settings file (when SaveSettings is on) and says what
+    // failed. False, with nothing written or said, when MayWait and another
+    // program's save in place holds the file.
+    bool WriteSettings(bool mayWait);
 
     // Names in [TailFiles] that could not be opened at start: written back with
     // the settings, so that the next start tries them again.
     std::vector<AnsiString> FMissingTailFiles;
     // The settings file could not be read at start: it is never written.
     bool FSettingsUnreadable = false;
+    // The close wrote the settings: OnDestroy does not write them again.
+    bool FSettingsWritten = false;
+    // The close is writing the settings (a box of it may wait).
+    bool FWritingSettings = false;
+    // Closes the window again while another program's save holds the
+    // settings file (enabled only then), until SaveDeadline.
+    std::unique_ptr<TTimer> FSaveRetry;
+    std::chrono::steady_clock::time_point FSaveDeadline;
     // The destructor is freeing the window's components.
     bool FFreeingComponents = false;
     // The special words as a matcher (U_kelvor_display.cpp), built again at

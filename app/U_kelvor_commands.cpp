@@ -188,7 +188,12 @@ void TForm1::ResetFilePMIClick(TObject*)
         if (!problems.empty())
             ShowErrorBox(StartProblemsText(problems));
     } else if (TTailFile* file = FileUnderPopup()) {
-        ResetTailFile(file);
+        // The file keeps its old handle; the box says why, as for every file.
+        try {
+            ResetTailFile(file);
+        } catch (const Exception& e) {
+            ShowErrorBox(e.Message());
+        }
     }
 }
 

@@ -18,6 +18,7 @@
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/monitors.h"
+#include "platform/core/colors.h"
 #include "platform/core/inidata.h"
 #include "platform/core/inifiles.h"
 #include "platform/core/streams.h"
@@ -48,16 +49,32 @@ AnsiString UnreadableReason(const AnsiString& fileName)
         reason = "It is not a regular file.";
     else if (info.st_size > MaxIniFileSize)
         reason = "It is larger than " + IntToStr(static_cast<int>(MaxIniFileSize >> 20)) + " MiB.";
+    else {
+        char head[2];
+        if (pread(handle, head, sizeof head, 0) == 2 && HasUtf16ByteOrderMark(head, sizeof head))
+            reason = "It is written in UTF-16; settings are read in UTF-8 only.";
+    }
     close(handle);
     return reason;
 }
 
+// A colour a pane can be painted in: an RGB value (0x00BBGGRR) or a system
+// colour of the fixed table. Anything else (-1, clNone, other high bytes)
+// would paint the pane black.
+bool IsPaneColor(TColor color)
+{
+    const auto value = static_cast<uint32_t>(color);
+    return value <= 0x00FFFFFFu || ((value & 0xFFFFFF00u) == 0x80000000u && (value & 0xFF) <= COLOR_MENUBAR);
+}
+
 // Writes the settings file: beside it first and then put in its place, so that
 // it is never left half written; when its folder takes no new file but the
-// file itself may be written, in place (WriteSettingsInPlace). The reason of a
+// file itself may be written, in place (WriteSettingsInPlace, which sets
+// HeldElsewhere when another program's save holds the file). The reason of a
 // failure, empty on success.
-AnsiString WriteSettingsText(const AnsiString& fileName, const AnsiString& text)
+AnsiString WriteSettingsText(const AnsiString& fileName, const AnsiString& text, bool& heldElsewhere)
 {
+    heldElsewhere = false;
     try {
         SafeWriteFile(fileName, [&text](TStream& stream) {
             stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
@@ -69,7 +86,7 @@ AnsiString WriteSettingsText(const AnsiString& fileName, const AnsiString& text)
     } catch (const Exception& error) {
         return error.Message();
     }
-    return WriteSettingsInPlace(fileName, text);
+    return WriteSettingsInPlace(fileName, text, &heldElsewhere);
 }
 
 } // namespace
@@ -82,13 +99,21 @@ void TForm1::ReadSettings()
     // The last run was ended while it wrote the settings in place: the copy
     // it kept of the old ones goes back first. Should that fail, the copy is
     // all that holds them whole, so nothing is written over it in this run.
-    const AnsiString restoreFailure = RestoreInterruptedSettingsSave(IniFileName);
-    if (!restoreFailure.empty()) {
+    // A file changed since that save is the user's: it stays, and the old
+    // settings are kept aside.
+    const TSettingsRestore restore = RestoreInterruptedSettingsSave(IniFileName);
+    if (!restore.Failure.empty()) {
         FSettingsUnreadable = true;
         MessageBox("Unable to restore the ini file:\n\n" + ShownFileName(IniFileName) + "\n\n" +
-                       restoreFailure + "\nIts last settings are kept in " +
+                       restore.Failure + "\nIts last settings are kept in " +
                        ShownFileName(SettingsCopyFileName(IniFileName)) + "; nothing is saved at exit.",
                    "Error", MB_OK | MB_ICONERROR);
+    } else if (!restore.SetAside.empty()) {
+        MessageBox("A save of the ini file was cut short, and the file may have been changed since:\n\n" +
+                       ShownFileName(IniFileName) +
+                       "\n\nThe file is kept as it is. Its settings from before that save are kept in:\n\n" +
+                       ShownFileName(restore.SetAside),
+                   "Confirmation", MB_OK | MB_ICONINFORMATION);
     }
     AnsiString text;
     if (LoadIniText(IniFileName, text) == TIniLoadResult::Unreadable) {
@@ -115,7 +140,10 @@ void TForm1::ReadSettings()
     SetShowOnLogEvent(ini.ReadBool(OptionsSection, "ShowOnLogEvent", false));
     SetBeepOnLogEvent(ini.ReadBool(OptionsSection, "BeepOnLogEvent", false));
     SetShowOnlySpecialWordLogs(ini.ReadBool(OptionsSection, "ShowOnlySpecialWordLogs", false));
-    SetMonitorBackgroundColor(ini.ReadInteger(OptionsSection, "MonitorBackgroundColor", 16766935));
+    // A value that is no colour gets the default (and is saved so).
+    const TColor background =
+        ini.ReadInteger(OptionsSection, "MonitorBackgroundColor", DefaultMonitorBackgroundColor);
+    SetMonitorBackgroundColor(IsPaneColor(background) ? background : DefaultMonitorBackgroundColor);
     SetShowFileNameImage(ini.ReadBool(OptionsSection, "ShowFileNameImage", false));
     SetAlwaysOnTop(ini.ReadBool(OptionsSection, "AlwaysOnTop", false));
     SetSaveSettings(ini.ReadBool(OptionsSection, "SaveSettings", false));
@@ -257,10 +285,10 @@ AnsiString TForm1::SettingsText(const std::vector<AnsiString>& watched, size_t k
     return text;
 }
 
-void TForm1::WriteSettings()
+bool TForm1::WriteSettings(bool mayWait)
 {
     if (!SaveSettings || IniFileName.empty() || FSettingsUnreadable)
-        return;
+        return true;
     const bool existed = FileExists(IniFileName);
     // The per-user folder of the fallback name may not exist yet.
     ForceDirectories(ExtractFileDir(IniFileName));
@@ -301,8 +329,11 @@ void TForm1::WriteSettings()
             reason = "The settings would take more than " + limit +
                      ", which is more than the program reads: the file is left as it is.";
         } else {
+            bool heldElsewhere = false;
             if (!existed || text != before)
-                reason = WriteSettingsText(IniFileName, text);
+                reason = WriteSettingsText(IniFileName, text, heldElsewhere);
+            if (heldElsewhere && mayWait)
+                return false;
             if (reason.empty() && kept < watched.size())
                 dropped = "The settings file may not be larger than " + limit + ": the last " +
                           IntToStr(static_cast<int64_t>(watched.size() - kept)) + " of the " +
@@ -317,7 +348,7 @@ void TForm1::WriteSettings()
         else
             MessageBox("Unable to write the ini file:\n\n" + ShownFileName(IniFileName) + "\n\n" + reason,
                        "Error", MB_OK | MB_ICONERROR);
-        return;
+        return true;
     }
     if (!dropped.empty()) {
         if (ClosingOnSignal)
@@ -330,4 +361,5 @@ void TForm1::WriteSettings()
     if (!existed && FileExists(IniFileName) && !ClosingOnSignal)
         MessageBox("The program has created an ini file:\n" + ShownFileName(IniFileName), "Confirmation",
                    MB_OK | MB_ICONINFORMATION);
+    return true;
 }

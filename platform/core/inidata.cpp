@@ -242,11 +242,22 @@ TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text)
             }
             data.append(buffer, static_cast<size_t>(n));
         }
+        if (result == TIniLoadResult::Loaded && HasUtf16ByteOrderMark(data.data(), data.size()))
+            result = TIniLoadResult::Unreadable;
         if (result == TIniLoadResult::Loaded)
             text.swap(data);
     }
     ::close(handle);
     return result;
+}
+
+bool HasUtf16ByteOrderMark(const char* bytes, size_t count)
+{
+    if (count < 2)
+        return false;
+    const auto first = static_cast<unsigned char>(bytes[0]);
+    const auto second = static_cast<unsigned char>(bytes[1]);
+    return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF);
 }
 
 // ---------------------------------------------------------------------------

@@ -17,9 +17,14 @@ inline constexpr int64_t MaxIniFileSize = int64_t{4} << 20;
 enum class TIniLoadResult { Loaded, Missing, Unreadable };
 
 // Reads a whole ini file into Text. Missing: no such file. Unreadable: it exists
-// but is no regular file (a folder, a FIFO), cannot be read, or is larger than
-// MaxIniFileSize. Never blocks on a FIFO.
+// but is no regular file (a folder, a FIFO), cannot be read, is larger than
+// MaxIniFileSize, or is UTF-16 text (see HasUtf16ByteOrderMark). Never blocks
+// on a FIFO.
 TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text);
+// The bytes begin with a UTF-16 byte-order mark (either byte order): ini text
+// is read as bytes, where such a text is no ini text at all, and written back
+// it would be ruined.
+bool HasUtf16ByteOrderMark(const char* bytes, size_t count);
 
 // The lines of an ini file, grouped by section. Section and key names match
 // ignoring ASCII case; the first section of a name and the first key of a name

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/core/streams.h"
@@ -43,24 +44,69 @@ bool IsTemporaryName(const AnsiString& name, const AnsiString& prefix)
     return true;
 }
 
+TFileLockFault& LockFault()
+{
+    static TFileLockFault fault;
+    return fault;
+}
+
 // Removes the temporary file Path when it is a regular file that no writer
 // holds: the lock taken here is refused while a writer holds its own, and
-// the name must still be the file locked.
+// the name must still be the file locked. A lock that cannot be had for
+// another reason tells nothing of a writer: the file stays.
 bool RemoveWhenUnheld(const AnsiString& path)
 {
-    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    const int handle = OpenForLock(path, O_NOFOLLOW);
     if (handle < 0)
         return false;
     bool removed = false;
     struct stat held, named;
-    if (::fstat(handle, &held) == 0 && S_ISREG(held.st_mode) && ::flock(handle, LOCK_EX | LOCK_NB) == 0 &&
-        ::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+    if (::fstat(handle, &held) == 0 && S_ISREG(held.st_mode) &&
+        TryLockExclusive(handle) == TFileLockState::Taken && ::lstat(path.c_str(), &named) == 0 &&
+        named.st_dev == held.st_dev && named.st_ino == held.st_ino)
         removed = ::unlink(path.c_str()) == 0;
     ::close(handle);
     return removed;
 }
 
 } // namespace
+
+int OpenForLock(const AnsiString& path, int extraFlags)
+{
+    const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | extraFlags;
+    int handle;
+    do
+        handle = ::open(path.c_str(), O_RDWR | flags);
+    while (handle < 0 && errno == EINTR);
+    // A file that may not be written (its permission, a read-only file
+    // system, an immutable file) is locked through a handle for reading.
+    if (handle < 0 && (errno == EACCES || errno == EROFS || errno == EPERM || errno == ETXTBSY))
+        do
+            handle = ::open(path.c_str(), O_RDONLY | flags);
+        while (handle < 0 && errno == EINTR);
+    return handle;
+}
+
+TFileLockState TryLockExclusive(int handle)
+{
+    for (;;) {
+        const int fault = LockFault() ? LockFault()(handle) : 0;
+        if (fault > 0) {
+            errno = fault;
+            return errno == EWOULDBLOCK ? TFileLockState::HeldElsewhere : TFileLockState::Unknown;
+        }
+        if (::flock(handle, LOCK_EX | LOCK_NB) == 0)
+            return TFileLockState::Taken;
+        if (errno == EINTR)
+            continue;
+        return errno == EWOULDBLOCK ? TFileLockState::HeldElsewhere : TFileLockState::Unknown;
+    }
+}
+
+void SetFileLockFault(TFileLockFault fault)
+{
+    LockFault() = std::move(fault);
+}
 
 AnsiString SafeWriteTarget(const AnsiString& fileName)
 {

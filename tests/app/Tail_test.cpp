@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/controls/syntheticinput.h"
@@ -273,12 +274,15 @@ TEST_F(TailTest, OpeningRefusesMissingAndNonRegularFilesAtOnce)
     const std::string fifo = Dir.File("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     // Neither a named pipe without a writer nor a folder may block or be watched.
-    for (const std::string& name : {fifo, Dir.Path(), std::string("/dev/null")}) {
+    const std::pair<std::string, std::string> refused[] = {
+        {fifo, "a named pipe (FIFO)"}, {Dir.Path(), "a folder"}, {"/dev/null", "a device"}};
+    for (const auto& [name, what] : refused) {
         try {
             Tail->AddFile(name);
             FAIL() << name << " was added";
         } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), "Unable to open file '" + name + "'.");
+            EXPECT_EQ(e.Message(),
+                      "Unable to open file '" + name + "'. It is " + what + ", not a regular file.");
         }
     }
     EXPECT_THROW(CTail::OpenFile(std::string("a\0b", 3)), Exception);

@@ -1,7 +1,8 @@
 // The settings file written in place (for a folder that takes no new file):
 // a save ended by SIGKILL at any of its steps leaves the old settings or the
 // new ones whole, or else the kept copy of the old ones, which the next start
-// puts back before it reads the settings.
+// puts back before it reads the settings, unless the file was changed since;
+// and a close that waits for another program's save keeps the window working.
 #include "tests/app/U_kelvor_fixture.h"
 
 #include <dirent.h>
@@ -16,6 +17,8 @@
 #include <vector>
 
 #include "platform/controls/dialogs.h"
+#include "platform/core/streams_safewrite.h"
+#include "tests/support/pumpevents.h"
 
 namespace {
 
@@ -32,6 +35,16 @@ bool Exists(const std::string& path)
 {
     return access(path.c_str(), F_OK) == 0;
 }
+
+// The copy a save in place of Ini from Old to New keeps.
+std::string CopyOf(const std::string& ini, const std::string& old, const std::string& neu)
+{
+    return ini + "\n; in-place save, old and new sizes: " + std::to_string(old.size()) + " " +
+           std::to_string(neu.size()) + "\n" + old + neu;
+}
+
+// What a user adds to the settings by hand.
+const std::string UserEdit = "[SpecialWords]\nSpecialWord1=ERROR\nSpecialColor1=255\n";
 
 // Saves Text over Ini in a child process whose save waits before each of its
 // steps until the parent lets it go on; the parent lets it take Steps steps
@@ -101,12 +114,15 @@ protected:
 TEST_F(SettingsSaveTest, AKillAtAnyStepLeavesTheOldOrTheNewSettingsWhole)
 {
     // Several pieces of new text each: the file is cut in the middle of a
-    // save that writes more than it had and of one that writes less.
+    // save that writes more than it had and of one that writes less; and
+    // then the user may add a special word before the next start.
     const std::string oldText = SettingsOf("old", 11, 300 << 10);
     const std::string longer = SettingsOf("new", 22, 500 << 10);
     const std::string shorter = SettingsOf("new", 33, 100 << 10);
-    for (const std::string* newText : {&longer, &shorter}) {
-        SCOPED_TRACE(newText == &longer ? "longer" : "shorter");
+    for (int variant = 0; variant < 4; ++variant) {
+        const std::string* newText = variant % 2 ? &shorter : &longer;
+        const bool edited = variant >= 2;
+        SCOPED_TRACE(std::string(variant % 2 ? "shorter" : "longer") + (edited ? ", edited" : ""));
         bool killed = true;
         for (int steps = 0; killed; ++steps) {
             SCOPED_TRACE("killed after " + std::to_string(steps) + " steps");
@@ -119,7 +135,7 @@ TEST_F(SettingsSaveTest, AKillAtAnyStepLeavesTheOldOrTheNewSettingsWhole)
             if (Exists(copy) && !copyKept) {
                 EXPECT_TRUE(after == oldText);
             } else if (copyKept) {
-                EXPECT_TRUE(Dir.Read(copy) == ini + "\n" + oldText) << "the copy holds the old settings";
+                EXPECT_TRUE(Dir.Read(copy) == CopyOf(ini, oldText, *newText)) << "the copy holds both texts";
             } else {
                 EXPECT_TRUE(after == oldText || after == *newText)
                     << "a file of " << after.size() << " bytes";
@@ -127,16 +143,68 @@ TEST_F(SettingsSaveTest, AKillAtAnyStepLeavesTheOldOrTheNewSettingsWhole)
             if (!killed) {
                 EXPECT_TRUE(after == *newText && !copyKept) << "the save ended with the new settings";
             }
+            if (edited)
+                Dir.Write("kelvor.ini", after + UserEdit);
 
-            // The next start puts the copy back.
-            EXPECT_EQ(RestoreInterruptedSettingsSave(ini), "");
+            // The next start puts the copy back over what the save left, and
+            // keeps what the user changed, with the old settings aside.
+            const TSettingsRestore restore = RestoreInterruptedSettingsSave(ini);
+            EXPECT_EQ(restore.Failure, "");
             const std::string restored = Dir.Read(ini);
-            EXPECT_TRUE(restored == (copyKept ? oldText : after))
+            EXPECT_TRUE(restored == (edited     ? after + UserEdit
+                                     : copyKept ? oldText
+                                                : after))
                 << "a file of " << restored.size() << " bytes";
+            EXPECT_EQ(restore.SetAside, edited && copyKept ? Dir.File("config/kelvor/kelvor.ini.old") : "");
+            EXPECT_TRUE(restore.SetAside.empty() || Dir.Read(restore.SetAside) == oldText);
+            unlink(restore.SetAside.c_str());
             EXPECT_FALSE(Exists(copy));
             EXPECT_EQ(Leftovers(), std::vector<std::string>{}) << "what the killed save left is gone";
         }
     }
+}
+
+// A file that is neither the old settings nor what the save was writing (nor
+// a mixture at their places) stays as it is, and the old settings are set
+// aside under a name of their own; a copy that does not say what its save
+// wrote goes back over nothing but the old settings.
+TEST_F(SettingsSaveTest, AFileThatIsNotWhatTheSaveLeftIsKeptAndTheOldSettingsSetAside)
+{
+    const std::string oldText = "[Options]\nPurgeAtLine=5\n";
+    const std::string newText = "[Options]\nPurgeAtLine=6\nSaveSettings=1\n";
+    const std::string ini = Dir.File("kelvor.ini");
+    ASSERT_TRUE(ForceDirectories(Dir.File("config/kelvor")));
+    const std::string cut = newText.substr(0, 23) + oldText.substr(23); // "PurgeAtLine=6\n"
+    const std::string sizes = CopyOf(ini, oldText, newText), noSizes = ini + "\n" + oldText;
+    const struct {
+        std::string Copy;
+        const char* File; // null: removed
+        bool SetAside;
+    } cases[] = {{sizes, cut.c_str(), false},
+                 {sizes, "[Options]\nPurgeAtLine=6\nSaveSettings=1\nX=1\n", true},
+                 {sizes, nullptr, true},
+                 {noSizes, oldText.c_str(), false},
+                 {noSizes, cut.c_str(), true}};
+    int setAside = 0;
+    for (int round = 0; round < 2; ++round)
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.File ? c.File : "removed") + (c.Copy == sizes ? "" : ", no sizes"));
+            unlink(ini.c_str());
+            if (c.File)
+                Dir.Write("kelvor.ini", c.File);
+            Dir.Write(SettingsCopyFileName(ini), c.Copy);
+            const TSettingsRestore restore = RestoreInterruptedSettingsSave(ini);
+            EXPECT_EQ(restore.Failure, "");
+            EXPECT_FALSE(Exists(SettingsCopyFileName(ini)));
+            EXPECT_EQ(Exists(ini) ? Dir.Read(ini) : "removed",
+                      c.SetAside ? (c.File ? c.File : "removed") : oldText);
+            // A file set aside is never written over: each goes beside those before.
+            const std::string aside = Dir.File("config/kelvor/kelvor.ini.old");
+            EXPECT_EQ(restore.SetAside, !c.SetAside       ? ""
+                                        : ++setAside == 1 ? aside
+                                                          : aside + "-" + std::to_string(setAside));
+            EXPECT_TRUE(!c.SetAside || Dir.Read(restore.SetAside) == oldText);
+        }
 }
 
 TEST_F(SettingsSaveTest, TheCopyIsNoMoreReadableThanTheFile)
@@ -164,7 +232,9 @@ TEST_F(SettingsSaveTest, ACopyOfAnotherFileIsLeftAlone)
     ASSERT_TRUE(ForceDirectories(Dir.File("config/kelvor")));
     // A name that hashes alike but is another file's.
     Dir.Write(copy, Dir.File("other.ini") + "\n[Options]\nPurgeAtLine=6\n");
-    EXPECT_EQ(RestoreInterruptedSettingsSave(ini), "");
+    const TSettingsRestore restore = RestoreInterruptedSettingsSave(ini);
+    EXPECT_EQ(restore.Failure, "");
+    EXPECT_EQ(restore.SetAside, "");
     EXPECT_EQ(Dir.Read(ini), "[Options]\nPurgeAtLine=5\n");
     EXPECT_TRUE(Exists(copy));
 }
@@ -192,7 +262,7 @@ TEST_F(SettingsSaveTest, WhatCutSavesLeftIsRemovedUnlessASaveRunsNow)
                 ASSERT_EQ(flock(settings, LOCK_EX), 0);
                 ASSERT_EQ(flock(temporary, LOCK_EX), 0);
             }
-            EXPECT_EQ(RestoreInterruptedSettingsSave(ini), "");
+            EXPECT_EQ(RestoreInterruptedSettingsSave(ini).Failure, "");
             close(settings);
             close(temporary);
             EXPECT_EQ(Dir.Read(ini), oldText);
@@ -213,24 +283,53 @@ class SettingsRestoreTest : public KelvorStartStopTest {};
 TEST_F(SettingsRestoreTest, TheNextStartReadsTheSettingsOfTheCopy)
 {
     const std::string oldText = SettingsOf("old", 44, 1000);
-    const std::string ini = Dir.Write("kelvor.ini", oldText.substr(0, 10)); // "[Options]\n": cut
-    ASSERT_TRUE(ForceDirectories(Dir.File("config/kelvor")));
-    Dir.Write(SettingsCopyFileName(ini), ini + "\n" + oldText);
+    const std::string ini = Dir.Write("kelvor.ini", oldText);
+    // Killed in the middle of the new text's pieces.
+    ASSERT_TRUE(SaveKilledBeforeStep(ini, SettingsOf("new", 45, 200 << 10), 3));
+    ASSERT_NE(Dir.Read(ini), oldText);
     // The saved files do not exist: one box names them.
     UI.QueueMessageBoxResult(IDOK);
     Start(ini);
     EXPECT_EQ(Form->PurgeAtLine, 44);
     EXPECT_EQ(Dir.Read(ini), oldText);
     EXPECT_FALSE(Exists(SettingsCopyFileName(ini)));
+    EXPECT_EQ(UI.CallsOf(TUICallKind::MessageBox).size(), 1u);
+}
+
+// The user added a special word after a save that was killed once its new
+// text was whole: the start reads the user's file and says where the old
+// settings went.
+TEST_F(SettingsRestoreTest, AFileEditedAfterACutSaveIsReadAndTheOldSettingsAreSetAside)
+{
+    const std::string oldText = "[Options]\nPurgeAtLine=44\n";
+    const std::string ini = Dir.Write("kelvor.ini", oldText);
+    const std::string newText = "[Options]\nPurgeAtLine=45\n";
+    ASSERT_TRUE(SaveKilledBeforeStep(ini, newText, 4)); // KeepCopy, FillCopy, Write, Cut, then DropCopy
+    ASSERT_EQ(Dir.Read(ini), newText);
+    Dir.Write("kelvor.ini", newText + UserEdit);
+    UI.QueueMessageBoxResult(IDOK);
+    Start(ini);
+    EXPECT_EQ(Form->PurgeAtLine, 45);
+    EXPECT_EQ(Form->SpecialWords->Count(), 1);
+    const std::string aside = Dir.File("config/kelvor/kelvor.ini.old");
+    EXPECT_EQ(Dir.Read(ini), newText + UserEdit);
+    EXPECT_EQ(Dir.Read(aside), oldText);
+    EXPECT_FALSE(Exists(SettingsCopyFileName(ini)));
+    const std::vector<TUICall> boxes = UI.CallsOf(TUICallKind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Caption, "Confirmation");
+    EXPECT_NE(boxes[0].Text.find(ini), std::string::npos) << boxes[0].Text;
+    EXPECT_NE(boxes[0].Text.find(aside), std::string::npos) << boxes[0].Text;
 }
 
 TEST_F(SettingsRestoreTest, ACopyThatCannotGoBackIsKeptAndNothingIsSaved)
 {
+    // A save of the shorter text, killed once it was cut to its length.
     const std::string cut = "[Options]\nSaveSettings=1\n";
     const std::string ini = Dir.Write("kelvor.ini", cut);
     const std::string copy = SettingsCopyFileName(ini);
     ASSERT_TRUE(ForceDirectories(Dir.File("config/kelvor")));
-    const std::string kept = ini + "\n[Options]\nSaveSettings=1\nPurgeAtLine=55\n";
+    const std::string kept = CopyOf(ini, "[Options]\nSaveSettings=1\nPurgeAtLine=55\n", cut);
     Dir.Write(copy, kept);
     TWriteLock lock(ini);
     if (!lock.Locked())
@@ -246,6 +345,96 @@ TEST_F(SettingsRestoreTest, ACopyThatCannotGoBackIsKeptAndNothingIsSaved)
     Stop();
     EXPECT_EQ(Dir.Read(copy), kept);
     EXPECT_EQ(Dir.Read(ini), cut);
+}
+
+// A file system that emulates flock with record locks (NFS) refuses an
+// exclusive lock on a handle open for reading only; one without locks
+// refuses every lock. Neither makes a start take a running save's file, or a
+// new file of a cut safe save, for one left alone, nor touch what it cannot
+// tell about.
+TEST_F(SettingsSaveTest, ALockThatCannotBeHadTellsNothingAndLeavesEverything)
+{
+    const std::string oldText = SettingsOf("old", 11, 1000);
+    const std::string ini = Dir.Write("kelvor.ini", oldText);
+    const std::string copy = SettingsCopyFileName(ini);
+    ASSERT_TRUE(SaveKilledBeforeStep(ini, SettingsOf("new", 22, 200 << 10), 3));
+    const std::string cut = Dir.Read(ini), kept = Dir.Read(copy);
+    const TFileLockFault recordLocksOnly = [](int handle) {
+        return (fcntl(handle, F_GETFL) & O_ACCMODE) == O_RDONLY ? EBADF : 0;
+    };
+    const TFileLockFault noLocks = [](int) { return ENOLCK; };
+    const std::string temporary = Dir.File(".kelvor.ini.tmp0123456789AB");
+    const struct {
+        const TFileLockFault* Fault;
+        bool SaveRuns;
+        std::string File;
+        bool Told, PutBack;
+    } cases[] = {{&recordLocksOnly, true, cut, false, false},
+                 {&noLocks, false, cut, true, false},
+                 {&noLocks, false, oldText, false, false},
+                 {&recordLocksOnly, false, cut, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Fault == &noLocks ? "no locks" : "record locks") +
+                     (c.SaveRuns ? ", a save runs" : ""));
+        Dir.Write("kelvor.ini", c.File);
+        Dir.Write(temporary, "[Opt");
+        const int other = open(ini.c_str(), O_RDWR);
+        ASSERT_TRUE(!c.SaveRuns || flock(other, LOCK_EX) == 0);
+        SetFileLockFault(*c.Fault);
+        const TSettingsRestore restore = RestoreInterruptedSettingsSave(ini);
+        SetFileLockFault(nullptr);
+        close(other);
+        EXPECT_EQ(restore.Failure.find("cannot be told") != std::string::npos, c.Told) << restore.Failure;
+        EXPECT_TRUE(Dir.Read(ini) == (c.PutBack ? oldText : c.File));
+        EXPECT_TRUE(c.PutBack ? !Exists(copy) : Dir.Read(copy) == kept);
+        EXPECT_EQ(Exists(temporary), c.Fault == &noLocks);
+    }
+}
+
+// Closing while another program saves the same file in place: the window
+// keeps handling events meanwhile and closes once its own save is done, or
+// after its patience with the save's "Error" box.
+class SettingsCloseTest : public KelvorStartStopTest {};
+
+TEST_F(SettingsCloseTest, AClosingWindowWaitsForAnotherSaveWithoutBlocking)
+{
+    const std::string folder = Dir.File("locked");
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    for (bool released : {true, false}) {
+        SCOPED_TRACE(released ? "the other save ends" : "the other save never ends");
+        const std::string oldText = "[Options]\nSaveSettings=1\nPurgeAtLine=3\n";
+        const std::string ini = Dir.Write("locked/kelvor.ini", oldText);
+        Start(ini);
+        Form->PurgeAtLine = 77;
+        Form->Show();
+        TWriteLock lock(folder);
+        if (!lock.Locked())
+            GTEST_SKIP() << "the folder cannot be made to refuse new files";
+        const int other = open(ini.c_str(), O_RDWR);
+        ASSERT_EQ(flock(other, LOCK_EX), 0);
+
+        Form->Close();
+        int ticks = 0;
+        TTimer probe(nullptr);
+        probe.SetInterval(1);
+        probe.OnTimer = [&](TObject*) { ++ticks; };
+        EXPECT_TRUE(WaitUntil([&] { return ticks >= 3; }, WaitDeadlineMs, PumpEvents)) << "events go on";
+        EXPECT_TRUE(Form->Visible()) << "the window waits";
+        EXPECT_EQ(Dir.Read(ini), oldText);
+        if (released)
+            flock(other, LOCK_UN);
+        else
+            UI.QueueMessageBoxResult(IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !Form->Visible(); }, WaitDeadlineMs, PumpEvents));
+        // The close wrote the settings (or gave up with its box): the window's end does not again.
+        Stop();
+        close(other);
+        const std::vector<TUICall> boxes = UI.CallsOf(TUICallKind::MessageBox);
+        ASSERT_EQ(boxes.size(), released ? 0u : 1u);
+        EXPECT_TRUE(released || boxes[0].Text.find("Another program is saving it.") != std::string::npos);
+        EXPECT_EQ(Dir.Read(ini).find("PurgeAtLine=77") != std::string::npos, released);
+        UI.ClearCalls();
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/monitors.h"
+#include "platform/core/colors.h"
 #include "platform/core/inifiles.h"
 #include "tests/app/U_kelvor_fixture.h"
 #include "tests/support/scriptedui.h"
@@ -295,6 +296,60 @@ TEST_F(KelvorSettingsTest, SwitchingSavingOffLeavesTheFileAsItWas)
     Form->SetSaveSettings(false);
     Stop();
     EXPECT_EQ(Dir.Read("k.ini"), original);
+}
+
+// A background that is no colour would paint the panes black under black
+// text: it falls back to the default, which is what is saved. RGB values and
+// the system colours of the table stay.
+TEST_F(KelvorSettingsTest, ABackgroundThatIsNoColourFallsBackToTheDefault)
+{
+    const struct {
+        const char* Value;
+        TColor Read;
+    } cases[] = {
+        {"-1", DefaultMonitorBackgroundColor},
+        {"$1FFFFFFF", DefaultMonitorBackgroundColor}, // clNone
+        {"$01000000", DefaultMonitorBackgroundColor},
+        {"-2147483393", DefaultMonitorBackgroundColor}, // 0x800000FF: past the system colours
+        {"0", 0},
+        {"$FFFFFF", 0xFFFFFF},
+        {"-2147483643", clWindow},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Value);
+        Dir.Write("k.ini",
+                  std::string("[Options]\nSaveSettings=1\nMonitorBackgroundColor=") + c.Value + "\n");
+        Start(Dir.File("k.ini"));
+        EXPECT_EQ(Form->MonitorBackgroundColor, c.Read);
+        Stop();
+        TMemIniFile ini(Dir.File("k.ini"));
+        EXPECT_EQ(ini.ReadInteger("Options", "MonitorBackgroundColor", 1), c.Read);
+    }
+}
+
+// A settings file in UTF-16 is reported as unreadable and left as it is (the
+// defaults are used).
+TEST_F(KelvorSettingsTest, AUtf16SettingsFileIsReportedAndLeftAlone)
+{
+    std::string littleEndian = "\xFF\xFE", bigEndian = "\xFE\xFF";
+    for (char c : std::string("[Options]\r\nSaveSettings=1\r\nPurgeAtLine=7\r\n")) {
+        littleEndian += {c, '\0'};
+        bigEndian += {'\0', c};
+    }
+    for (const std::string& bytes : {littleEndian, bigEndian}) {
+        Dir.Write("k.ini", bytes);
+        UI.QueueMessageBoxResult(IDOK);
+        Start(Dir.File("k.ini"));
+        EXPECT_EQ(Form->PurgeAtLine, 250);
+        const auto boxes = UI.CallsOf(TUICallKind::MessageBox);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text.rfind("Unable to read the ini file:", 0), 0u) << boxes[0].Text;
+        EXPECT_NE(boxes[0].Text.find("UTF-16"), std::string::npos) << boxes[0].Text;
+        Form->SetSaveSettings(true);
+        Stop();
+        EXPECT_EQ(Dir.Read("k.ini"), bytes);
+        UI.ClearCalls();
+    }
 }
 
 } // namespace

@@ -205,7 +205,8 @@ TEST_F(DropTest, AFolderIsRefusedWithTheErrorBox)
     DropAt(Uri(folder) + "\r\n", Beside());
     EXPECT_EQ(Form->Tail->GetCount(), 1);
     ASSERT_EQ(ErrorBoxes().size(), 1u);
-    EXPECT_EQ(ErrorBoxes()[0].Text, "Unable to open file '" + folder + "'.");
+    EXPECT_EQ(ErrorBoxes()[0].Text,
+              "Unable to open file '" + folder + "'. It is a folder, not a regular file.");
 
     // On a pane: the pane keeps its file.
     UI.QueueMessageBoxResult(IDOK);
