@@ -73,14 +73,21 @@ AnsiString SystemReason(int error)
     return SysErrorMessage(error) + ".";
 }
 
+// What a name that is no regular file names instead, or null when the kind
+// has no name of its own.
+const char* NonFileKind(mode_t mode)
+{
+    return S_ISDIR(mode)                    ? "a folder"
+           : S_ISFIFO(mode)                 ? "a named pipe (FIFO)"
+           : S_ISSOCK(mode)                 ? "a socket"
+           : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                                            : nullptr;
+}
+
 // Why a name that exists is no file to watch: what it is instead.
 AnsiString NotRegularReason(mode_t mode)
 {
-    const char* what = S_ISDIR(mode)                    ? "a folder"
-                       : S_ISFIFO(mode)                 ? "a named pipe (FIFO)"
-                       : S_ISSOCK(mode)                 ? "a socket"
-                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
-                                                        : nullptr;
+    const char* what = NonFileKind(mode);
     return what ? AnsiString("It is ") + what + ", not a regular file."
                 : AnsiString("It is not a regular file.");
 }
@@ -316,11 +323,9 @@ TNameLookup LookUpName(const AnsiString& name)
 // Why a name that names something other than a regular file cannot be followed.
 AnsiString NotAFileReason(mode_t mode)
 {
-    const char* what = S_ISDIR(mode)    ? "a folder"
-                       : S_ISFIFO(mode) ? "a named pipe"
-                       : S_ISSOCK(mode) ? "a socket"
-                                        : "a device";
-    return AnsiString("Its name now names ") + what + ", not a file that can be followed.";
+    const char* what = NonFileKind(mode);
+    return AnsiString("Its name now names ") + (what ? what : "something") +
+           ", not a file that can be followed.";
 }
 
 enum class TNameChange { None, Replaced, Unfollowable };

@@ -188,12 +188,9 @@ void TForm1::ResetFilePMIClick(TObject*)
         if (!problems.empty())
             ShowErrorBox(StartProblemsText(problems));
     } else if (TTailFile* file = FileUnderPopup()) {
-        // The file keeps its old handle; the box says why, as for every file.
-        try {
-            ResetTailFile(file);
-        } catch (const Exception& e) {
-            ShowErrorBox(e.Message());
-        }
+        // A failure keeps the file's old handle; the application's error box
+        // shows the message, which says why.
+        ResetTailFile(file);
     }
 }
 
