@@ -292,7 +292,10 @@ TWinControl* TRVScroller::GetInplaceEditor()
 
 void TRVScroller::DestroyInplace()
 {
-    delete GetInplaceEditor();
+    // The editor closes at once and frees itself later: code up the call
+    // stack may still be working in it or in its document.
+    if (TWinControl* editor = GetInplaceEditor())
+        editor->Perform(WM_CLOSE, 0, 0);
 }
 
 bool TRVScroller::FocusedEx()
