@@ -184,6 +184,9 @@ void TRVTableInplaceEdit::Close()
     if (FClosed)
         return;
     FClosed = true;
+    // The focus stays in the editor that held the table, also when the editor
+    // closes because its table leaves the document.
+    const bool hadFocus = FocusedEx();
     if (auto* nested = dynamic_cast<TRVTableInplaceEdit*>(GetInplaceEditor()))
         if (Clearing)
             nested->SetClearingState();
@@ -194,7 +197,7 @@ void TRVTableInplaceEdit::Close()
     if (Table != nullptr && Table->InplaceEditor == this)
         Table->InplaceDeleted(Clearing);
     SetVisible(false);
-    if (!Clearing && former != nullptr && former->HandleAllocated() &&
+    if ((!Clearing || hadFocus) && former != nullptr && former->HandleAllocated() &&
         (former->ComponentState() & csDestroying) == 0)
         former->SetFocusSilent();
     // Nothing of the document reaches the closed editor any more.
