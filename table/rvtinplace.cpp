@@ -524,7 +524,7 @@ void TRVTableInplaceEdit::MoveEditor(TRVCellDirection direction)
     int newRow, newCol;
     if (table->GetCellTo(Row, Col, direction, newRow, newCol, false)) {
         const bool toStart = direction == rvcdRight || direction == rvcdDown || direction == rvcdNext;
-        // This editor goes while the next one opens: nothing of it is used after.
+        // The next editor opens where this one closes.
         table->CreateInplace(TableItemNo, newRow, newCol, false, toStart, !toStart, false, false);
         return;
     }

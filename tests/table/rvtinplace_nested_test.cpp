@@ -191,6 +191,24 @@ TEST_F(NestedCellEditors, TheCaretPlacedWhileCellEditorsAreOpenStaysInItsItem)
         }
 }
 
+// A table whose cell is edited with the focus leaves the cell editor's
+// document (its insertion undone there): its cell editor closes and the
+// focus stays with the cell editor that held the table.
+TEST_F(NestedCellEditors, ATableLeavingTheDocumentLeavesTheFocusWithItsHolder)
+{
+    NewTable(2, 2);
+    Table->EditCell(0, 0);
+    TCustomRollViewEdit* holder = Editor.Edit->CellEditor();
+    ASSERT_NE(OpenNestedTable(2, 2), nullptr);
+    ASSERT_EQ(CellEditors().size(), 2u);
+    ASSERT_TRUE(CellEditors().back()->Focused());
+    holder->EditRVData()->Undo();
+    Pump();
+    EXPECT_EQ(CellEditors().size(), 1u);
+    EXPECT_EQ(nestedtables::TablesOf(holder->EditRVData()).size(), 0u);
+    EXPECT_TRUE(holder->Focused());
+}
+
 // A command of the document that leaves open cell editors open (a table
 // property) comes after what was typed in the innermost one: the first undo
 // takes the command back, the second the typing.
