@@ -593,8 +593,10 @@ void TRVTableInplaceEdit::Dispatch(TMessage& message)
         return;
     }
     case WM_CLOSE:
-        // Asked by the viewer that shows the table (its chosen document goes).
+        // Asked by the viewer that shows the table (its chosen document goes):
+        // closed now, freed later.
         Release();
+        message.Result = 1;
         return;
 
     default:

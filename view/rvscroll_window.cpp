@@ -292,10 +292,12 @@ TWinControl* TRVScroller::GetInplaceEditor()
 
 void TRVScroller::DestroyInplace()
 {
-    // The editor closes at once and frees itself later: code up the call
-    // stack may still be working in it or in its document.
+    // An editor that answers WM_CLOSE closes at once and frees itself later
+    // (code up the call stack may still be working in it or in its
+    // document); any other is freed now.
     if (TWinControl* editor = GetInplaceEditor())
-        editor->Perform(WM_CLOSE, 0, 0);
+        if (editor->Perform(WM_CLOSE, 0, 0) == 0)
+            delete editor;
 }
 
 bool TRVScroller::FocusedEx()
