@@ -174,17 +174,24 @@ protected:
         owner->SetUndoGroupMode(false);
         Pump();
     }
+    // A cell editor open at a random depth (1: the outermost), or null.
+    TRVTableInplaceEdit* PickCellEditor(int& depth)
+    {
+        const std::vector<TCustomRollViewEdit*> editors = Editors();
+        if (editors.size() < 2)
+            return nullptr;
+        depth = Pick(1, int(editors.size()) - 1);
+        return dynamic_cast<TRVTableInplaceEdit*>(editors[static_cast<size_t>(depth)]);
+    }
     // A row-list operation run by a program over the cell being edited at a
     // random depth: merged with its neighbours, split, unmerged.
     void GridOverEditedCell(std::string& name)
     {
-        const std::vector<TCustomRollViewEdit*> editors = Editors();
+        int depth = 0;
+        TRVTableInplaceEdit* edit = PickCellEditor(depth);
         name = "no cell edited";
-        if (editors.size() < 2)
+        if (edit == nullptr)
             return;
-        const int depth = Pick(1, int(editors.size()) - 1);
-        auto* edit = dynamic_cast<TRVTableInplaceEdit*>(editors[static_cast<size_t>(depth)]);
-        ASSERT_NE(edit, nullptr);
         TRVTableItemInfo* t = edit->Table;
         TRVEditRVData* doc = Docs()[static_cast<size_t>(depth - 1)];
         const int row = edit->Row;
@@ -200,9 +207,12 @@ protected:
         const int token = t->BeginModify(itemNo);
         t->InUndoGroup([&] {
             switch (kind) {
-            case 0:
-                t->Rows->MergeCells(row, col, Pick(1, span), Pick(1, span), true, true);
+            case 0: {
+                const int across = Pick(1, span);
+                const int down = Pick(1, span);
+                t->Rows->MergeCells(row, col, across, down, true, true);
                 break;
+            }
             case 1:
                 t->Rows->MergeCells(std::max(row - 1, 0), std::max(col - 1, 0), span, span, true, true);
                 break;
@@ -255,13 +265,11 @@ protected:
     // editor inside it, deleted by a program from the document that holds it.
     void DeleteEditedTable(std::string& name)
     {
-        const std::vector<TCustomRollViewEdit*> editors = Editors();
+        int depth = 0;
+        TRVTableInplaceEdit* edit = PickCellEditor(depth);
         name = "no cell edited";
-        if (editors.size() < 2)
+        if (edit == nullptr)
             return;
-        const int depth = Pick(1, int(editors.size()) - 1);
-        auto* edit = dynamic_cast<TRVTableInplaceEdit*>(editors[static_cast<size_t>(depth)]);
-        ASSERT_NE(edit, nullptr);
         TRVEditRVData* doc = Docs()[static_cast<size_t>(depth - 1)];
         const int itemNo = doc->GetItemNo(edit->Table);
         name = "the table edited at depth " + std::to_string(depth) + " deleted";
