@@ -598,7 +598,6 @@ void TRVTableInplaceEdit::Dispatch(TMessage& message)
         Release();
         message.Result = 1;
         return;
-
     default:
         break;
     }
