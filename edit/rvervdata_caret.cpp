@@ -220,6 +220,10 @@ void TRVEditRVData::ChangeCaret(unsigned how)
     // Selected cells, an open cell editor (which has its own caret) or a
     // document selected whole as a cell of a table: no caret here.
     if (PartialSelectedItem || GetInplaceEditor() || State.Contains(rvstCompletelySelected)) {
+        // The caret is not shown, but its place is still asked for: its draw
+        // item is the stop's (a place between two items names the one before).
+        if (CaretOffs >= 0 && CaretOffs < static_cast<int>(CharPos.size()))
+            CaretDrawItemNo = CharPos[static_cast<size_t>(CaretOffs)].DrawItemNo;
         editor->SetCaret(TRect(), false);
         editor->AfterCaretMove();
         return;

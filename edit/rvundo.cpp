@@ -72,12 +72,15 @@ void TRVUndoInfos::ChangeUndoList(TRVUndoList* list)
 void TRVUndoInfos::Undo(TRVEditRVData* rvData, bool reformat)
 {
     rvData->BeginRedoSequence(UndoType, Caption);
+    // The group the records' opposites go into stays the redo list's last.
+    const TRVUndoList::TPlayLock recording(*rvData->RedoList);
     PerformUndo(rvData, reformat);
 }
 
 void TRVUndoInfos::Redo(TRVEditRVData* rvData, bool reformat)
 {
     rvData->BeginNamedUndoSequence(UndoType, Caption, true);
+    const TRVUndoList::TPlayLock recording(*rvData->UndoList);
     PerformUndo(rvData, reformat);
 }
 
@@ -174,14 +177,66 @@ void TRVUndoInfos::PerformUndo(TRVEditRVData* rvData, bool reformat)
 
 TRVUndoList::~TRVUndoList()
 {
-    Clear();
+    FWaiting.clear();
+    ClearGroups();
 }
 
 void TRVUndoList::Clear()
 {
+    if (Playing()) {
+        FWaiting.push_back(nullptr);
+        return;
+    }
+    ClearGroups();
+}
+
+void TRVUndoList::ClearGroups()
+{
     // Records free what they keep through RVData: drop them newest first.
     while (!FGroups.empty())
         FGroups.pop_back();
+}
+
+TRVUndoList::TPlayLock::TPlayLock(TRVUndoList& list) : FList(list)
+{
+    ++FList.FPlaying;
+}
+
+TRVUndoList::TPlayLock::~TPlayLock()
+{
+    if (--FList.FPlaying == 0)
+        FList.MakeWaitingChanges();
+}
+
+void TRVUndoList::MakeWaitingChanges()
+{
+    // Each change may lead to others (a group's records freed): take them one by one.
+    while (!FWaiting.empty() && !Playing()) {
+        std::unique_ptr<TRVUndoInfos> group = std::move(FWaiting.front());
+        FWaiting.erase(FWaiting.begin());
+        if (group)
+            AppendGroup(std::move(group));
+        else
+            ClearGroups();
+    }
+}
+
+void TRVUndoList::AddGroup(std::unique_ptr<TRVUndoInfos> group)
+{
+    if (!group || group->Records.empty())
+        return;
+    if (Playing())
+        FWaiting.push_back(std::move(group));
+    else
+        AppendGroup(std::move(group));
+}
+
+void TRVUndoList::AppendGroup(std::unique_ptr<TRVUndoInfos> group)
+{
+    if (!BeginItem(group->UndoType, group->Caption, group->CaretItemNo, group->CaretOffs))
+        return;
+    for (std::unique_ptr<TRVUndoInfo>& record : group->Records)
+        AddInfo(std::move(record));
 }
 
 bool TRVUndoList::LastIsTyping() const
@@ -299,7 +354,7 @@ AnsiString TRVUndoList::CurrentUndoCaption() const
 
 void TRVUndoList::PopIfEmpty()
 {
-    if (!FGroups.empty() && GroupModeCount < 1 && FGroups.back()->Records.empty())
+    if (!Playing() && !FGroups.empty() && GroupModeCount < 1 && FGroups.back()->Records.empty())
         FGroups.pop_back();
 }
 
@@ -322,6 +377,7 @@ void TRVUndoList::Undo(TRVEditRVData* aData)
 {
     if (FGroups.empty())
         throw ERollViewError(errUndoEmpty);
+    const TPlayLock playing(*this);
     TRVUndoInfos* group = FGroups.back().get();
     if (this == aData->RedoList.get())
         group->Redo(aData, ReformatLock < 1);

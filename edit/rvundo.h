@@ -100,6 +100,12 @@ public:
 // A stack of groups, the last on top. Limit: -1 unlimited, 0 records
 // nothing, N at most N groups. While GroupModeCount is 1 or more new groups
 // join the last one (a single typing record always keeps its own group).
+//
+// A list being played (its top group undone, or the group the play records
+// its opposite into) never changes under the play from outside: a group given
+// to it then (AddGroup: a cell editor that a played record closes hands over
+// its history), a PopIfEmpty and a Clear wait until the play has returned
+// (TPlayLock), so that the group being played is the one popped and freed.
 class TRVUndoList {
 public:
     explicit TRVUndoList(TRVEditRVData* arvData) : RVData(arvData) {}
@@ -124,20 +130,39 @@ public:
     void AddInfo(std::unique_ptr<TRVUndoInfo> info);
     // Appends a whole group.
     void AddInfos(std::unique_ptr<TRVUndoInfos> infos);
+    // Takes a group made elsewhere as BeginItem opens one (nothing with Limit
+    // 0, joining the last group in group mode, the oldest evicted at the
+    // limit, an empty last group replaced), its records added in order; while
+    // the list is played, once the play has returned.
+    void AddGroup(std::unique_ptr<TRVUndoInfos> group);
     // One character typed at caret offset Offset of item ItemNo.
     void AddTyping(int itemNo, int offset, bool unicode);
     // Characters s removed by undoing typing, to be typed again at Offset.
     void AddUntyping(const AnsiString& s, int itemNo, int offset);
     TRVUndoType CurrentUndoType() const;
     AnsiString CurrentUndoCaption() const;
+    // Nothing while the list is played (the play drops its own empty group).
     void PopIfEmpty();
     void Pop();
     void Undo(TRVEditRVData* aData);
     void Redo(TRVEditRVData* aData);
     void LockRFR() { ++ReformatLock; }
     void UnlockRFR() { --ReformatLock; }
-    // Frees every group and record with what they keep.
+    // Frees every group and record with what they keep (once a play has returned).
     void Clear();
+    bool Playing() const { return FPlaying > 0; }
+    // Marks List as played for its lifetime; the changes that waited are made
+    // when the outermost lock of the list goes.
+    class TPlayLock {
+    public:
+        explicit TPlayLock(TRVUndoList& list);
+        ~TPlayLock();
+        TPlayLock(const TPlayLock&) = delete;
+        TPlayLock& operator=(const TPlayLock&) = delete;
+
+    private:
+        TRVUndoList& FList;
+    };
     // Frees an item that a record keeps, telling the owning document first.
     void DisposeItem(TCustomRVItemInfo* item);
 
@@ -148,5 +173,12 @@ public:
 private:
     bool LastIsTyping() const;
     void DropEmptyLast();
+    void AppendGroup(std::unique_ptr<TRVUndoInfos> group);
+    void ClearGroups();
+    // The changes from outside that wait for the play: a group to add, or
+    // (null) a clearing.
+    void MakeWaitingChanges();
     std::vector<std::unique_ptr<TRVUndoInfos>> FGroups;
+    std::vector<std::unique_ptr<TRVUndoInfos>> FWaiting;
+    int FPlaying = 0;
 };

@@ -38,6 +38,12 @@ TRVTableCellData* TRVTableRows::NewCellAt(int row, int col)
     return cell;
 }
 
+int TRVTableRows::BeginGridChange()
+{
+    Table->DestroyInplace(true);
+    return Table->GetEditorItemNoForUndo();
+}
+
 void TRVTableRows::Bracket(int itemNo, bool opening)
 {
     if (itemNo == -1)

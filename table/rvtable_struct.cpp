@@ -48,7 +48,7 @@ void TRVTableRows::InsertLines(bool rows, int index, int count, int copyIndex, b
     if (count < 1)
         return;
     const int crossCount = axis.CrossCount(*this);
-    const int itemNo = Table->GetEditorItemNoForUndo();
+    const int itemNo = BeginGridChange();
     Bracket(itemNo, true);
     // Slots across whose new lines a cell from before covers: it grows by Count lines.
     std::vector<bool> covered(static_cast<size_t>(crossCount), false);
@@ -144,7 +144,7 @@ void TRVTableRows::DeleteLines(bool rows, int index, int count, bool divideSizes
         BadIndex();
     const int crossCount = axis.CrossCount(*this);
     const int last = index + count - 1;
-    const int itemNo = Table->GetEditorItemNoForUndo();
+    const int itemNo = BeginGridChange();
     Bracket(itemNo, true);
     if (last + 1 < lineCount)
         for (int a = crossCount - 1; a >= 0;) {
@@ -248,7 +248,7 @@ void TRVTableRows::MergeCells(int row, int col, int colSpan, int rowSpan, bool a
             MainRVData->Beep();
         return;
     }
-    const int itemNo = Table->GetEditorItemNoForUndo();
+    const int itemNo = BeginGridChange();
     TObject* record = Do_BeforeMergeCells(itemNo, row, col, colSpan, rowSpan);
     Do_MergeCells(itemNo, row, col, colSpan, rowSpan, record, changeBestWidth);
 }
@@ -258,7 +258,7 @@ void TRVTableRows::UnmergeCell(int row, int col, bool unmergeRows, bool unmergeC
     const TRVTableCellData* cell = Get(row)->Get(col);
     if (cell == nullptr || !((unmergeRows && cell->RowSpan > 1) || (unmergeCols && cell->ColSpan > 1)))
         return;
-    const int itemNo = Table->GetEditorItemNoForUndo();
+    const int itemNo = BeginGridChange();
     Do_BeforeUnmergeCell(itemNo, row, col, unmergeRows, unmergeCols);
     Do_UnmergeCell(row, col, unmergeRows, unmergeCols);
 }
@@ -289,7 +289,7 @@ void TRVTableRows::ClearCells(const TRVIntegerList& rowList, const TRVIntegerLis
     }
     if (rows.Count() == 0)
         return;
-    const int itemNo = Table->GetEditorItemNoForUndo();
+    const int itemNo = BeginGridChange();
     std::vector<TRVTableCellData*>* cellList = nullptr;
     TObject* record = Do_BeforeClearCells(itemNo, rows, cols, cellList);
     Do_ClearCells(cellList, rows, cols, record);

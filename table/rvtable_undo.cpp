@@ -15,7 +15,11 @@ TRVTableItemInfo* RVUndoTable(TRVEditRVData* rvData, int itemNo)
 
 TRVTableItemInfo* TRVUndoTableProps::Table(TRVEditRVData* rvData) const
 {
-    return RVUndoTable(rvData, ItemNo);
+    TRVTableItemInfo* table = RVUndoTable(rvData, ItemNo);
+    // The record changes the grid or the cells' contents, which are all in
+    // their cells only while no cell editor is open.
+    table->DestroyInplace(true);
+    return table;
 }
 
 // ---------------------------------------------------------------------------

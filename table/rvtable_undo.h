@@ -27,7 +27,8 @@ public:
     bool RequiresFullReformat2(TRVEditRVData*) override { return AffectWidth; }
 
 protected:
-    // The table the record is about; ERollViewError when the item is no table.
+    // The table the record is about, its cell editor closed; ERollViewError
+    // when the item is no table.
     TRVTableItemInfo* Table(TRVEditRVData* rvData) const;
 };
 

@@ -383,6 +383,11 @@ private:
     TRVTableCellData* TakeCell(int row, int col);
     // A new cell in an empty slot.
     TRVTableCellData* NewCellAt(int row, int col);
+    // The start of an operation that changes the grid or the cells' contents:
+    // the table's cell editor closes first, so that every cell holds its own
+    // items and no cell editor closes while the operation drains and moves
+    // cells. The table's item number for its records (-1: none).
+    int BeginGridChange();
     // Opens (closes) the bracket of an operation's records.
     void Bracket(int itemNo, bool opening);
     // The row and column twins written once: Rows picks the direction in

@@ -46,13 +46,89 @@ void RVMoveUndoGroups(TRVUndoList& from, TRVUndoList& to, int count)
 }
 
 // ---------------------------------------------------------------------------
+// Playing groups in a cell without its editor
+
+void RVPlayCellGroups(TRVTableItemInfo* table, TCustomRollViewEdit* editor, int row, int col,
+                      TRVUndoList& list, int count, bool redo, TRVUndoList* opposite)
+{
+    TRVTableCellData* cell =
+        row >= 0 && row < table->Rows->Count() && col >= 0 && col < table->Rows->Get(row)->Count()
+            ? table->GetCells(row, col)
+            : nullptr;
+    if (cell == nullptr)
+        throw ERollViewError("Undo error");
+    TRVEditRVData* data = editor->EditRVData();
+    data->Clear();
+    data->DrainFrom(cell);
+    data->FormatAll();
+    TRVUndoList& played = redo ? *data->RedoList : *data->UndoList;
+    TRVUndoList& made = redo ? *data->UndoList : *data->RedoList;
+    RVMoveUndoGroups(list, played, count);
+    try {
+        for (int i = 0; i < count && played.Count() > 0; ++i)
+            redo ? data->Redo() : data->Undo();
+    } catch (...) {
+        cell->DrainFrom(data);
+        cell->ContentChanged();
+        throw;
+    }
+    if (opposite != nullptr)
+        RVMoveUndoGroups(made, *opposite, made.Count());
+    cell->DrainFrom(data);
+    cell->ContentChanged();
+}
+
+// ---------------------------------------------------------------------------
 // One cell's editing
+
+bool TRVUndoCellModify::AloneInGroup() const
+{
+    const TRVUndoInfos* group = List != nullptr ? List->Last() : nullptr;
+    return group == nullptr || group->Records.size() == 1;
+}
+
+bool TRVUndoCellModify::RequiresFullReformat1(TRVEditRVData* rvData)
+{
+    if (AloneInGroup() || ItemNo < 0 || ItemNo >= rvData->GetItemCount())
+        return false;
+    OldWidth = rvData->CalculateMinItemWidthPlusEx(ItemNo);
+    return rvData->DocumentMinWidth <= OldWidth;
+}
+
+bool TRVUndoCellModify::RequiresFullReformat2(TRVEditRVData* rvData)
+{
+    if (AloneInGroup() || ItemNo < 0 || ItemNo >= rvData->GetItemCount())
+        return false;
+    const int now = rvData->CalculateMinItemWidthPlusEx(ItemNo);
+    return now != OldWidth && now > rvData->DocumentMinWidth;
+}
 
 void TRVUndoCellModify::Undo(TRVEditRVData* rvData)
 {
-    TRVTableItemInfo* table = Table(rvData);
     if (!UndoList || UndoList->Count() == 0)
         return;
+    if (!AloneInGroup()) {
+        // The whole group is one step: the cell's groups are played here, all
+        // of them, and the opposite record keeps what they made.
+        TRVTableItemInfo* table = Table(rvData);
+        auto* opposite = AddTableUndoInfo<TRVUndoCellModify>(rvData, ItemNo, false, false);
+        if (opposite != nullptr) {
+            opposite->IsRedo = !IsRedo;
+            opposite->Row = Row;
+            opposite->Col = Col;
+            opposite->CaretItemNo = CaretItemNo;
+            opposite->CaretOffs = CaretOffs;
+            opposite->UndoList = std::make_unique<TRVUndoList>(GetUndoListOwnerRVData());
+        }
+        std::unique_ptr<TCustomRollViewEdit> editor(table->CreateTemporalEditor());
+        if (!editor)
+            throw ERollViewError("Undo error");
+        RVPlayCellGroups(table, editor.get(), Row, Col, *UndoList, UndoList->Count(), IsRedo,
+                         opposite != nullptr ? opposite->UndoList.get() : nullptr);
+        table->Changed();
+        return;
+    }
+    TRVTableItemInfo* table = RVUndoTable(rvData, ItemNo);
     if (Row < 0 || Row >= table->Rows->Count() || Col < 0 || Col >= table->Rows->Get(Row)->Count() ||
         table->GetCells(Row, Col) == nullptr)
         throw ERollViewError("Undo error");
@@ -94,7 +170,6 @@ void TRVUndoMultiCellsModify::Undo(TRVEditRVData* rvData)
     std::unique_ptr<TCustomRollViewEdit> editor(table->CreateTemporalEditor());
     if (!editor)
         throw ERollViewError("Undo error");
-    TRVEditRVData* data = editor->EditRVData();
     while (!Rows.empty() && UndoList && UndoList->Count() > 0) {
         const int row = Rows.front();
         const int col = Cols.front();
@@ -102,32 +177,14 @@ void TRVUndoMultiCellsModify::Undo(TRVEditRVData* rvData)
         Rows.erase(Rows.begin());
         Cols.erase(Cols.begin());
         GroupCounts.erase(GroupCounts.begin());
-        TRVTableCellData* cell = row < table->Rows->Count() && col < table->Rows->Get(row)->Count()
-                                     ? table->GetCells(row, col)
-                                     : nullptr;
-        if (cell == nullptr)
-            throw ERollViewError("Undo error");
-        data->Clear();
-        data->DrainFrom(cell);
-        data->FormatAll();
-        RVMoveUndoGroups(*UndoList, *data->UndoList, count);
-        try {
-            for (int i = 0; i < count && data->UndoList->Count() > 0; ++i)
-                data->Undo();
-        } catch (...) {
-            cell->DrainFrom(data);
-            cell->ContentChanged();
-            throw;
-        }
+        const int before = opposite != nullptr ? opposite->UndoList->Count() : 0;
+        RVPlayCellGroups(table, editor.get(), row, col, *UndoList, count, IsRedo,
+                         opposite != nullptr ? opposite->UndoList.get() : nullptr);
         if (opposite != nullptr) {
-            const int made = data->RedoList->Count();
             opposite->Rows.push_back(row);
             opposite->Cols.push_back(col);
-            opposite->GroupCounts.push_back(made);
-            RVMoveUndoGroups(*data->RedoList, *opposite->UndoList, made);
+            opposite->GroupCounts.push_back(opposite->UndoList->Count() - before);
         }
-        cell->DrainFrom(data);
-        cell->ContentChanged();
     }
     table->Changed();
 }

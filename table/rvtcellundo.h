@@ -17,19 +17,27 @@ public:
     std::unique_ptr<TRVUndoList> UndoList;
 };
 
-// The groups of one cell's in-place editor. Undoing opens the editor on the
-// cell, hands it the groups and has it undo (redo) the last one there.
+// The groups of one cell's in-place editor. Alone in its group (the edits of
+// one cell editor, handed over when it closed), undoing opens the editor on
+// the cell, hands it the groups and has it undo (redo) the last one there:
+// the cell's edits come back one by one. In a group with other records (a
+// program's undo group spanning cells, or the opposite of one), the group is
+// one step: every nested group is played in the cell, as for several cells,
+// and the opposite record keeps what that made.
 class TRVUndoCellModify : public TRVCompositeUndo {
 public:
     int Row = -1;
     int Col = -1;
     int CaretItemNo = 0;
     int CaretOffs = 0;
-    // The editor lays out what it changes itself.
-    bool RequiresFormat() override { return false; }
-    bool RequiresFullReformat1(TRVEditRVData*) override { return false; }
-    bool RequiresFullReformat2(TRVEditRVData*) override { return false; }
+    // Opened in an editor, the editor lays out what it changes itself.
+    bool RequiresFormat() override { return !AloneInGroup(); }
+    bool RequiresFullReformat1(TRVEditRVData* rvData) override;
+    bool RequiresFullReformat2(TRVEditRVData* rvData) override;
     void Undo(TRVEditRVData* rvData) override;
+
+private:
+    bool AloneInGroup() const;
 };
 
 // One change applied to several cells: for each cell (Rows[i], Cols[i]) the
@@ -62,6 +70,12 @@ TRVEditRVData* RVUndoOwnerData(TCustomRVData* data);
 // List, and the lists of the composite records its groups hold (and of those
 // nested in them), dispose of what they keep through Owner from now on.
 void RVAdoptUndoList(TRVUndoList& list, TRVEditRVData* owner);
+// Plays the first Count groups of List (undo, or redo with Redo) in the cell
+// at (Row, Col) of Table, in a temporary editor of the table (Editor), laid
+// out only with the table; the groups that playing made move to the end of
+// Opposite (when given). ERollViewError "Undo error" without that cell.
+void RVPlayCellGroups(TRVTableItemInfo* table, TCustomRollViewEdit* editor, int row, int col,
+                      TRVUndoList& list, int count, bool redo, TRVUndoList* opposite);
 // Moves the first Count groups of From to the end of To (in order). The lists
 // of composite records among them (a table's inside a cell) go with To's
 // document: a list made in a temporary editor never outlives it naming it.

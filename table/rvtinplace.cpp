@@ -173,7 +173,20 @@ TRVTableInplaceEdit::TRVTableInplaceEdit(TComponent* aOwner)
 
 TRVTableInplaceEdit::~TRVTableInplaceEdit()
 {
-    Destroying = true;
+    // Freed with its parent control while still open: it closes now.
+    Close();
+    // The cell's document asks this editor for its cell while it is cleared.
+    FreeDocument();
+}
+
+void TRVTableInplaceEdit::Close()
+{
+    if (FClosed)
+        return;
+    FClosed = true;
+    // The focus stays in the editor that held the table, also when the editor
+    // closes because its table leaves the document.
+    const bool hadFocus = FocusedEx();
     if (auto* nested = dynamic_cast<TRVTableInplaceEdit*>(GetInplaceEditor()))
         if (Clearing)
             nested->SetClearingState();
@@ -183,11 +196,32 @@ TRVTableInplaceEdit::~TRVTableInplaceEdit()
         ParentData->UnassignChosenRVData(Cell);
     if (Table != nullptr && Table->InplaceEditor == this)
         Table->InplaceDeleted(Clearing);
-    if (!Clearing && former != nullptr && former->HandleAllocated() &&
+    SetVisible(false);
+    if ((!Clearing || hadFocus) && former != nullptr && former->HandleAllocated() &&
         (former->ComponentState() & csDestroying) == 0)
         former->SetFocusSilent();
-    // The cell's document asks this editor for its cell while it is cleared.
-    FreeDocument();
+    // Nothing of the document reaches the closed editor any more.
+    OnChangeEx = nullptr;
+    OnCaretGetOut = nullptr;
+    OnFormatted = nullptr;
+    Table = nullptr;
+    Cell = nullptr;
+    ParentData = nullptr;
+}
+
+void TRVTableInplaceEdit::Release()
+{
+    Close();
+    if (FReleased)
+        return;
+    FReleased = true;
+    // Without a message loop the editor stays its parent's, freed with it.
+    if (Application == nullptr)
+        return;
+    // The message owns the editor from now on: it frees it once delivered,
+    // or when it never is.
+    SetParent(nullptr);
+    PostMessage(Application->Handle(), WM_RVFREEINPLACE, std::unique_ptr<TObject>(this), 0);
 }
 
 TCustomRollView* TRVTableInplaceEdit::ParentViewer() const
@@ -481,13 +515,16 @@ void TRVTableInplaceEdit::MoveEditor(TRVCellDirection direction)
                 direction == rvcdDocTop ? root->GetOffsBeforeItem(item) : root->GetOffsAfterItem(item);
             root->SetSelectionBounds(item, offs, item, offs);
         }
-        parent->FocusParentControl();
+        // The caret is in the outermost document now, every cell editor
+        // closed (this one and the one holding its table too).
+        if (root != nullptr)
+            root->FocusParentControl();
         return;
     }
     int newRow, newCol;
     if (table->GetCellTo(Row, Col, direction, newRow, newCol, false)) {
         const bool toStart = direction == rvcdRight || direction == rvcdDown || direction == rvcdNext;
-        // This editor goes while the next one opens: nothing of it is used after.
+        // The next editor opens where this one closes.
         table->CreateInplace(TableItemNo, newRow, newCol, false, toStart, !toStart, false, false);
         return;
     }
@@ -550,11 +587,17 @@ void TRVTableInplaceEdit::Dispatch(TMessage& message)
         break;
     case CM_RELEASE: {
         TWinControl* former = Parent();
-        delete this;
+        Release();
         if (former != nullptr && former->Visible() && former->CanFocus())
             former->SetFocus();
         return;
     }
+    case WM_CLOSE:
+        // Asked by the viewer that shows the table (its chosen document goes):
+        // closed now, freed later.
+        Release();
+        message.Result = 1;
+        return;
     default:
         break;
     }

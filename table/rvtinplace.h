@@ -23,6 +23,8 @@ inline constexpr UINT WM_RVMOVEEDITOR = WM_USER + 10;
 // Undo (redo) in the cell editor, posted by the cell's undo record.
 inline constexpr UINT WM_RVINPLACEUNDO = WM_USER + 11;
 inline constexpr UINT WM_RVINPLACEREDO = WM_USER + 12;
+// Posted to the application with a closed cell editor, which it frees.
+inline constexpr UINT WM_RVFREEINPLACE = WM_USER + 16;
 // The editor's height at most; a taller cell makes the editor scroll itself.
 inline constexpr int RVInplaceMaxHeight = 10000;
 
@@ -118,8 +120,22 @@ public:
     void SetEditorWidth(int width, bool force);
     // The editor whose document holds the table, or null in a viewer.
     TCustomRollViewEdit* HoldingEditor() const;
-    // Set first thing by the destructor.
-    bool Destroying = false;
+
+    // ---- Closing. A cell editor's document and the editor itself are held by
+    // whatever the call stack is doing in them when it closes (its own key
+    // handler moving to another cell, a record played in it, a table
+    // operation draining its cell): closing takes the editor out of the
+    // document at once (a cell editor open inside it first, its items back in
+    // the cell, its history given to the document, the focus back to the
+    // holder), and the editor, hidden and tied to nothing, is freed only from
+    // the message loop, once everything that ran has returned. An editor
+    // freed with its parent control closes then.
+    // Closes the editor (once; nothing after).
+    void Close();
+    // Closes the editor and has it freed from the message loop.
+    void Release();
+    // Closed: no longer the table's editor, waiting to be freed.
+    bool Closed() const { return FClosed; }
 
     // ---- Overrides of the editor
     void Undo() override;
@@ -153,4 +169,6 @@ private:
     TCustomRollView* RootViewer() const;
     TCustomRollView* ParentViewer() const;
     TColor FSavedColor = clNone;
+    bool FClosed = false;
+    bool FReleased = false;
 };

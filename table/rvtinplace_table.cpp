@@ -18,7 +18,7 @@ TWinControl* TRVTableCellData::GetEditor()
 {
     TRVTableItemInfo* table = GetTable();
     TRVTableInplaceEdit* editor = table != nullptr ? table->InplaceEditor : nullptr;
-    return editor != nullptr && editor->Cell == this && !editor->Destroying ? editor : nullptr;
+    return editor != nullptr && editor->Cell == this && !editor->Closed() ? editor : nullptr;
 }
 
 bool TRVTableItemInfo::DoOnCellEditing(int row, int col, bool automatic)
@@ -33,7 +33,7 @@ TRVTableInplaceEdit* TRVTableItemInfo::GetEditedCell(int& row, int& col) const
 {
     row = -1;
     col = -1;
-    if (InplaceEditor == nullptr || InplaceEditor->Destroying)
+    if (InplaceEditor == nullptr || InplaceEditor->Closed())
         return nullptr;
     row = InplaceEditor->Row;
     col = InplaceEditor->Col;
@@ -143,18 +143,17 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
 void TRVTableItemInfo::DestroyInplace(bool reassignChosen)
 {
     TRVTableInplaceEdit* editor = InplaceEditor;
-    if (editor == nullptr || editor->Destroying)
+    if (editor == nullptr || editor->Closed())
         return;
     if (reassignChosen) {
         if (auto* data = dynamic_cast<TCustomRVFormattedData*>(GetRVData()))
             data->UnassignChosenRVData(editor->Cell);
-        // Letting the cell go may already have closed the editor.
-        if (InplaceEditor != editor)
-            return;
     } else {
         editor->SetClearingState();
     }
-    delete editor;
+    // Letting the cell go may already have closed it; the editor is freed
+    // from the message loop, whatever holds it now.
+    editor->Release();
     InplaceEditor = nullptr;
 }
 
@@ -255,35 +254,35 @@ void TRVTableItemInfo::MergeInplaceUndo()
     // around the table (itself a cell's editor): the outermost document
     // disposes of what they keep.
     TRVEditRVData* owner = RVUndoOwnerData(data);
-    const TRVUndoDest savedDest = data->UndoDest;
     for (const bool redo : {false, true}) {
         std::unique_ptr<TRVUndoList>& source = redo ? inner->RedoList : inner->UndoList;
-        TRVUndoList* target = redo ? data->RedoList.get() : data->UndoList.get();
-        if (source->Count() == 0) {
-            target->PopIfEmpty();
+        // A list being played stays with the play (the editor closed by one of its records).
+        if (source->Count() == 0 || source->Playing())
             continue;
-        }
-        if (redo)
-            data->BeginRedoSequence(rvutModifyItem, AnsiString());
-        else
-            data->BeginUndoSequence(rvutModifyItem, false);
+        TRVUndoList* target = redo ? data->RedoList.get() : data->UndoList.get();
+        auto record = std::make_unique<TRVUndoCellModify>();
+        record->Action = rvuModifyItem;
+        record->ItemNo = GetEditorItemNoForUndo();
+        record->IsRedo = redo;
+        record->Row = editor->Row;
+        record->Col = editor->Col;
+        record->CaretItemNo = inner->GetCurItemNo();
+        record->CaretOffs = inner->GetOffsetInCurItem();
         const int limit = source->Limit;
-        auto* record = AddTableUndoInfo<TRVUndoCellModify>(data, GetEditorItemNoForUndo(), false, false);
-        if (record != nullptr) {
-            record->IsRedo = redo;
-            record->Row = editor->Row;
-            record->Col = editor->Col;
-            record->CaretItemNo = inner->GetCurItemNo();
-            record->CaretOffs = inner->GetOffsetInCurItem();
-            record->UndoList = std::move(source);
-            RVAdoptUndoList(*record->UndoList, owner);
-        } else {
-            source->Clear();
-        }
+        record->UndoList = std::move(source);
+        RVAdoptUndoList(*record->UndoList, owner);
         source = std::make_unique<TRVUndoList>(owner);
         source->Limit = limit;
+        auto group = std::make_unique<TRVUndoInfos>();
+        group->UndoType = rvutModifyItem;
+        group->CaretItemNo = data->GetCurItemNo();
+        group->CaretOffs = data->GetOffsetInCurItem();
+        group->Records.push_back(std::move(record));
+        // The document's edits count this step; its list takes the group now
+        // or, while it is played, once the play has returned.
+        data->NoteEditAndGetUndoList();
+        target->AddGroup(std::move(group));
     }
-    data->UndoDest = savedDest;
 }
 
 void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo)

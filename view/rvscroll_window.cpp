@@ -292,7 +292,12 @@ TWinControl* TRVScroller::GetInplaceEditor()
 
 void TRVScroller::DestroyInplace()
 {
-    delete GetInplaceEditor();
+    // An editor that answers WM_CLOSE closes at once and frees itself later
+    // (code up the call stack may still be working in it or in its
+    // document); any other is freed now.
+    if (TWinControl* editor = GetInplaceEditor())
+        if (editor->Perform(WM_CLOSE, 0, 0) == 0)
+            delete editor;
 }
 
 bool TRVScroller::FocusedEx()
