@@ -125,6 +125,25 @@ void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bo
     ModifyIntProperty(this, GetMyItemNo(), this, propName, value, affectSize, affectWidth, nullptr);
 }
 
+void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiString& value)
+{
+    TRVEditRVData* data = GetInsertedEditData();
+    TInsertedPause pause(this);
+    const AnsiString old = GetStrProp(this, propName);
+    if (old == value)
+        return;
+    if (data != nullptr) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        if (auto* record = AddTableUndoInfo<TRVUndoTableStrProperty>(data, GetMyItemNo(), false, false)) {
+            record->PropertyName = propName;
+            record->Value = old;
+        }
+        data->Invalidate();
+    }
+    SetStrProp(this, propName, value);
+    Changed();
+}
+
 void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
                                        int col, bool affectSize, bool affectWidth)
 {
