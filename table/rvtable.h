@@ -287,7 +287,8 @@ public:
     // Deleting every row or column of a table in an editor deletes the table
     // item itself, in the same group (the table is then no longer the
     // document's; in an editor without undo it is freed). Elsewhere deleting
-    // them all is refused. A bad index raises "Invalid row or column index".
+    // them all leaves the table empty. A bad index raises "Invalid row or
+    // column index".
     void DeleteRows(int index, int count, bool decreaseHeight);
     void DeleteCols(int index, int count, bool decreaseWidth);
     void ClearTemporal();
