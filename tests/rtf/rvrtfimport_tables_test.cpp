@@ -573,12 +573,7 @@ TEST_F(TRTFTableTest, ALineBreakAfterATableReadsBackAsItsOwnParagraph)
             if (c.Next)
                 holder->AddNL("next", 0, 0);
             ASSERT_EQ(RTFSummary(*holder).substr(0, 15), "first\n[1x1: a]|");
-            TMemoryStream rtf;
-            ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
-                                               nullptr, nullptr, 0));
-            rtf.SetPosition(0);
-            Data.Clear();
-            ASSERT_EQ(Props.ReadFromStream(rtf, &Data), rtf_ec_OK);
+            ASSERT_EQ(ReadBack(source), rtf_ec_OK);
             if (inCell) {
                 const std::vector<TRVTableItemInfo*> tables = Tables(Data);
                 ASSERT_FALSE(tables.empty());

@@ -301,16 +301,26 @@ TEST_F(EmptyTableEditTest, CommandsKeysAndTheMousePassItBy)
         EXPECT_EQ(Table->Rows->Count(), s.Columns ? 4 : 1);
         d->Undo();
         d->Undo();
-        // Selected with the text around it and deleted, copied first.
+        // Selected with the text around it and copied, then deleted, then
+        // pasted back.
+        TStringStream copied;
         Edit("select all and delete", [&] {
             d->SelectAll();
-            TStringStream rvf, rtf, text;
-            EXPECT_TRUE(d->SaveRVFToStream(rvf, true, clNone, nullptr, nullptr));
+            TStringStream rtf, text;
+            EXPECT_TRUE(d->SaveRVFToStream(copied, true, clNone, nullptr, nullptr));
             EXPECT_TRUE(d->SaveRTFToStream(rtf, true, 0, clNone, nullptr, nullptr, nullptr, nullptr, nullptr,
                                            nullptr, 0));
             EXPECT_TRUE(d->SaveTextToStream("", text, 80, true, false, false));
             d->DeleteSelection_();
         });
+        Edit("paste", [&] {
+            copied.SetPosition(0);
+            EXPECT_TRUE(Editor.Edit->InsertRVFFromStreamEd(&copied));
+        });
+        auto* pasted = dynamic_cast<TRVTableItemInfo*>(d->GetItem(1));
+        ASSERT_NE(pasted, nullptr);
+        EXPECT_EQ(tablegrid::Shape(*pasted->Rows), tablegrid::Shape(*Table->Rows));
+        Table = pasted;
         // The keys that delete it alone.
         Caret(0, 7);
         Edit("delete", [&] { d->OnDeletePress_(false, false); });
