@@ -166,8 +166,9 @@ TEST_F(EmptyTableEditTest, DeletingEveryLineUndoesWholeAndTheEditorPassesTheTabl
             EXPECT_EQ(Table->GetEditedCell(row, col), nullptr) << m.Name;
         }
         // The mouse on the table's border and across it, through the editor and straight.
-        const TRVDrawLineInfo* dli = d->DrawItems[d->FindDrawItemByItem(1)];
         for (const int dx : {0, 2, Table->GetWidth() - 1}) {
+            // A click may lay the document out again: its draw item is looked up each time.
+            const TRVDrawLineInfo* dli = d->DrawItems[d->FindDrawItemByItem(1)];
             const int x = dli->Left + dx;
             const int y = dli->Top + 1;
             Editor.Edit->MouseMove(TShiftState(), x, y);
