@@ -118,7 +118,10 @@ void TRTFBodyWriter::WriteItemStart(int itemNo)
 {
     const TCustomRVItemInfo* item = FRVData->GetItem(itemNo);
     RVWriteLn(&FStream, "");
-    if (!item->ParaStart(false)) {
+    // A line break where no paragraph is open (after a table's last row, or
+    // at the start of a selection) opens one: "\line" there would read as an
+    // empty line of its own, and the next paragraph would lose its mark.
+    if (!item->ParaStart(false) && !FRVData->State.Contains(rvstRTFSkipPar)) {
         RVWrite(&FStream, "\\line");
         return;
     }
@@ -236,10 +239,10 @@ void TRTFBodyWriter::WriteRange(int startItemNo, int endItemNo, int startOffs, i
     // document. A reader makes no paragraph of a last paragraph that holds
     // nothing and has no paragraph mark: an empty last paragraph after others
     // (a list paragraph of its marker alone in any case) is closed by its
-    // mark. A reader gives the bookmarks before that mark to the paragraph:
-    // this bookmark follows the mark, where nothing comes after it.
-    const bool emptyLastPara =
-        FLevel == 0 && FParasStarted > 0 && !FParaHasContent && (FParasStarted > 1 || FParaHasMarker);
+    // mark, in a cell as in the document. A reader gives the bookmarks
+    // before that mark to the paragraph: this bookmark follows the mark,
+    // where nothing comes after it.
+    const bool emptyLastPara = FParasStarted > 0 && !FParaHasContent && (FParasStarted > 1 || FParaHasMarker);
     const bool endCheckpoint = FRVData->NotAddedCP != nullptr && endItemNo == FRVData->GetItemCount() - 1;
     if (endCheckpoint && !emptyLastPara)
         WriteBookmark(FRVData->NotAddedCP);

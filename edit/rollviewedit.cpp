@@ -26,10 +26,6 @@ TCustomRollViewEdit::TCustomRollViewEdit(TComponent* aOwner, TRollViewRVDataClas
     flags.Exclude(rvflUseJumps);
     flags.Exclude(rvflUseExternalLeading);
     SetFlags(flags);
-    // An editor shows where the caret is, not the end of the document.
-    TRVOptions options = Options();
-    options.Exclude(rvoScrollToEnd);
-    SetOptions(options);
     RVData->TabNavigation = rvtnNone;
     SetTabStop(true);
     SetCursor(crIBeam);

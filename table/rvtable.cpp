@@ -2,6 +2,8 @@
 // its background, the formatting record, and its registration under its code.
 #include "table/rvtable.h"
 
+#include <type_traits>
+
 #include "platform/core/typinfo.h"
 
 TPenStyle RollViewTableGridStyle = psDot;
@@ -195,7 +197,10 @@ TRVItemBackgroundStyle TRVTableItemInfo::GetBackgroundStyle() const
 
 void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle value)
 {
-    RV_SetItemBackgroundStyle(Background, value);
+    if (State.Contains(rvtsInserted))
+        SetProperty("BackgroundStyle", value, false, false);
+    else
+        RV_SetItemBackgroundStyle(Background, value);
 }
 
 bool TRVTableItemInfo::IsSemiTransparentBackground() const
@@ -215,17 +220,58 @@ const std::vector<AnsiString>& BorderStyleNames()
     return names;
 }
 
+// What a change of a published property does to the layout: nothing, the
+// table's height, or its height and its (minimum) width.
+enum class TAffects { Nothing, Size, SizeAndWidth };
+
+// The setter of a published property. While the table lies in a document the
+// change goes through the table's property setters by name (one undoable step
+// in an editor); before it is inserted, and while an undo record sets an old
+// value back, Store puts the value in its field.
+template <class V, class S>
+void SetPublished(TRVTableItemInfo* t, const char* name, const V& value, TAffects affects, S store)
+{
+    if (!t->State.Contains(rvtsInserted)) {
+        store();
+        return;
+    }
+    if constexpr (std::is_same_v<V, AnsiString>)
+        t->SetStrProperty(name, value);
+    else
+        t->SetProperty(name, value, affects != TAffects::Nothing, affects == TAffects::SizeAndWidth);
+}
+
+// The setter of a published ordinal property stored in Field.
+template <class F> auto Published(const char* name, F TRVTableItemInfo::*field, TAffects affects)
+{
+    return [name, field, affects](TRVTableItemInfo* t, int64_t value) {
+        SetPublished(t, name, value, affects, [&] { t->*field = static_cast<F>(value); });
+    };
+}
+
+// The setter of a published text property stored in Field.
+auto PublishedStr(const char* name, AnsiString TRVTableItemInfo::*field)
+{
+    return [name, field](TRVTableItemInfo* t, const AnsiString& value) {
+        SetPublished(t, name, value, TAffects::Nothing, [&] { t->*field = value; });
+    };
+}
+
 } // namespace
 
 const TPropertyTable* TRVTableItemInfo::PropertyTable() const
 {
     using T = TRVTableItemInfo;
+    using A = TAffects;
     const std::vector<AnsiString>& styles = BorderStyleNames();
     static const TPropertyTable table =
         TPropTableBuilder<T>("TRVTableItemInfo", nullptr)
             .Set(
                 "Options", [](const T* t) { return t->Options.Bits; },
-                [](T* t, int64_t v) { t->Options = TRVTableOptions::FromBits(static_cast<uint16_t>(v)); },
+                [](T* t, int64_t v) {
+                    SetPublished(t, "Options", v, A::Nothing,
+                                 [&] { t->Options = TRVTableOptions::FromBits(static_cast<uint16_t>(v)); });
+                },
                 {"rvtoEditing", "rvtoRowSizing", "rvtoColSizing", "rvtoRowSelect", "rvtoColSelect",
                  "rvtoRTFSaveCellPixelBestWidth", "rvtoRTFAllowAutofit", "rvtoHideGridLines",
                  "rvtoOverlappingCorners", "rvtoCellBelowBorders"},
@@ -233,41 +279,66 @@ const TPropertyTable* TRVTableItemInfo::PropertyTable() const
             .Set(
                 "PrintOptions", [](const T* t) { return t->PrintOptions.Bits; },
                 [](T* t, int64_t v) {
-                    t->PrintOptions = TRVTablePrintOptions::FromBits(static_cast<uint8_t>(v));
+                    SetPublished(t, "PrintOptions", v, A::Nothing, [&] {
+                        t->PrintOptions = TRVTablePrintOptions::FromBits(static_cast<uint8_t>(v));
+                    });
                 },
                 {"rvtoHalftoneBorders", "rvtoRowsSplit", "rvtoWhiteBackground"},
                 TableDefault::PrintOptions.Bits)
-            .Int("BestWidth", &T::BestWidth, &T::BestWidth, TableDefault::BestWidth)
+            .Int("BestWidth", &T::BestWidth, Published("BestWidth", &T::BestWidth, A::SizeAndWidth),
+                 TableDefault::BestWidth)
             .Color("Color", &T::Color, &T::SetColor, TableDefault::Color)
             .Enum("BackgroundStyle", &T::GetBackgroundStyle, &T::SetBackgroundStyle,
                   {"rvbsColor", "rvbsStretched", "rvbsTiled", "rvbsCentered"}, rvbsColor)
-            .Int("HeadingRowCount", &T::HeadingRowCount, &T::HeadingRowCount, TableDefault::HeadingRowCount)
-            .Str("TextRowSeparator", &T::TextRowSeparator, &T::TextRowSeparator,
-                 TableDefault::TextRowSeparator)
-            .Str("TextColSeparator", &T::TextColSeparator, &T::TextColSeparator,
-                 TableDefault::TextColSeparator)
-            .Int("BorderWidth", &T::BorderWidth, &T::BorderWidth, TableDefault::BorderWidth)
-            .Color("BorderColor", &T::BorderColor, &T::BorderColor, TableDefault::BorderColor)
-            .Color("BorderLightColor", &T::BorderLightColor, &T::BorderLightColor,
+            .Int("HeadingRowCount", &T::HeadingRowCount,
+                 Published("HeadingRowCount", &T::HeadingRowCount, A::Nothing), TableDefault::HeadingRowCount)
+            .Str("TextRowSeparator", &T::TextRowSeparator,
+                 PublishedStr("TextRowSeparator", &T::TextRowSeparator), TableDefault::TextRowSeparator)
+            .Str("TextColSeparator", &T::TextColSeparator,
+                 PublishedStr("TextColSeparator", &T::TextColSeparator), TableDefault::TextColSeparator)
+            .Int("BorderWidth", &T::BorderWidth, Published("BorderWidth", &T::BorderWidth, A::SizeAndWidth),
+                 TableDefault::BorderWidth)
+            .Color("BorderColor", &T::BorderColor, Published("BorderColor", &T::BorderColor, A::Nothing),
+                   TableDefault::BorderColor)
+            .Color("BorderLightColor", &T::BorderLightColor,
+                   Published("BorderLightColor", &T::BorderLightColor, A::Nothing),
                    TableDefault::BorderLightColor)
-            .Enum("BorderStyle", &T::BorderStyle, &T::BorderStyle, styles, TableDefault::BorderStyle)
-            .Int("BorderVSpacing", &T::BorderVSpacing, &T::BorderVSpacing, TableDefault::BorderVSpacing)
-            .Int("BorderHSpacing", &T::BorderHSpacing, &T::BorderHSpacing, TableDefault::BorderHSpacing)
-            .Int("CellBorderWidth", &T::CellBorderWidth, &T::CellBorderWidth, TableDefault::CellBorderWidth)
-            .Color("CellBorderColor", &T::CellBorderColor, &T::CellBorderColor, TableDefault::CellBorderColor)
-            .Color("CellBorderLightColor", &T::CellBorderLightColor, &T::CellBorderLightColor,
+            .Enum("BorderStyle", &T::BorderStyle, Published("BorderStyle", &T::BorderStyle, A::Nothing),
+                  styles, TableDefault::BorderStyle)
+            .Int("BorderVSpacing", &T::BorderVSpacing,
+                 Published("BorderVSpacing", &T::BorderVSpacing, A::Size), TableDefault::BorderVSpacing)
+            .Int("BorderHSpacing", &T::BorderHSpacing,
+                 Published("BorderHSpacing", &T::BorderHSpacing, A::SizeAndWidth),
+                 TableDefault::BorderHSpacing)
+            .Int("CellBorderWidth", &T::CellBorderWidth,
+                 Published("CellBorderWidth", &T::CellBorderWidth, A::SizeAndWidth),
+                 TableDefault::CellBorderWidth)
+            .Color("CellBorderColor", &T::CellBorderColor,
+                   Published("CellBorderColor", &T::CellBorderColor, A::Nothing),
+                   TableDefault::CellBorderColor)
+            .Color("CellBorderLightColor", &T::CellBorderLightColor,
+                   Published("CellBorderLightColor", &T::CellBorderLightColor, A::Nothing),
                    TableDefault::CellBorderLightColor)
             .Int("CellPadding", &T::CellPadding, &T::SetCellPadding, TableDefault::CellPadding)
-            .Enum("CellBorderStyle", &T::CellBorderStyle, &T::CellBorderStyle, styles,
+            .Enum("CellBorderStyle", &T::CellBorderStyle,
+                  Published("CellBorderStyle", &T::CellBorderStyle, A::Nothing), styles,
                   TableDefault::CellBorderStyle)
-            .Int("VRuleWidth", &T::VRuleWidth, &T::VRuleWidth, TableDefault::VRuleWidth)
-            .Color("VRuleColor", &T::VRuleColor, &T::VRuleColor, TableDefault::VRuleColor)
-            .Int("HRuleWidth", &T::HRuleWidth, &T::HRuleWidth, TableDefault::HRuleWidth)
-            .Color("HRuleColor", &T::HRuleColor, &T::HRuleColor, TableDefault::HRuleColor)
-            .Int("CellVSpacing", &T::CellVSpacing, &T::CellVSpacing, TableDefault::CellVSpacing)
-            .Int("CellHSpacing", &T::CellHSpacing, &T::CellHSpacing, TableDefault::CellHSpacing)
-            .Bool("VOutermostRule", &T::VOutermostRule, &T::VOutermostRule, TableDefault::VOutermostRule)
-            .Bool("HOutermostRule", &T::HOutermostRule, &T::HOutermostRule, TableDefault::HOutermostRule)
+            .Int("VRuleWidth", &T::VRuleWidth, Published("VRuleWidth", &T::VRuleWidth, A::Nothing),
+                 TableDefault::VRuleWidth)
+            .Color("VRuleColor", &T::VRuleColor, Published("VRuleColor", &T::VRuleColor, A::Nothing),
+                   TableDefault::VRuleColor)
+            .Int("HRuleWidth", &T::HRuleWidth, Published("HRuleWidth", &T::HRuleWidth, A::Nothing),
+                 TableDefault::HRuleWidth)
+            .Color("HRuleColor", &T::HRuleColor, Published("HRuleColor", &T::HRuleColor, A::Nothing),
+                   TableDefault::HRuleColor)
+            .Int("CellVSpacing", &T::CellVSpacing, Published("CellVSpacing", &T::CellVSpacing, A::Size),
+                 TableDefault::CellVSpacing)
+            .Int("CellHSpacing", &T::CellHSpacing,
+                 Published("CellHSpacing", &T::CellHSpacing, A::SizeAndWidth), TableDefault::CellHSpacing)
+            .Bool("VOutermostRule", &T::VOutermostRule,
+                  Published("VOutermostRule", &T::VOutermostRule, A::Nothing), TableDefault::VOutermostRule)
+            .Bool("HOutermostRule", &T::HOutermostRule,
+                  Published("HOutermostRule", &T::HOutermostRule, A::Nothing), TableDefault::HOutermostRule)
             .Build();
     return &table;
 }

@@ -232,6 +232,8 @@ public:
     // Sets a published integer property by name: in an editor as one undoable
     // group, elsewhere directly. Either way the table is marked changed.
     void SetProperty(const AnsiString& propName, int64_t value, bool affectSize, bool affectWidth);
+    // The same for a published text property (no layout depends on one).
+    void SetStrProperty(const AnsiString& propName, const AnsiString& value);
     // The same for a property of the cell at (Row, Col); ItemNo -1: the table's own.
     void SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row, int col,
                          bool affectSize, bool affectWidth);
@@ -285,7 +287,8 @@ public:
     // Deleting every row or column of a table in an editor deletes the table
     // item itself, in the same group (the table is then no longer the
     // document's; in an editor without undo it is freed). Elsewhere deleting
-    // them all is refused. A bad index raises "Invalid row or column index".
+    // them all leaves the table empty. A bad index raises "Invalid row or
+    // column index".
     void DeleteRows(int index, int count, bool decreaseHeight);
     void DeleteCols(int index, int count, bool decreaseWidth);
     void ClearTemporal();

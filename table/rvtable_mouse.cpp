@@ -121,7 +121,9 @@ bool TRVTableItemInfo::GetCellAt_(int x, int y, int& row, int& col) const
     col = -1;
     const TRVTableItemFormattingInfo& fmt = *FormattingInfo;
     const int rowCount = Rows->Count();
-    if (rowCount == 0 || fmt.RowStarts.Count() < rowCount || fmt.ColStarts.Count() < Rows->GetColCount())
+    // An empty table (its rows, if any, without slots) has no cell to hit,
+    // whatever a layout from before its lines went may still say.
+    if (Rows->Empty() || fmt.RowStarts.Count() < rowCount || fmt.ColStarts.Count() < Rows->GetColCount())
         return false;
     const TRVTableCellData* first = Rows->Get(0)->Get(0);
     if (first == nullptr ||

@@ -125,6 +125,25 @@ void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bo
     ModifyIntProperty(this, GetMyItemNo(), this, propName, value, affectSize, affectWidth, nullptr);
 }
 
+void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiString& value)
+{
+    TRVEditRVData* data = GetInsertedEditData();
+    TInsertedPause pause(this);
+    const AnsiString old = GetStrProp(this, propName);
+    if (old == value)
+        return;
+    if (data != nullptr) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        if (auto* record = AddTableUndoInfo<TRVUndoTableStrProperty>(data, GetMyItemNo(), false, false)) {
+            record->PropertyName = propName;
+            record->Value = old;
+        }
+        data->Invalidate();
+    }
+    SetStrProp(this, propName, value);
+    Changed();
+}
+
 void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
                                        int col, bool affectSize, bool affectWidth)
 {
@@ -311,9 +330,9 @@ void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
 
 // Deletes count of the table's rows (or columns) from index through
 // deleteLines, as one undo group. The cell editor closes first and comes back
-// on the cell it was on (or where the lines went). Deleting them all deletes
-// the table itself, which only an editor can do; nothing of the table is
-// touched after that (an editor without undo has freed it).
+// on the cell it was on (or where the lines went). Deleting them all in an
+// editor deletes the table itself; nothing of the table is touched after that
+// (an editor without undo has freed it). Elsewhere the table is left empty.
 void TRVTableItemInfo::DeleteLines(bool rows, int index, int count, const std::function<void()>& deleteLines)
 {
     int editedRow, editedCol;
@@ -327,12 +346,11 @@ void TRVTableItemInfo::DeleteLines(bool rows, int index, int count, const std::f
     if (index < 0 || index >= lines || count < 1 || (index == 0 && count > lines))
         throw ERollViewError("Invalid row or column index");
     if (index == 0 && count == lines) {
-        TRVEditRVData* data = GetInsertedEditData();
-        if (data == nullptr)
-            throw ERollViewError("Invalid row or column index");
-        data->BeginUndoSequence(rvutDelete, true);
-        DeleteTableItem(data, GetMyItemNo());
-        return;
+        if (TRVEditRVData* data = GetInsertedEditData()) {
+            data->BeginUndoSequence(rvutDelete, true);
+            DeleteTableItem(data, GetMyItemNo());
+            return;
+        }
     }
     InUndoGroup(deleteLines);
     Changed();

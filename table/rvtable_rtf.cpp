@@ -247,7 +247,10 @@ void TRVTableItemInfo::SaveRTF(TStream& stream, TCustomRVData* rvData, int itemN
         align = a == rvaRight ? "\\trqr" : a == rvaCenter ? "\\trqc" : "";
     }
     const int colCount = Rows->GetColCount();
-    for (int r = 0; r < Rows->Count(); ++r) {
+    // RTF has no row without cells (readers drop it, or stop at it): a table
+    // whose rows have no slots writes no rows, as one without rows.
+    const int rowCount = colCount > 0 ? Rows->Count() : 0;
+    for (int r = 0; r < rowCount; ++r) {
         AnsiString s = RowWords(*this, r, align, level, rvData, twips, colorList);
         for (int c = 0; c < colCount; ++c)
             s += CellWords(*this, r, c, rvData, twips, colorList);

@@ -170,9 +170,11 @@ void TRVTableItemInfo::CellsReader(TReader* reader, TD* cellReader)
     const int colCount = reader->ReadInteger();
     // Counts are checked before anything is allocated: every slot is a
     // pointer before its cell is read, and the list (one entry per cell) must
-    // still be there.
+    // still be there. Rows without slots are a table whose every column was
+    // deleted.
     const int64_t slots = static_cast<int64_t>(rowCount) * colCount;
-    if (rowCount < 0 || colCount <= 0 || slots > RVTableMaxStoredSlots || reader->Remaining() < 2)
+    if (rowCount < 0 || colCount < 0 || rowCount > RVTableMaxStoredSlots || slots > RVTableMaxStoredSlots ||
+        reader->Remaining() < 2)
         throw EReadError(SWrongCellsCount);
     Rows->Reset(0, 0);
     // A grid is read only when the read's bytes justify it: slots covered by

@@ -137,11 +137,9 @@ void TRVTableRows::DeleteLines(bool rows, int index, int count, bool divideSizes
     const int lineCount = axis.LineCount(*this);
     if (index < 0 || index >= lineCount || count < 1 || (index == 0 && count > lineCount))
         BadIndex();
+    // Every line may go: the table is then empty (deleting every column
+    // leaves its rows without slots), and is laid out as its border.
     count = std::min(count, lineCount - index);
-    // Every line gone would leave a table without a grid: the table itself is
-    // deleted instead, by the document holding it.
-    if (count == lineCount)
-        BadIndex();
     const int crossCount = axis.CrossCount(*this);
     const int last = index + count - 1;
     const int itemNo = BeginGridChange();

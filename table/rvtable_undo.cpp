@@ -65,6 +65,23 @@ std::unique_ptr<TRVUndoModifyItemIntProperties> TRVUndoModifyCellIntProperties::
     return std::make_unique<TRVUndoModifyCellIntProperties>();
 }
 
+void TRVUndoTableStrProperty::Undo(TRVEditRVData* rvData)
+{
+    TRVTableItemInfo* table = RVUndoTable(rvData, ItemNo);
+    if (auto* o = AddTableUndoInfo<TRVUndoTableStrProperty>(rvData, ItemNo, false, false)) {
+        o->PropertyName = PropertyName;
+        o->Value = GetStrProp(table, PropertyName);
+    }
+    table->BeforeUndoChangeProperty();
+    try {
+        SetStrProp(table, PropertyName, Value);
+    } catch (...) {
+        table->AfterUndoChangeProperty();
+        throw;
+    }
+    table->AfterUndoChangeProperty();
+}
+
 void TRVUndoModifyCellVisibleBorders::Undo(TRVEditRVData* rvData)
 {
     TRVTableItemInfo* table = Table(rvData);

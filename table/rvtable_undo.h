@@ -86,6 +86,15 @@ public:
     TPersistent* GetSubObject(TRVEditRVData* rvData) override { return Cell(rvData, ItemNo); }
 };
 
+// One text property of the table by name (a separator of its plain text),
+// that had the text Value; it changes nothing in the layout.
+class TRVUndoTableStrProperty : public TRVUndoModifyItemProps {
+public:
+    AnsiString PropertyName;
+    AnsiString Value;
+    void Undo(TRVEditRVData* rvData) override;
+};
+
 class TRVUndoModifyCellVisibleBorders : public TRVUndoTableProps {
 public:
     int Row = 0;

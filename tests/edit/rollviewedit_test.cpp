@@ -424,4 +424,24 @@ TEST_F(RollViewEditBarTest, TheVerticalBarStaysShownWhileTheDocumentFits)
     EXPECT_EQ(GetWindowLong(View->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
 }
 
+// An editor starts with the viewer's options, following the end included: a
+// tail appended and laid out scrolls to the end, unless the option is taken out.
+TEST_F(RollViewEditBarTest, AnEditorTakesTheViewersOptionsAndFollowsAnAppendedTail)
+{
+    TRollView view(nullptr);
+    EXPECT_EQ(Edit->Options(), view.Options());
+    EXPECT_TRUE(Edit->Options().Contains(rvoScrollToEnd));
+    Load("first");
+    for (int i = 1; i < 100; ++i)
+        Data().AddNL("line", 0, 0);
+    Edit->FormatTail();
+    EXPECT_EQ(Edit->GetLastItemVisible(), 99);
+    EXPECT_GT(Edit->VPos(), 0);
+    Edit->SetOptions(Edit->Options() - TRVOptions{rvoScrollToEnd});
+    Edit->SetVScrollPos(0);
+    Data().AddNL("one more", 0, 0);
+    Edit->FormatTail();
+    EXPECT_EQ(Edit->VPos(), 0);
+}
+
 } // namespace

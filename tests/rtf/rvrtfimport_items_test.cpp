@@ -529,12 +529,7 @@ TEST_F(TRTFImportTest, ACheckpointAfterAnEmptyLastParagraphStaysAfterIt)
         source.AddNL("", 0, 0);
         if (c.After)
             source.AddNamedCheckpointExTag(c.After, false, TRVTag());
-        TMemoryStream stream;
-        ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
-                                           nullptr, nullptr, 0));
-        stream.SetPosition(0);
-        Data.Clear();
-        ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
+        ASSERT_EQ(ReadBack(source), rtf_ec_OK);
         ASSERT_EQ(Summary(), "text\n");
         const TRVCPInfo* onEmpty = Data.GetItemCheckpoint(1);
         EXPECT_EQ(onEmpty ? onEmpty->Name : AnsiString("-"), c.OnEmpty ? c.OnEmpty : "-");

@@ -530,3 +530,56 @@ TEST_F(TRTFTableTest, TablesNestedDeepReadBackAndCountLaterChangesEverywhere)
     for (size_t i = 0; i < stores.size(); ++i)
         EXPECT_GT(stores[i]->ChangeCount(), before[i]) << "level " << i;
 }
+
+// A line break right after a table (the table's paragraph going on below it)
+// cannot continue the table's last row in RTF: it comes back as a paragraph
+// of its own, with its text and the paragraphs after it each in their place,
+// an empty one at the document's end kept. In a cell as in the document.
+TEST_F(TRTFTableTest, ALineBreakAfterATableReadsBackAsItsOwnParagraph)
+{
+    const struct {
+        const char* Name;
+        std::vector<const char*> Lines; // after the table: each a line break, "" an empty one
+        bool Next;                      // a paragraph "next" follows
+        const char* Summary;
+    } cases[] = {
+        {"a line and a paragraph", {"x"}, true, "first\n[1x1: a]\nx\nnext"},
+        {"two lines", {"x", "y"}, true, "first\n[1x1: a]\nx|y\nnext"},
+        {"an empty line at the end", {""}, false, "first\n[1x1: a]\n"},
+        {"an empty line and a paragraph", {""}, true, "first\n[1x1: a]\n\nnext"},
+    };
+    for (const auto& c : cases)
+        for (bool inCell : {false, true}) {
+            SCOPED_TRACE(std::string(c.Name) + (inCell ? " in a cell" : ""));
+            TRVStyle sourceStyle(nullptr);
+            TTestRVData source(&sourceStyle);
+            TCustomRVData* holder = &source;
+            if (inCell) {
+                holder = NestTables(&source, 1);
+                holder->AddNL("first", 0, 0);
+            } else {
+                source.AddNL("first", 0, 0);
+            }
+            auto* table = new TRVTableItemInfo(1, 1, holder);
+            table->GetCells(0, 0)->Clear();
+            table->GetCells(0, 0)->AddNL("a", 0, 0);
+            holder->AddItem(AnsiString(), table);
+            for (const char* line : c.Lines) {
+                holder->AddNL(line, 0, -1);
+                TCustomRVItemInfo* item = holder->GetItem(holder->GetItemCount() - 1);
+                item->SetSameAsPrev(false);
+                item->SetBR(true);
+            }
+            if (c.Next)
+                holder->AddNL("next", 0, 0);
+            ASSERT_EQ(RTFSummary(*holder).substr(0, 15), "first\n[1x1: a]|");
+            ASSERT_EQ(ReadBack(source), rtf_ec_OK);
+            if (inCell) {
+                const std::vector<TRVTableItemInfo*> tables = Tables(Data);
+                ASSERT_FALSE(tables.empty());
+                EXPECT_EQ(RTFSummary(*tables[0]->GetCells(0, 0)), c.Summary);
+            } else {
+                EXPECT_EQ(Summary(), c.Summary);
+            }
+        }
+}

@@ -123,6 +123,17 @@ protected:
         return Props.ReadFromStream(stream, &Data);
     }
     std::string Summary() { return RTFSummary(Data); }
+    // Source written as RTF by our writer and read into Data (cleared first).
+    TRVRTFErrorCode ReadBack(TCustomRVData& source)
+    {
+        TMemoryStream rtf;
+        if (!source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    nullptr, 0))
+            return rtf_ec_Exception;
+        rtf.SetPosition(0);
+        Data.Clear();
+        return Props.ReadFromStream(rtf, &Data);
+    }
     // Every item's text and paragraph style exists in the sheet.
     void ExpectStylesInRange()
     {

@@ -10,16 +10,15 @@
 
 namespace tablegrid {
 
-// Empty when the grid is sound: every row has the same number of slots (at
-// least one); every span lies inside the grid; every slot is covered by
-// exactly one cell, and only its top-left slot holds it; every cell knows its row.
+// Empty when the grid is sound: every row has the same number of slots (an
+// empty table has no rows, or rows without slots); every span lies inside the
+// grid; every slot is covered by exactly one cell, and only its top-left slot
+// holds it; every cell knows its row.
 inline std::string GridFault(const TRVTableRows& rows)
 {
     std::ostringstream out;
     const int rowCount = rows.Count();
     const int colCount = rowCount > 0 ? rows.Get(0)->Count() : 0;
-    if (rowCount == 0 || colCount == 0)
-        return "a grid without slots";
     std::vector<int> cover(static_cast<size_t>(rowCount * colCount), 0);
     for (int r = 0; r < rowCount; ++r) {
         const TRVTableRow* row = rows.Get(r);

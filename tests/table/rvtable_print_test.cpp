@@ -218,11 +218,16 @@ TEST_F(TablePrintTest, ANestedTablePrintsInsideItsCell)
 
 TEST_F(TablePrintTest, AnEmptyGridPrintsItsFrameAlone)
 {
-    AddLabelledTable(Source, 0, 0, 1);
-    Source->AddNL("after", 0, 0);
-    ASSERT_EQ(Format(PageWidth, 1000, Ppi), 1);
-    EXPECT_EQ(PrintItem()->PartsList.Count(), 0);
-    EXPECT_EQ(Painted(1000).at(0), std::vector<std::string>{"after"});
+    // No rows, and heading rows without slots (every column deleted).
+    for (const int rows : {0, 3}) {
+        SCOPED_TRACE(rows);
+        Source->Clear();
+        AddLabelledTable(Source, rows, 0, 2);
+        Source->AddNL("after", 0, 0);
+        ASSERT_EQ(Format(PageWidth, 1000, Ppi), 1);
+        EXPECT_EQ(PrintItem()->PartsList.Count(), 0);
+        EXPECT_EQ(Painted(1000).at(0), std::vector<std::string>{"after"});
+    }
 }
 
 TEST_F(TablePrintTest, ALongTableInPdfShowsItsHeadingsOnEveryPageAndNoCutSpan)

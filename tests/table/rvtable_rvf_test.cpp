@@ -218,7 +218,19 @@ void Counts(TWriter& W, int Rows, int Cols)
 const TBadCells BadCells[] = {
     {"NegativeRows", [](TWriter& W) { Counts(W, -1, 1); }},
     {"NegativeColumns", [](TWriter& W) { Counts(W, 2, -3); }},
-    {"ZeroColumns", [](TWriter& W) { Counts(W, 2, 0); }},
+    {"RowsWithoutSlotsAndACell",
+     [](TWriter& W) {
+         Counts(W, 2, 0);
+         W.WriteListBegin();
+         WriteCellEntry(W, 1, 1);
+         W.WriteListEnd();
+     }},
+    {"MoreRowsThanAnyGrid",
+     [](TWriter& W) {
+         Counts(W, 1 << 30, 0);
+         W.WriteListBegin();
+         W.WriteListEnd();
+     }},
     {"HugeGrid",
      [](TWriter& W) {
          Counts(W, 1000000, 1000000);

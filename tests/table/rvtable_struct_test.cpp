@@ -155,10 +155,9 @@ TEST_F(TableStructureTest, RefusalsChangeNothing)
     NewTable(6, 3);
     const AnsiString before = editinvariant::SaveRVF(*d);
     const std::function<void(TRVTableRows*)> refused[] = {
-        [](TRVTableRows* r) { r->DeleteRows(0, 6, false); },
         [](TRVTableRows* r) { r->DeleteRows(0, 7, false); },
         [](TRVTableRows* r) { r->DeleteRows(6, 1, false); },
-        [](TRVTableRows* r) { r->DeleteCols(0, 3, false); },
+        [](TRVTableRows* r) { r->DeleteCols(0, 4, false); },
         [](TRVTableRows* r) { r->DeleteCols(1, 0, false); },
         [](TRVTableRows* r) { r->InsertRows(7, 1, 0, false); },
         [](TRVTableRows* r) { r->InsertCols(0, 1, 3, false); },
