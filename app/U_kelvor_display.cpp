@@ -51,8 +51,9 @@ constexpr size_t SliceBytes = CTail::PieceLimit;
 constexpr auto PollTurnBudget = std::chrono::milliseconds(12);
 constexpr auto TimerTurnBudget = std::chrono::milliseconds(8);
 // The longest a turn goes on laying lines out; the pane timer's turn that
-// follows a poll's at once (in one pass of the event loop) shares its limit. A part of lines is laid out only
-// when its estimated cost fits in what is left.
+// follows the same pane's poll at once (in one pass of the event loop) shares
+// its limit. A part of lines is laid out only when its estimated cost fits in
+// what is left.
 constexpr auto TurnLimit = std::chrono::milliseconds(20);
 constexpr auto SameTurnGap = std::chrono::milliseconds(10);
 // The cost of laying out a byte, in seconds, until the pane has measured its
@@ -176,6 +177,11 @@ public:
     double OtherCost = FirstOtherCost;
     // Shows what waits when no poll will (owned by this state).
     TTimer* ShowTimer = nullptr;
+    // When the pane's last poll turn began and ended: its timer's turn that
+    // follows at once shares that turn's limit. Kept per pane, so that one
+    // pane's poll never spends another pane's turn.
+    TClock::time_point PollTurnStart;
+    TClock::time_point PollTurnEnd;
 
     // Forgets what belongs to the file before a reopening.
     void Reopened()
@@ -254,9 +260,10 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     };
     const TClock::time_point start = TClock::now();
     // One pass of the event loop may run a poll's turn and then the pane
-    // timer's: a timer's turn that follows a poll's at once shares its limit.
-    static TClock::time_point pollTurnStart, pollTurnEnd;
-    const TClock::time_point passStart = !poll && start - pollTurnEnd <= SameTurnGap ? pollTurnStart : start;
+    // timer's: a timer's turn that follows its pane's poll at once shares
+    // that poll's limit.
+    const TClock::time_point passStart =
+        !poll && start - state->PollTurnEnd <= SameTurnGap ? state->PollTurnStart : start;
     const TClock::time_point limit = passStart + TurnLimit;
     TClock::time_point now = start;
     size_t shown = 0;
@@ -308,8 +315,8 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     // Painted now, without running the event loop inside the poll.
     view->Update();
     if (poll) {
-        pollTurnStart = start;
-        pollTurnEnd = TClock::now();
+        state->PollTurnStart = start;
+        state->PollTurnEnd = TClock::now();
     }
 }
 

@@ -10,12 +10,14 @@ kelvor_packages=(
 )
 
 # Real programs the tests check our output and our window against. Tests that
-# need one skip when it is missing; ./test.sh installs them.
+# need one skip when it is missing; ./test.sh installs them. stress-ng keeps
+# every core busy while the tests run, as on a loaded CI machine:
+#   stress-ng --cpu "$(nproc)" & ./test.sh; kill $!
 kelvor_test_packages=(
   chromium tidy python3-html5lib imagemagick poppler-utils fonts-liberation2
   unrtf libreoffice-writer-nogui libreoffice-draw-nogui pandoc inkscape gnuplot-nox
   xdotool xclip x11-utils x11-apps openbox trayer
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev stress-ng
 )
 
 # kelvor_install_missing [extra packages...]

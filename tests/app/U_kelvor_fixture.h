@@ -21,6 +21,7 @@
 #include "platform/controls/messages.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
 #include "view/rollview.h"
@@ -100,6 +101,45 @@ private:
     bool FImmutable = false;
 };
 
+// The timers a pane's display keeps for it (components of what the pane
+// owns): one of them is on while lines wait to be shown in the pane, and
+// comes back for them.
+inline std::vector<TTimer*> PaneTimers(const TComponent* pane)
+{
+    std::vector<TTimer*> timers;
+    for (int i = 0; i < pane->ComponentCount(); ++i) {
+        const TComponent* owned = pane->Components(i);
+        for (int j = 0; j < owned->ComponentCount(); ++j)
+            if (auto* timer = dynamic_cast<TTimer*>(owned->Components(j)))
+                timers.push_back(timer);
+    }
+    return timers;
+}
+
+// Whether lines wait to be shown in the pane.
+inline bool LinesWaitIn(const TComponent* pane)
+{
+    for (const TTimer* timer : PaneTimers(pane))
+        if (timer->Enabled())
+            return true;
+    return false;
+}
+
+// Runs the event loop until no pane of the window has lines waiting (false
+// when some still wait at the deadline): what a poll or a chunk left for the
+// panes' timers is shown then, however busy the machine.
+inline bool WaitUntilPanesShowAll(const TForm1* form)
+{
+    return WaitUntil(
+        [form] {
+            for (int i = 0; i < form->Tail->GetCount(); ++i)
+                if (form->Tail->GetFile(i)->View && LinesWaitIn(form->Tail->GetFile(i)->View))
+                    return false;
+            return true;
+        },
+        WaitDeadlineMs, PumpEvents);
+}
+
 // The window made and closed as the program makes and closes it, on the
 // settings file named as its argument (none for an empty one), with the
 // scripted UI answering its boxes.
@@ -178,7 +218,16 @@ protected:
         return file;
     }
 
-    void Poll() { Form->Tail->TimerTimer(nullptr); }
+    // One tick of the monitor: what it read is matched and queued, and its
+    // panes show what one turn may show.
+    void PollOnce() { Form->Tail->TimerTimer(nullptr); }
+    // One tick of the monitor, then the events until the panes show all that
+    // waits.
+    void Poll()
+    {
+        PollOnce();
+        ASSERT_TRUE(WaitUntilPanesShowAll(Form)) << "lines still wait to be shown";
+    }
 
     // The popup menu as opened over Component (null: the window outside the panes).
     void PopupOver(TComponent* Component)

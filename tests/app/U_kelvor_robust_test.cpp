@@ -17,7 +17,6 @@
 #include "platform/controls/monitors.h"
 #include "platform/core/inifiles.h"
 #include "tests/app/U_kelvor_fixture.h"
-#include "tests/support/pumpevents.h"
 #include "tests/support/testrvfdata.h"
 
 namespace {
@@ -44,7 +43,7 @@ TEST_F(KelvorBurstTest, ABurstIsShownPieceByPieceAndThePaneStaysWithinThePurgeLi
     int polls = 0;
     int most = 0;
     while (file->Position < static_cast<int64_t>(burst.size()) && polls < 100) {
-        Poll();
+        PollOnce();
         ++polls;
         most = std::max(most, file->View->GetLineCount());
         EXPECT_LE(file->View->GetLineCount(), Form->PurgeAtLine + perPiece) << "after poll " << polls;
@@ -117,8 +116,8 @@ protected:
         struct stat info;
         ASSERT_EQ(stat(path.c_str(), &info), 0);
         while (file->Position < info.st_size)
-            Poll();
-        PumpEvents();
+            PollOnce();
+        ASSERT_TRUE(WaitUntilPanesShowAll(Form)) << "lines still wait to be shown";
     }
 
     // Three times the purge line written at once into one file and piece by
@@ -134,7 +133,7 @@ protected:
         Form->SetActive(true);
         Append(burstPath, BurstLines(0, 3 * BurstPurge, special));
         for (int piece = 0; piece < 3; ++piece) {
-            Poll();
+            PollOnce();
             EXPECT_EQ(burst->MoreWaiting, piece < 2) << piece;
             if (piece < 2) {
                 EXPECT_EQ(burst->View->GetLineCount(), 0) << "lines the purge removes are not laid out";
@@ -146,7 +145,6 @@ protected:
         for (int piece = 0; piece < 3; ++piece) {
             Append(slowPath, BurstLines(piece * BurstPurge, BurstPurge, special));
             Poll();
-            PumpEvents();
         }
     }
 };
@@ -195,7 +193,7 @@ TEST_F(KelvorSkippedBurstTest, WaitingLinesAreShownWhenTheFileStopsSendingAndGoW
         ASSERT_NE(file, nullptr);
         Form->SetActive(true);
         Append(path, BurstLines(0, BurstPurge + 10));
-        Poll();
+        PollOnce();
         ASSERT_TRUE(file->MoreWaiting);
         ASSERT_EQ(file->View->GetLineCount(), 0);
         int expected = BurstPurge;
@@ -216,8 +214,7 @@ TEST_F(KelvorSkippedBurstTest, WaitingLinesAreShownWhenTheFileStopsSendingAndGoW
             expected = 0;
             break;
         }
-        EXPECT_TRUE(WaitUntil([&] { return file->View->GetLineCount() == expected; }, 5000, PumpEvents));
-        PumpEvents();
+        ASSERT_TRUE(WaitUntilPanesShowAll(Form));
         EXPECT_EQ(file->View->GetLineCount(), expected);
         if (how == 2) {
             EXPECT_EQ(file->View->GetItemStyle(BurstPurge), rvsBreak);

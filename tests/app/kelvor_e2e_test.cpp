@@ -177,7 +177,7 @@ TEST(KelvorEndToEndTest, ASignalEndsTheProgramWhileAStartUpBoxWaits)
     ASSERT_EQ(waitpid(program, &status, WNOHANG), 0) << "the program ended by itself:\n"
                                                      << dir.Read("kelvor.out");
     ASSERT_EQ(kill(program, SIGTERM), 0);
-    const bool ended = ReapProgram(program, status, 5000);
+    const bool ended = ReapProgram(program, status, WaitDeadlineMs);
     program = -1;
     ASSERT_TRUE(ended) << "the program did not end; it said:\n" << dir.Read("kelvor.out");
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;

@@ -108,10 +108,12 @@ TEST_F(MetafilePasteXvfbChildTest, XclipOffersLibreOfficesEnhancedMetafile)
     ASSERT_NE(file, nullptr);
     CaptureOutput("xclip -selection clipboard -t " + ShellQuoted(EmfForm) + " -i " + ShellQuoted(file) +
                   " >/dev/null 2>&1");
-    ASSERT_TRUE(WaitUntil([&] { return Clipboard()->HasFormat(CF_METAFILEPICT); }, 5000, PumpEvents));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Clipboard()->HasFormat(CF_METAFILEPICT); }, WaitDeadlineMs, PumpEvents));
     EXPECT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
     CaptureOutput("xdotool key ctrl+v");
-    ASSERT_TRUE(WaitUntil([&] { return Edit->EditRVData()->GetItemCount() > 2; }, 5000, PumpEvents));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Edit->EditRVData()->GetItemCount() > 2; }, WaitDeadlineMs, PumpEvents));
     auto* metafile = dynamic_cast<TMetafile*>(Pasted(1));
     ASSERT_NE(metafile, nullptr);
     EXPECT_TRUE(metafile->Enhanced());

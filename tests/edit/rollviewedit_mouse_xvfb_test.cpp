@@ -11,6 +11,7 @@
 
 #include "document/rvstyle_text.h"
 #include "platform/controls/syntheticinput.h"
+#include "platform/controls/winapi.h"
 #include "platform/graphics/pixelbuffer.h"
 #include "tests/support/e2eprocess.h"
 #include "tests/support/pumpevents.h"
@@ -53,7 +54,6 @@ protected:
         Data().AddNL("eta theta iota", 0, 0);
         Edit->Format();
         Data().ClearUndo();
-        PumpEvents();
     }
     // The screen point of the place before character Offs (1-based) of item
     // ItemNo, in the middle of its line: where the caret would stand.
@@ -69,7 +69,7 @@ protected:
     }
     bool TextBecomes(const AnsiString& expected)
     {
-        return WaitUntil([&] { return Text() == expected; }, 4000, PumpEvents);
+        return WaitUntil([&] { return Text() == expected; }, WaitDeadlineMs, PumpEvents);
     }
     std::vector<int> Selection()
     {
@@ -82,7 +82,8 @@ protected:
     // some rounds of the event loop later.
     bool SelectionBecomes(const std::vector<int>& expected)
     {
-        return WaitUntil([&] { return Selection() == expected && !Edit->MouseCapture(); }, 4000, PumpEvents);
+        return WaitUntil([&] { return Selection() == expected && !Edit->MouseCapture(); }, WaitDeadlineMs,
+                         PumpEvents);
     }
     bool CaretBecomes(int itemNo, int offs)
     {
@@ -128,7 +129,7 @@ TEST_F(RollViewEditMouseXvfbChildTest, UpThenDownComeBackToTheSameColumn)
     Three();
     Data().SetCaretAtItem(1, 12, false);
     Xdo("key Up");
-    ASSERT_TRUE(WaitUntil([&] { return Data().GetCurItemNo() == 0; }, 4000, PumpEvents));
+    ASSERT_TRUE(WaitUntil([&] { return Data().GetCurItemNo() == 0; }, WaitDeadlineMs, PumpEvents));
     Xdo("key Down");
     EXPECT_TRUE(CaretBecomes(1, 12)) << Data().GetCurItemNo() << ", " << Data().GetOffsetInCurItem();
 }
@@ -139,7 +140,8 @@ TEST_F(RollViewEditMouseXvfbChildTest, ASmallerWindowRewrapsTheText)
     Three();
     Xdo("windowsize " + Window + " 100 300");
     TRVEditRVData& d = Data();
-    ASSERT_TRUE(WaitUntil([&] { return Edit->Width() < 150 && d.DrawItems.Count() > 3; }, 4000, PumpEvents))
+    ASSERT_TRUE(
+        WaitUntil([&] { return Edit->Width() < 150 && d.DrawItems.Count() > 3; }, WaitDeadlineMs, PumpEvents))
         << Edit->Width() << " pixels wide, " << d.DrawItems.Count() << " lines";
     for (int i = 0; i < d.DrawItems.Count(); ++i)
         EXPECT_LE(d.DrawItems[i]->Left + d.DrawItems[i]->Width - Edit->HPos(), Edit->ClientWidth()) << i;
@@ -158,11 +160,10 @@ TEST_F(RollViewEditMouseXvfbChildTest, AReadOnlyEditorUndoesNothingAndFollowsIts
     std::vector<int> jumps;
     Edit->OnJump = [&](TObject*, int id) { jumps.push_back(id); };
     Edit->SetReadOnly(true);
-    PumpEvents();
     Xdo("key ctrl+z");
     // The click on the link comes after the key: once it is handled, so is the key.
     Xdo("mousemove " + XdoPoint(ScreenPointOf(1, 3)) + " click 1");
-    EXPECT_TRUE(WaitUntil([&] { return !jumps.empty(); }, 4000, PumpEvents));
+    EXPECT_TRUE(WaitUntil([&] { return !jumps.empty(); }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(jumps, std::vector<int>({0}));
     EXPECT_EQ(Text(), "absee here");
 }
@@ -178,10 +179,10 @@ TEST_F(RollViewEditMouseXvfbChildTest, TheScreenAfterEditingIsWhatPaintingAfresh
     Xdo("key End Return");
     // The picture is taken once every key and the click are handled.
     ASSERT_TRUE(TextBecomes("alpha beta gamma||deltatype epsilon zeta|eta theta iota")) << Text();
-    // Without the focus the caret is not drawn in either picture.
-    Form->SetFocus();
-    for (int i = 0; i < 20; ++i)
-        PumpEvents();
+    // Without the focus the caret is not drawn in either picture: the form's
+    // own window takes the keyboard.
+    ::SetFocus(Form->Handle());
+    ASSERT_FALSE(Edit->Focused());
     TPixelBuffer shown;
     ASSERT_TRUE(GrabWindow(Edit, shown));
     Edit->Invalidate();

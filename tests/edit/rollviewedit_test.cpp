@@ -64,7 +64,7 @@ TEST_F(RollViewEditTest, TabInsertsTheStyleSheetsSpaces)
         editinvariant::Run(Data(), "Tab", [&] {
             Key(VK_TAB, c.Shift);
             // Ctrl+Tab posts the character to the window.
-            ProcessMessagesUntil([&] { return Text() == expected; }, 2000);
+            ProcessMessagesUntil([&] { return Text() == expected; }, WaitDeadlineMs);
         });
         EXPECT_EQ(Text(), expected);
         EXPECT_EQ(Data().GetItemText(0).find('\t'), AnsiString::npos);
@@ -370,10 +370,10 @@ TEST_F(RollViewEditTest, EditControlMessages)
     EXPECT_EQ(Text(), "abc");
     EXPECT_EQ(Edit->Perform(EM_REDO, 0, 0), 0);
     PostMessage(Edit->Handle(), WM_RVUNDOFROMINPLACE, 0, 0);
-    ProcessMessagesUntil([&] { return Text() == "ab"; }, 2000);
+    ProcessMessagesUntil([&] { return Text() == "ab"; }, WaitDeadlineMs);
     EXPECT_EQ(Text(), "ab");
     PostMessage(Edit->Handle(), WM_RVREDOFROMINPLACE, 0, 0);
-    ProcessMessagesUntil([&] { return Text() == "abc"; }, 2000);
+    ProcessMessagesUntil([&] { return Text() == "abc"; }, WaitDeadlineMs);
     EXPECT_EQ(Text(), "abc");
     Check("after the messages");
     EXPECT_THROW(Edit->SetTabNavigation(rvtnTab), ERollViewError);
@@ -390,8 +390,9 @@ TEST_F(RollViewEditTest, CaretIsPaintedAndBlinksOnlyWithFocus)
     Key(VK_LEFT);
     EXPECT_LT(Edit->CaretRect().Left, x);
     EXPECT_TRUE(Edit->CaretBlinkOn());
-    EXPECT_TRUE(ProcessMessagesUntil([&] { return !Edit->CaretBlinkOn(); }, 3000)) << "the caret blinks";
-    EXPECT_TRUE(ProcessMessagesUntil([&] { return Edit->CaretBlinkOn(); }, 3000));
+    EXPECT_TRUE(ProcessMessagesUntil([&] { return !Edit->CaretBlinkOn(); }, WaitDeadlineMs))
+        << "the caret blinks";
+    EXPECT_TRUE(ProcessMessagesUntil([&] { return Edit->CaretBlinkOn(); }, WaitDeadlineMs));
     Edit->Perform(WM_KILLFOCUS, 0, 0);
     EXPECT_FALSE(Edit->CaretVisible());
     Edit->Perform(WM_SETFOCUS, 0, 0);

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/controls/syntheticinput.h"
+#include "platform/controls/winapi.h"
 #include "tests/support/editinvariant.h"
-#include "tests/support/pumpevents.h"
 #include "tests/support/testeditdata.h"
 
 namespace {
@@ -284,7 +284,8 @@ TEST_F(EditorAsViewer, TypingAndBackspaceRepaintTheLinesTheyChangeNotTheWindow)
         AddText("line " + std::to_string(i));
     Edit()->Format();
     Caret(2, 3);
-    PumpEvents();
+    // What is invalid is painted before the watch begins, and after each key.
+    UpdateWindow(Edit()->Handle());
     TRect painted;
     Edit()->OnPaint = [&](TObject*, TCanvas* canvas, bool) {
         const TRect clip = canvas->ClipRect();
@@ -305,7 +306,7 @@ TEST_F(EditorAsViewer, TypingAndBackspaceRepaintTheLinesTheyChangeNotTheWindow)
         SCOPED_TRACE(k.Name);
         painted = TRect();
         k.Key();
-        PumpEvents();
+        UpdateWindow(Edit()->Handle());
         EXPECT_GT(painted.Height(), 0);
         // The caret's line and its neighbours, not the twelve lines in view.
         EXPECT_LT(painted.Height(), 13 * 6);

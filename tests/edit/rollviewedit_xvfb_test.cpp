@@ -46,7 +46,7 @@ protected:
     bool Send(const std::string& args, const AnsiString& expected)
     {
         CaptureOutput("xdotool " + args);
-        return WaitUntil([&] { return Text() == expected; }, 4000, PumpEvents);
+        return WaitUntil([&] { return Text() == expected; }, WaitDeadlineMs, PumpEvents);
     }
 };
 
@@ -133,7 +133,7 @@ TEST_F(RollViewEditLangXvfbChildTest, TypingInAnotherGroup)
     for (const TStep& step : steps) {
         SCOPED_TRACE(step.Letter);
         CaptureOutput("xdotool type --delay 30 '" + step.Letter + "'");
-        EXPECT_TRUE(WaitUntil([&] { return Text() == step.Expected; }, 4000, PumpEvents)) << Text();
+        EXPECT_TRUE(WaitUntil([&] { return Text() == step.Expected; }, WaitDeadlineMs, PumpEvents)) << Text();
         EXPECT_EQ(CurrentCharset(), step.Charset);
     }
     Check("typed");
@@ -187,7 +187,7 @@ protected:
     {
         Edit->Update();
         TPixelBuffer shown;
-        EXPECT_TRUE(WaitUntil([&] { return GrabShownClient(Edit, shown); }, 4000, PumpEvents));
+        EXPECT_TRUE(WaitUntil([&] { return GrabShownClient(Edit, shown); }, WaitDeadlineMs, PumpEvents));
         const TRVDrawLineInfo* dli = Data().DrawItems[0];
         const TRect caret = Edit->CaretRect();
         return TInk(shown.Width, dli->Height, [&](int x, int y) {
@@ -209,7 +209,7 @@ TEST_F(RollViewEditArabicXvfbChildTest, TypingAndMovingThroughTheWord)
         SCOPED_TRACE(letter);
         CaptureOutput("xdotool type --delay 30 '" + letter + "'");
         typed += letter;
-        ASSERT_TRUE(WaitUntil([&] { return Text() == typed; }, 4000, PumpEvents)) << Text();
+        ASSERT_TRUE(WaitUntil([&] { return Text() == typed; }, WaitDeadlineMs, PumpEvents)) << Text();
         const TInk ink = LineInk();
         const TRect caret = Edit->CaretRect();
         ASSERT_GT(ink.Count, 0);
@@ -223,13 +223,15 @@ TEST_F(RollViewEditArabicXvfbChildTest, TypingAndMovingThroughTheWord)
     int x = Edit->CaretRect().Left;
     for (int offs = end - 1; offs >= 1; --offs) {
         CaptureOutput("xdotool key Right");
-        EXPECT_TRUE(WaitUntil([&] { return CaretOffs() == offs; }, 4000, PumpEvents)) << CaretOffs();
+        EXPECT_TRUE(WaitUntil([&] { return CaretOffs() == offs; }, WaitDeadlineMs, PumpEvents))
+            << CaretOffs();
         EXPECT_GT(Edit->CaretRect().Left, x);
         x = Edit->CaretRect().Left;
     }
     for (int offs = 2; offs <= end; ++offs) {
         CaptureOutput("xdotool key Left");
-        EXPECT_TRUE(WaitUntil([&] { return CaretOffs() == offs; }, 4000, PumpEvents)) << CaretOffs();
+        EXPECT_TRUE(WaitUntil([&] { return CaretOffs() == offs; }, WaitDeadlineMs, PumpEvents))
+            << CaretOffs();
         EXPECT_LT(Edit->CaretRect().Left, x);
         x = Edit->CaretRect().Left;
     }

@@ -222,7 +222,7 @@ std::string ReadClipboardWithXclip(const std::string& target, const std::string&
             pid = -1;
             return true;
         },
-        5000, PumpEvents);
+        WaitDeadlineMs, PumpEvents);
     EXPECT_TRUE(ended) << "xclip did not end";
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -269,13 +269,13 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
     ASSERT_TRUE(rtfFile && copiedFile);
     CaptureOutput("xclip -selection clipboard -t text/rtf -i " + ShellQuoted(rtfFile) + " >/dev/null 2>&1");
     const unsigned rtf = RegisterClipboardFormatA("Rich Text Format");
-    ASSERT_TRUE(WaitUntil([&] { return Clipboard()->HasFormat(rtf); }, 5000, PumpEvents));
+    ASSERT_TRUE(WaitUntil([&] { return Clipboard()->HasFormat(rtf); }, WaitDeadlineMs, PumpEvents));
     d.SetCaretAtItem(0, 3, false);
     const AnsiString before = editinvariant::SaveRVF(d);
     editinvariant::Run(d, "paste", [&] {
         ASSERT_EQ(d.GetOffsetInCurItem(), 3);
         CaptureOutput("xdotool key ctrl+v");
-        WaitUntil([&] { return d.GetItemCount() > 2; }, 5000, PumpEvents);
+        EXPECT_TRUE(WaitUntil([&] { return d.GetItemCount() > 2; }, WaitDeadlineMs, PumpEvents));
     });
     ExpectBoldAndTable(d);
     EXPECT_EQ(Paragraphs(d), (std::vector<AnsiString>{"abHello bold world", "[table]", "aftercd"}));
@@ -288,7 +288,8 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
     // takes its time from it. Other programs read it once the copy is handled
     // (till then the clipboard is xclip's, with no text).
     Xdo("key ctrl+c");
-    ASSERT_TRUE(WaitUntil([&] { return Clipboard()->AsText() == "abHello bold world"; }, 5000, PumpEvents))
+    ASSERT_TRUE(
+        WaitUntil([&] { return Clipboard()->AsText() == "abHello bold world"; }, WaitDeadlineMs, PumpEvents))
         << Clipboard()->AsText();
     EXPECT_EQ(ReadClipboardWithXclip("text/plain", std::string(copiedFile) + ".txt"), "abHello bold world");
     EXPECT_NE(ReadClipboardWithXclip("text/rtf", copiedFile).find("\\rtf1"), std::string::npos);
@@ -306,7 +307,7 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
     const AnsiString offered("\xE9\x00\xAC\x20\x16\x04\x00\x00", 8);
     AnsiString held;
     ASSERT_TRUE(WaitUntil([&] { return Clipboard()->GetAsBytes(CF_UNICODETEXT, held) && held == offered; },
-                          5000, PumpEvents));
+                          WaitDeadlineMs, PumpEvents));
     Style->TextStyles()->Add()->SetUnicode(true);
     const int uni = Style->TextStyles()->Count() - 1;
     Style->TextStyles()->Add()->SetCharset(ANSI_CHARSET);
@@ -322,7 +323,7 @@ TEST_F(RTFPasteXvfbChildTest, PasteAndCopy)
         d.SetCaretAtItem(0, 3, false);
         editinvariant::Run(d, "text", [&] {
             CaptureOutput("xdotool key ctrl+v");
-            WaitUntil([&] { return d.ItemLength(0) > 2; }, 5000, PumpEvents);
+            EXPECT_TRUE(WaitUntil([&] { return d.ItemLength(0) > 2; }, WaitDeadlineMs, PumpEvents));
         });
         if (styleNo == uni)
             EXPECT_EQ(d.GetItemTextW(0), u"ab\u00e9\u20ac\u0416");

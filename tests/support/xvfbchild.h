@@ -62,8 +62,9 @@ void WriteXvfbResult(const std::string& Result);
 
 // In the child: names Form's window Caption (a name no other window on the
 // server has), waits until the window shows, finds it by that name with
-// xdotool and gives it the server's focus, then gives Focus the focus and
-// handles the events that follow. The window's id goes to Window when given.
+// xdotool and gives it the server's focus, waits until the toolkit has taken
+// that focus (the form is active), then gives Focus the focus. The window's id
+// goes to Window when given.
 inline ::testing::AssertionResult FocusXvfbWindow(TForm* Form, const std::string& Caption, TWinControl* Focus,
                                                   std::string* Window = nullptr)
 {
@@ -82,21 +83,22 @@ inline ::testing::AssertionResult FocusXvfbWindow(TForm* Form, const std::string
             WaitDeadlineMs, PumpEvents))
         return ::testing::AssertionFailure() << "xdotool finds no window named " << Caption;
     CaptureOutput("xdotool windowfocus --sync " + Id);
+    if (!WaitUntil([&] { return Form->Active(); }, WaitDeadlineMs, PumpEvents))
+        return ::testing::AssertionFailure() << "the window " << Caption << " never became active";
     Focus->SetFocus();
-    for (int i = 0; i < 20; ++i)
-        PumpEvents();
+    if (!Focus->Focused())
+        return ::testing::AssertionFailure() << "the control of " << Caption << " did not take the focus";
     if (Window)
         *Window = Id;
     return ::testing::AssertionSuccess();
 }
 
-// Runs xdotool with Args; the events reach the window through the server, so
-// that they are handled until quiet (Pumps rounds of the event loop).
-inline void Xdo(const std::string& Args, int Pumps = 10)
+// Runs xdotool with Args. The events reach the program's windows through the
+// server, in the order they were sent, and are handled as the event loop
+// runs: the caller waits for what they bring about.
+inline void Xdo(const std::string& Args)
 {
     CaptureOutput("xdotool " + Args);
-    for (int i = 0; i < Pumps; ++i)
-        PumpEvents();
 }
 
 // A screen point as xdotool's mousemove takes it: "X Y".

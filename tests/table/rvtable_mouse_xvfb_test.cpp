@@ -53,7 +53,7 @@ protected:
         Data().SetCaretAtItem(0, 1, false);
         Data().ClearUndo();
         Edit->SetFocus();
-        PumpEvents();
+        ASSERT_TRUE(Edit->Focused());
     }
     void TearDown() override
     {
@@ -86,10 +86,11 @@ TEST_F(TableMouseXvfbChildTest, AClickIntoACellAndTypingPutTheTextIntoThatCell)
 {
     Xdo("mousemove " + XdoPoint(CellPoint(1, 1)) + " click 1");
     int row = -1, col = -1;
-    ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, 4000, PumpEvents));
+    ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(row * 10 + col, 11);
     Xdo("type --delay 20 xyz");
-    EXPECT_TRUE(WaitUntil([&] { return CellText(1, 1).find("xyz") != std::string::npos; }, 4000, PumpEvents))
+    EXPECT_TRUE(WaitUntil([&] { return CellText(1, 1).find("xyz") != std::string::npos; }, WaitDeadlineMs,
+                          PumpEvents))
         << CellText(1, 1);
     EXPECT_EQ(std::string(Data().GetItemText(0)), "before");
     // Closed, the cell keeps the text; undo takes the typed characters out
@@ -98,9 +99,11 @@ TEST_F(TableMouseXvfbChildTest, AClickIntoACellAndTypingPutTheTextIntoThatCell)
     Table->DestroyInplace(true);
     EXPECT_EQ(CellText(1, 1), "xyz1,1");
     Xdo("key ctrl+z");
-    EXPECT_TRUE(WaitUntil([&] { return CellText(1, 1) == "xy1,1"; }, 4000, PumpEvents)) << CellText(1, 1);
+    EXPECT_TRUE(WaitUntil([&] { return CellText(1, 1) == "xy1,1"; }, WaitDeadlineMs, PumpEvents))
+        << CellText(1, 1);
     Xdo("key ctrl+z ctrl+z");
-    EXPECT_TRUE(WaitUntil([&] { return CellText(1, 1) == "1,1"; }, 4000, PumpEvents)) << CellText(1, 1);
+    EXPECT_TRUE(WaitUntil([&] { return CellText(1, 1) == "1,1"; }, WaitDeadlineMs, PumpEvents))
+        << CellText(1, 1);
 }
 
 TEST_F(TableMouseXvfbChildTest, ADragAcrossTwoCellsSelectsThemAndMergingMakesOne)
@@ -109,18 +112,19 @@ TEST_F(TableMouseXvfbChildTest, ADragAcrossTwoCellsSelectsThemAndMergingMakesOne
     Xdo("mousemove " + XdoPoint(CellPoint(0, 1)));
     Xdo("mouseup 1");
     // The release may come some rounds of the event loop later: the
-    // selection is read once it spans the two cells and the editor has let
-    // the mouse go.
+    // selection is read once it spans the two cells, the editor has let the
+    // mouse go and the cell editor that the press opened has gone (it closes
+    // itself through a posted message once the release is handled).
     int top = -1, left = -1, cols = -1, rows = -1;
+    int row, col;
     ASSERT_TRUE(WaitUntil(
         [&] {
             return Table->GetNormalizedSelectionBounds(false, top, left, cols, rows) &&
-                   top * 1000 + left * 100 + cols * 10 + rows == 21 && !Edit->MouseCapture();
+                   top * 1000 + left * 100 + cols * 10 + rows == 21 && !Edit->MouseCapture() &&
+                   Edited(row, col) == nullptr;
         },
-        4000, PumpEvents))
-        << top << "," << left << " " << cols << "x" << rows;
-    int row, col;
-    EXPECT_EQ(Edited(row, col), nullptr);
+        WaitDeadlineMs, PumpEvents))
+        << top << "," << left << " " << cols << "x" << rows << (Edited(row, col) ? ", a cell edited" : "");
     ASSERT_TRUE(Table->CanMergeSelectedCells(true));
     Table->MergeSelectedCells(true);
     Edit->Format();
@@ -130,7 +134,7 @@ TEST_F(TableMouseXvfbChildTest, ADragAcrossTwoCellsSelectsThemAndMergingMakesOne
     EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
     // The merged cell takes a click like any other.
     Xdo("mousemove " + XdoPoint(CellPoint(0, 0)) + " click 1");
-    ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, 4000, PumpEvents));
+    ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(row * 10 + col, 0);
 }
 
@@ -138,15 +142,18 @@ TEST_F(TableMouseXvfbChildTest, TabAndShiftTabMoveBetweenCells)
 {
     Xdo("mousemove " + XdoPoint(CellPoint(0, 1)) + " click 1");
     int row = -1, col = -1;
-    ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, 4000, PumpEvents));
+    ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr; }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(row * 10 + col, 1);
     Xdo("key Tab");
-    ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr && col == 2; }, 4000, PumpEvents));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Edited(row, col) != nullptr && col == 2; }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(row, 0);
     Xdo("type q");
-    EXPECT_TRUE(WaitUntil([&] { return CellText(0, 2) == "q0,2"; }, 4000, PumpEvents)) << CellText(0, 2);
+    EXPECT_TRUE(WaitUntil([&] { return CellText(0, 2) == "q0,2"; }, WaitDeadlineMs, PumpEvents))
+        << CellText(0, 2);
     Xdo("key shift+Tab");
-    ASSERT_TRUE(WaitUntil([&] { return Edited(row, col) != nullptr && col == 1; }, 4000, PumpEvents));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Edited(row, col) != nullptr && col == 1; }, WaitDeadlineMs, PumpEvents));
     EXPECT_EQ(CellText(0, 2), "q0,2"); // the cell left keeps its text
 }
 

@@ -70,7 +70,7 @@ TEST(TableXvfbChildTest, EveryBorderStyleWithAMergedCell)
         View->RVData->AddItem(AnsiString(), Table);
     }
     Form.Show();
-    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&Form); }, 10000))
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&Form); }, WaitDeadlineMs))
         << "the window did not map";
     View->Format();
     View->Update();

@@ -89,7 +89,6 @@ protected:
         data->AddItem(AnsiString(), Table);
         data->AddNL("after", 0, 0);
         Edit->Format();
-        PumpEvents();
     }
     void TearDown() override
     {
@@ -161,7 +160,6 @@ TEST_F(InplaceDragXvfbChildTest, ADragOntoACellBeingEditedDropsOnTheEditorThatHo
     int row, col;
     TRVTableInplaceEdit* cell = Table->GetEditedCell(row, col);
     ASSERT_NE(cell, nullptr);
-    PumpEvents();
     Edit->OnDragOver = [this](TObject* sender, TObject* source, int, int, TDragState, bool& accept) {
         accept = sender == Edit && source == Source;
     };

@@ -13,6 +13,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/pixelbuffer.h"
 #include "tests/support/scriptedui.h"
+#include "tests/support/waituntil.h"
 
 namespace {
 
@@ -93,7 +94,10 @@ protected:
     {
         ProcessMessagesUntil([] { return false; }, 0);
     }
-    static bool Settle(const std::function<bool()>& Done) { return ProcessMessagesUntil(Done, 3000); }
+    static bool Settle(const std::function<bool()>& Done)
+    {
+        return ProcessMessagesUntil(Done, WaitDeadlineMs);
+    }
 
     TForm* Form = nullptr;
     TReceiver* Target = nullptr;

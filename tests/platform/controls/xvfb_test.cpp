@@ -99,7 +99,7 @@ TEST(XvfbChildTest, WindowMapsAndTakesAClick)
     target->SetBounds(20, 20, 100, 80);
     target->SetParent(&form);
     form.Show();
-    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&form); }, 10000))
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&form); }, WaitDeadlineMs))
         << "the window did not map";
     TXTest xtest;
     if (!xtest.Load()) {
@@ -113,7 +113,7 @@ TEST(XvfbChildTest, WindowMapsAndTakesAClick)
     xtest.FakeButton(display, 1, 1, 0);
     xtest.FakeButton(display, 1, 0, 0);
     xtest.Sync(display, 0);
-    const bool clicked = ProcessMessagesUntil([&] { return target->Events.size() >= 3; }, 10000);
+    const bool clicked = ProcessMessagesUntil([&] { return target->Events.size() >= 3; }, WaitDeadlineMs);
     xtest.CloseDisplay(display);
     ASSERT_TRUE(clicked) << "the click did not arrive";
     EXPECT_EQ(target->Events, (std::vector<std::string>{"down", "click", "up"}));
@@ -149,7 +149,7 @@ TEST(XvfbScrollChildTest, TheScreenShowsWhatTheBarHolds)
     window->SetBounds(10, 10, 200, 300);
     window->SetParent(&form);
     form.Show();
-    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&form); }, 10000))
+    ASSERT_TRUE(ProcessMessagesUntil([&] { return WindowExposed(&form); }, WaitDeadlineMs))
         << "the window did not map";
     TempDir dir;
     int shots = 0;
