@@ -54,6 +54,16 @@ size_t EntryBytes(const std::u16string& text, const TQtGlyphs& g)
     return node + textBytes + g.Glyphs.capacity() * sizeof(TQtGlyph);
 }
 
+// What the masks of G's glyphs hold, as the canvas counts them when it takes
+// and blends them.
+size_t MaskBytes(const TQtGlyphs& g)
+{
+    size_t bytes = 0;
+    for (const TQtGlyph& glyph : g.Glyphs)
+        bytes += glyph.Mask.Coverage.capacity() + glyph.Mask.Over.Pixels.capacity() * sizeof(uint32_t);
+    return bytes;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -163,6 +173,9 @@ TQtGlyphs& TQtFontData::GlyphsOf(const WideChar* text, int count)
 
 TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
 {
+    if (text.size() > MaxClusterUnits)
+        return LongGlyphsOf(text);
+    DropLong();
     auto it = Glyphs.find(text);
     if (it != Glyphs.end())
         return it->second;
@@ -187,14 +200,29 @@ TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
     return Glyphs.emplace(text, std::move(g)).first->second;
 }
 
+TQtGlyphs& TQtFontData::LongGlyphsOf(const std::u16string& text)
+{
+    if (!FLongText.empty() && FLongText == text)
+        return FLong;
+    DropLong();
+    FLong = LaidOut(text);
+    FLongText = text;
+    AddGlyphBytes(static_cast<std::ptrdiff_t>(EntryBytes(FLongText, FLong)));
+    return FLong;
+}
+
+void TQtFontData::DropLong()
+{
+    if (FLongText.empty())
+        return;
+    // The masks blended since it was laid out were counted as they grew.
+    AddGlyphBytes(-static_cast<std::ptrdiff_t>(EntryBytes(FLongText, FLong) + MaskBytes(FLong)));
+    FLong = TQtGlyphs();
+    std::u16string().swap(FLongText);
+}
+
 void TQtFontData::Remember(const std::u16string& text, const TQtGlyphs& g)
 {
-    if (FAnswers.size() >= MaxAnswers) {
-        FAnswers.clear();
-        if (FCached)
-            TQtFontCache::Instance().Counted(-static_cast<std::ptrdiff_t>(FAnswerBytes));
-        FAnswerBytes = 0;
-    }
     TAnswer a{g.Advance, static_cast<float>(g.BaselineShift), g.InkKnown, g.InkTop, g.InkBottom, {}};
     a.Glyphs.reserve(g.Glyphs.size());
     for (const TQtGlyph& glyph : g.Glyphs)
@@ -204,6 +232,12 @@ void TQtFontData::Remember(const std::u16string& text, const TQtGlyphs& g)
     const size_t bytes = sizeof(std::pair<const std::u16string, TAnswer>) + 3 * sizeof(void*) +
                          (text.size() > 7 ? (text.size() + 1) * sizeof(char16_t) : 0) +
                          a.Glyphs.capacity() * sizeof(TAnswerGlyph);
+    if (FAnswers.size() >= MaxAnswers || FAnswerBytes + bytes > MaxAnswerBytes) {
+        FAnswers.clear();
+        if (FCached)
+            TQtFontCache::Instance().Counted(-static_cast<std::ptrdiff_t>(FAnswerBytes));
+        FAnswerBytes = 0;
+    }
     FAnswers.emplace(text, std::move(a));
     FAnswerBytes += bytes;
     if (FCached)
@@ -407,6 +441,10 @@ AnsiString ResolveFontFace(const AnsiString& name, TFontPitch pitch)
 }
 
 namespace qtfontcache {
+
+// The font in use is never let go of: what one font can hold stays well
+// within the bound of them all.
+static_assert(TQtFontData::MaxGlyphBytes + TQtFontData::MaxAnswerBytes <= MaxBytes / 2);
 
 std::shared_ptr<TQtFontData> FontFor(const TFont& f)
 {

@@ -65,12 +65,20 @@ void NoteInk(TQtGlyphs& g, const std::vector<TQtFace>& faces);
 // them, the font's own or the fallback the toolkit's font matching found,
 // their glyphs, advance and ink) are remembered apart from the map, without
 // masks: when the map starts again they spare the toolkit's layout and its
-// search through the fallback fonts. At most MaxAnswers of them; when a new
-// one would go past that, they start again. Their bytes count in the cache's
-// total (CachedBytes), not in the map's.
+// search through the fallback fonts. At most MaxAnswers of them in at most
+// MaxAnswerBytes; when a new one would go past either, they start again.
+// Their bytes count in the cache's total (CachedBytes), not in the map's.
+//
+// A cluster of more than MaxClusterUnits code units (a letter under a pile of
+// combining marks, as junk or hostile text makes them) is neither remembered
+// nor kept in the map: it is laid out each time it is asked for, and only the
+// last one is held (its bytes counted in the map's) until the next GlyphsOf,
+// so that no length of cluster grows what the font holds.
 struct TQtFontData {
     static constexpr size_t MaxGlyphBytes = size_t(4) << 20;
     static constexpr size_t MaxAnswers = 32768;
+    static constexpr size_t MaxAnswerBytes = size_t(4) << 20;
+    static constexpr size_t MaxClusterUnits = 32;
 
     QFont Font;
     TOutlineTextMetric Metrics;
@@ -92,14 +100,16 @@ struct TQtFontData {
     TQtGlyphs& GlyphsOf(const std::u16string& text);
     int FaceOf(const QGlyphRun& run);
 
-    // What the glyph map and its masks hold, in bytes (as counted by
-    // AddGlyphBytes: the entries' own storage and the masks' pixels).
+    // What the glyph map and its masks hold, with the long cluster held, in
+    // bytes (as counted by AddGlyphBytes: the entries' own storage and the
+    // masks' pixels).
     size_t GlyphBytes() const { return FGlyphBytes; }
     // Counts bytes that an entry's masks took or let go of.
     void AddGlyphBytes(std::ptrdiff_t bytes);
     // The answers remembered, and the bytes the font holds in all (its map
     // and its answers).
     size_t AnswerCount() const { return FAnswers.size(); }
+    size_t AnswerBytes() const { return FAnswerBytes; }
     // The times the toolkit was asked to lay a character or cluster out.
     size_t LayoutCount() const { return FLayouts; }
     size_t CachedBytes() const { return FGlyphBytes + FAnswerBytes; }
@@ -110,6 +120,9 @@ private:
     // The toolkit's layout of Text in this font.
     TQtGlyphs LaidOut(const std::u16string& text);
     void Remember(const std::u16string& text, const TQtGlyphs& g);
+    // The glyphs of a cluster longer than MaxClusterUnits, held alone.
+    TQtGlyphs& LongGlyphsOf(const std::u16string& text);
+    void DropLong();
     // One glyph of a remembered answer.
     struct TAnswerGlyph {
         int Face;
@@ -126,6 +139,8 @@ private:
         std::vector<TAnswerGlyph> Glyphs;
     };
     std::unordered_map<std::u16string, TAnswer> FAnswers;
+    std::u16string FLongText;
+    TQtGlyphs FLong;
     size_t FAnswerBytes = 0;
     size_t FLayouts = 0;
     size_t FGlyphBytes = 0;
