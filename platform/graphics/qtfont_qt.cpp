@@ -171,6 +171,46 @@ TQtGlyphs& TQtFontData::GlyphsOf(const WideChar* text, int count)
     return GlyphsOf(std::u16string(text, static_cast<size_t>(count)));
 }
 
+int TQtFontData::AdvanceOf(const WideChar* text, int count)
+{
+    if (count != 1)
+        return ClusterAdvance(text, count);
+    const WideChar c = text[0];
+    if (c < 0x100)
+        return GlyphsOf(text, 1).Advance;
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return ClusterAdvance(text, count);
+    std::unique_ptr<std::array<int, 256>>& page = FUnitAdvances[c >> 8];
+    if (page && (*page)[c & 0xFF] != UnknownAdvance)
+        return (*page)[c & 0xFF];
+    const int advance = ClusterAdvance(text, count);
+    if (!page) {
+        page = std::make_unique<std::array<int, 256>>();
+        page->fill(UnknownAdvance);
+        FUnitAdvanceBytes += sizeof(*page);
+        if (FCached)
+            TQtFontCache::Instance().Counted(static_cast<std::ptrdiff_t>(sizeof(*page)));
+    }
+    (*page)[c & 0xFF] = advance;
+    return advance;
+}
+
+int TQtFontData::ClusterAdvance(const WideChar* text, int count)
+{
+    const std::u16string key(text, static_cast<size_t>(count));
+    if (key.size() > MaxClusterUnits)
+        return LongGlyphsOf(key).Advance;
+    const auto it = Glyphs.find(key);
+    if (it != Glyphs.end())
+        return it->second.Advance;
+    const auto known = FAnswers.find(key);
+    if (known != FAnswers.end())
+        return known->second.Advance;
+    const TQtGlyphs g = LaidOut(key);
+    Remember(key, g);
+    return g.Advance;
+}
+
 TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
 {
     if (text.size() > MaxClusterUnits)
@@ -444,7 +484,8 @@ namespace qtfontcache {
 
 // The font in use is never let go of: what one font can hold stays well
 // within the bound of them all.
-static_assert(TQtFontData::MaxGlyphBytes + TQtFontData::MaxAnswerBytes <= MaxBytes / 2);
+static_assert(TQtFontData::MaxGlyphBytes + TQtFontData::MaxAnswerBytes + 256 * sizeof(std::array<int, 256>) <=
+              MaxBytes / 2);
 
 std::shared_ptr<TQtFontData> FontFor(const TFont& f)
 {

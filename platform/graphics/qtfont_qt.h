@@ -8,6 +8,7 @@
 #include <QRawFont>
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -98,6 +99,10 @@ struct TQtFontData {
 
     TQtGlyphs& GlyphsOf(const WideChar* text, int count);
     TQtGlyphs& GlyphsOf(const std::u16string& text);
+    // The advance of a character or cluster: from the glyph map or the
+    // answers when either has it, else laid out and remembered (measuring
+    // alone makes no entry of the map, which holds what is drawn).
+    int AdvanceOf(const WideChar* text, int count);
     int FaceOf(const QGlyphRun& run);
 
     // What the glyph map and its masks hold, with the long cluster held, in
@@ -112,7 +117,7 @@ struct TQtFontData {
     size_t AnswerBytes() const { return FAnswerBytes; }
     // The times the toolkit was asked to lay a character or cluster out.
     size_t LayoutCount() const { return FLayouts; }
-    size_t CachedBytes() const { return FGlyphBytes + FAnswerBytes; }
+    size_t CachedBytes() const { return FGlyphBytes + FAnswerBytes + FUnitAdvanceBytes; }
 
 private:
     friend class TQtFontCache;
@@ -141,6 +146,14 @@ private:
     std::unordered_map<std::u16string, TAnswer> FAnswers;
     std::u16string FLongText;
     TQtGlyphs FLong;
+    // The advances of single code units from U+0100 up (not surrogates), a
+    // page of 256 at a time, made as a unit of the page is measured: most
+    // measuring of text in other scripts is a lookup. An advance never
+    // changes, so they outlive the answers.
+    static constexpr int UnknownAdvance = INT_MIN;
+    std::array<std::unique_ptr<std::array<int, 256>>, 256> FUnitAdvances{};
+    size_t FUnitAdvanceBytes = 0;
+    int ClusterAdvance(const WideChar* text, int count);
     size_t FAnswerBytes = 0;
     size_t FLayouts = 0;
     size_t FGlyphBytes = 0;

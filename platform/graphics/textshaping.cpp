@@ -9,6 +9,9 @@ namespace {
 
 bool IsMark(UChar32 c)
 {
+    // No mark lies below the combining diacritics' block.
+    if (c < 0x300)
+        return false;
     const int8_t type = u_charType(c);
     return type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_COMBINING_SPACING_MARK;
 }
@@ -92,6 +95,11 @@ std::vector<TJoiningStretch> FindJoiningStretches(const WideChar* str, int count
     for (int i = 0; i < count;) {
         int units = 1;
         const UChar32 c = CodePointAt(str, count, i, units);
+        // Outside a stretch, only a letter of the scripts' blocks begins one.
+        if (current == TJoiningScript::None && (c < 0x600 || c > 0x8FF)) {
+            i += units;
+            continue;
+        }
         const TJoiningScript script = JoiningScriptOf(static_cast<unsigned>(c));
         if (IsMark(c) || IsJoinControl(c)) {
             // A mark or joiner belongs to the word it stands in; it begins none,
