@@ -65,6 +65,10 @@ constexpr double FirstAsciiCost = 2e-7;
 constexpr double FirstOtherCost = 1e-4;
 // The most bytes of one part, whatever the costs measured.
 constexpr size_t MaxPartBytes = size_t{256} << 10;
+// A line is cut into pieces shown in turns of their own only when it is
+// longer than this as well as than a turn can lay out: lines of the usual
+// lengths go whole, however slow their characters.
+constexpr size_t MinCutLineBytes = 1024;
 // The pane's timer: at once while lines are to be shown, else a look now and
 // then for a file that stopped sending without a poll saying so.
 constexpr unsigned ShowNextSlice = 1;
@@ -303,9 +307,9 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
         const TClock::time_point end = shown < SliceBytes ? limit : std::min(limit, start + budget);
         const double left = std::chrono::duration<double>(end - now).count();
         // Lines are added while their expected cost fits (a turn adds one
-        // line at least, when it has time left at all); a line longer than a
-        // whole turn could lay out is cut to what the part can still take,
-        // and its piece ends the part.
+        // line at least, when it has time left at all); a long line that a
+        // whole turn could not lay out is cut to what the part can still
+        // take, and its piece ends the part.
         TPart part;
         bool whole = true;
         while (whole && !state->Pending.Empty() && part.Bytes < MaxPartBytes &&
@@ -322,7 +326,8 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
                     show(std::move(text), style, kind);
                 },
                 [&](std::string_view text) {
-                    if (AffordableBytes(text, turnSeconds, *state) == text.size())
+                    if (text.size() <= MinCutLineBytes ||
+                        AffordableBytes(text, turnSeconds, *state) == text.size())
                         return text.size();
                     return std::min(AffordableBytes(text, left - part.Expected, *state),
                                     MaxPartBytes - part.Bytes);
