@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "platform/core/codepages.h"
+#include "platform/graphics/canvas_clusters.h"
 
 namespace {
 
-// A character that reads left to right of its own. Between two of them the
+// A character that reads left to right of its own (a combining mark, which
+// may too, belongs to the character before it). Between two of them the
 // bidirectional algorithm resolves what lies on either side alone (in a
 // left-to-right paragraph): no run of right-to-left text, no neutral taking
 // its direction from both sides and no joining-script word spans the place.
@@ -21,16 +23,6 @@ bool ReadsLeftToRight(UChar32 c)
     if (c < 0x80)
         return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
     return u_charDirection(c) == U_LEFT_TO_RIGHT;
-}
-
-// A combining mark belongs to the character before it (spacing marks read
-// left to right, too).
-bool IsMark(UChar32 c)
-{
-    if (c < 0x300)
-        return false;
-    const int8_t type = u_charType(c);
-    return type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_COMBINING_SPACING_MARK;
 }
 
 // A character that has the bidirectional algorithm reorder its text: of a
@@ -189,7 +181,7 @@ size_t TextCutNear(std::string_view text, size_t limit, unsigned codePage)
         const char* next = reader.Read(p, c);
         const bool left = ReadsLeftToRight(c);
         const size_t at = static_cast<size_t>(p - reader.Begin());
-        bool place = left && previousLeft && !open.EmbeddingOpen() && !IsMark(c);
+        bool place = left && previousLeft && !open.EmbeddingOpen() && !textclusters::IsCombining(c);
         if (place && open.BracketOpen()) {
             if (reordered < 0)
                 reordered = reader.AsksForReorderingFrom(reader.Begin());
