@@ -54,16 +54,6 @@ size_t EntryBytes(const std::u16string& text, const TQtGlyphs& g)
     return node + textBytes + g.Glyphs.capacity() * sizeof(TQtGlyph);
 }
 
-// What the masks of G's glyphs hold, as the canvas counts them when it takes
-// and blends them.
-size_t MaskBytes(const TQtGlyphs& g)
-{
-    size_t bytes = 0;
-    for (const TQtGlyph& glyph : g.Glyphs)
-        bytes += glyph.Mask.Coverage.capacity() + glyph.Mask.Over.Pixels.capacity() * sizeof(uint32_t);
-    return bytes;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -198,8 +188,10 @@ int TQtFontData::AdvanceOf(const WideChar* text, int count)
 int TQtFontData::ClusterAdvance(const WideChar* text, int count)
 {
     const std::u16string key(text, static_cast<size_t>(count));
+    // A cluster that is not remembered is kept in the map, for as long as
+    // the map keeps it, rather than laid out each time it is measured.
     if (key.size() > MaxClusterUnits)
-        return LongGlyphsOf(key).Advance;
+        return GlyphsOf(key).Advance;
     const auto it = Glyphs.find(key);
     if (it != Glyphs.end())
         return it->second.Advance;
@@ -213,9 +205,6 @@ int TQtFontData::ClusterAdvance(const WideChar* text, int count)
 
 TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
 {
-    if (text.size() > MaxClusterUnits)
-        return LongGlyphsOf(text);
-    DropLong();
     auto it = Glyphs.find(text);
     if (it != Glyphs.end())
         return it->second;
@@ -240,29 +229,10 @@ TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
     return Glyphs.emplace(text, std::move(g)).first->second;
 }
 
-TQtGlyphs& TQtFontData::LongGlyphsOf(const std::u16string& text)
-{
-    if (!FLongText.empty() && FLongText == text)
-        return FLong;
-    DropLong();
-    FLong = LaidOut(text);
-    FLongText = text;
-    AddGlyphBytes(static_cast<std::ptrdiff_t>(EntryBytes(FLongText, FLong)));
-    return FLong;
-}
-
-void TQtFontData::DropLong()
-{
-    if (FLongText.empty())
-        return;
-    // The masks blended since it was laid out were counted as they grew.
-    AddGlyphBytes(-static_cast<std::ptrdiff_t>(EntryBytes(FLongText, FLong) + MaskBytes(FLong)));
-    FLong = TQtGlyphs();
-    std::u16string().swap(FLongText);
-}
-
 void TQtFontData::Remember(const std::u16string& text, const TQtGlyphs& g)
 {
+    if (text.size() > MaxClusterUnits)
+        return;
     TAnswer a{g.Advance, static_cast<float>(g.BaselineShift), g.InkKnown, g.InkTop, g.InkBottom, {}};
     a.Glyphs.reserve(g.Glyphs.size());
     for (const TQtGlyph& glyph : g.Glyphs)

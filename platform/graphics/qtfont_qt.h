@@ -71,10 +71,10 @@ void NoteInk(TQtGlyphs& g, const std::vector<TQtFace>& faces);
 // Their bytes count in the cache's total (CachedBytes), not in the map's.
 //
 // A cluster of more than MaxClusterUnits code units (a letter under a pile of
-// combining marks, as junk or hostile text makes them) is neither remembered
-// nor kept in the map: it is laid out each time it is asked for, and only the
-// last one is held (its bytes counted in the map's) until the next GlyphsOf,
-// so that no length of cluster grows what the font holds.
+// combining marks, as junk or hostile text makes them) is not remembered: it
+// stays in the map while the map keeps it, and is laid out again once the
+// map has started again, so that no length of cluster grows what the font
+// holds past the map's bound by more than that one entry.
 struct TQtFontData {
     static constexpr size_t MaxGlyphBytes = size_t(4) << 20;
     static constexpr size_t MaxAnswers = 32768;
@@ -105,9 +105,8 @@ struct TQtFontData {
     int AdvanceOf(const WideChar* text, int count);
     int FaceOf(const QGlyphRun& run);
 
-    // What the glyph map and its masks hold, with the long cluster held, in
-    // bytes (as counted by AddGlyphBytes: the entries' own storage and the
-    // masks' pixels).
+    // What the glyph map and its masks hold, in bytes (as counted by
+    // AddGlyphBytes: the entries' own storage and the masks' pixels).
     size_t GlyphBytes() const { return FGlyphBytes; }
     // Counts bytes that an entry's masks took or let go of.
     void AddGlyphBytes(std::ptrdiff_t bytes);
@@ -125,9 +124,6 @@ private:
     // The toolkit's layout of Text in this font.
     TQtGlyphs LaidOut(const std::u16string& text);
     void Remember(const std::u16string& text, const TQtGlyphs& g);
-    // The glyphs of a cluster longer than MaxClusterUnits, held alone.
-    TQtGlyphs& LongGlyphsOf(const std::u16string& text);
-    void DropLong();
     // One glyph of a remembered answer.
     struct TAnswerGlyph {
         int Face;
@@ -144,8 +140,6 @@ private:
         std::vector<TAnswerGlyph> Glyphs;
     };
     std::unordered_map<std::u16string, TAnswer> FAnswers;
-    std::u16string FLongText;
-    TQtGlyphs FLong;
     // The advances of single code units from U+0100 up (not surrogates), a
     // page of 256 at a time, made as a unit of the page is measured: most
     // measuring of text in other scripts is a lookup. An advance never

@@ -159,8 +159,8 @@ TEST(QtFontCacheTest, PilesOfCombiningMarksKeepTheFontWithinItsBounds)
     // piles of up to 32 marks, as many as fill the answers' bytes several
     // times over, and piles of 33 to 3,000 acute accents between lines of
     // ordinary text, measured and drawn now and then. What the font holds
-    // stays within its bounds, and the long piles, laid out anew each time,
-    // push no answer of the ordinary text out.
+    // stays within its bounds, and the long piles, which are not
+    // remembered, push no answer of the ordinary text out.
     const std::unique_ptr<TFont> font = Sized(-13);
     const std::shared_ptr<TQtFontData> data = qtfontcache::FontFor(*font);
     TPixelBuffer buffer(300, 60);
