@@ -33,6 +33,7 @@
 #include "platform/controls/dialogs.h"
 #include "platform/controls/forms.h"
 #include "platform/core/codepages.h"
+#include "platform/graphics/textcut.h"
 #include "view/rollview.h"
 
 namespace {
@@ -59,11 +60,16 @@ constexpr auto SameTurnGap = std::chrono::milliseconds(10);
 // The cost of laying out a byte, in seconds, until the pane has measured its
 // own: ASCII text, and text with bytes above 0x7F (characters of other
 // scripts, or bytes that are no UTF-8, whose glyphs may come from fallback
-// fonts met for the first time: far slower, so assumed slow).
+// fonts met for the first time: far slower, so assumed as slow as bytes of a
+// binary file that meet a script new to the process every few characters).
 constexpr double FirstAsciiCost = 2e-7;
-constexpr double FirstOtherCost = 8e-6;
+constexpr double FirstOtherCost = 1e-4;
 // The most bytes of one part, whatever the costs measured.
 constexpr size_t MaxPartBytes = size_t{256} << 10;
+// A line is cut into pieces shown in turns of their own only when it is
+// longer than this as well as than a turn can lay out: lines of the usual
+// lengths go whole, however slow their characters.
+constexpr size_t MinCutLineBytes = 1024;
 // The pane's timer: at once while lines are to be shown, else a look now and
 // then for a file that stopped sending without a poll saying so.
 constexpr unsigned ShowNextSlice = 1;
@@ -112,12 +118,26 @@ public:
         BeginChunk(AnsiString(), 1);
         Add(0, 0, 0, TPendingKind::Break);
     }
-    // Hands the oldest line to Show(text, style, kind); its length in bytes.
+    // Hands the oldest line to Show(text, style, kind); false when only a
+    // piece of it went. A line longer than Fits(text) allows is cut where its
+    // pieces show as it would whole (TextCutNear): the piece before the cut
+    // goes, and the rest waits as the oldest line, continuing its paragraph.
     // A chunk that is one line and nothing else (a piece of a line without an
     // end) hands its text over instead of a copy.
-    template <class F> size_t PopFront(F show)
+    template <class F, class G> bool PopFront(F show, G fits)
     {
         TChunk& chunk = FChunks.front();
+        TLine& front = chunk.Lines[chunk.Next];
+        const std::string_view whole(chunk.Text.data() + front.Start, front.Length);
+        const size_t cut =
+            front.Kind == TPendingKind::Break ? whole.size() : TextCutNear(whole, fits(whole), GetACP());
+        if (cut < whole.size()) {
+            show(AnsiString(whole.substr(0, cut)), front.Style, front.Kind);
+            front.Start += static_cast<uint32_t>(cut);
+            front.Length -= static_cast<uint32_t>(cut);
+            front.Kind = TPendingKind::Continuation;
+            return false;
+        }
         const TLine line = chunk.Lines[chunk.Next++];
         const bool last = chunk.Next == chunk.Lines.size();
         if (last && line.Start == 0 && line.Length == chunk.Text.size())
@@ -126,7 +146,7 @@ public:
             show(chunk.Text.substr(line.Start, line.Length), line.Style, line.Kind);
         if (last)
             FChunks.pop_front();
-        return line.Length;
+        return true;
     }
 
 private:
@@ -218,6 +238,21 @@ size_t HighBytes(std::string_view text)
         std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
 }
 
+// How many bytes of Text's start are expected to lay out within Seconds, at
+// the pane's costs (one at least).
+size_t AffordableBytes(std::string_view text, double seconds, const TPaneDisplayState& state)
+{
+    if (static_cast<double>(text.size()) * std::max(state.AsciiCost, state.OtherCost) <= seconds)
+        return text.size();
+    double cost = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        cost += static_cast<unsigned char>(text[i]) > 0x7F ? state.OtherCost : state.AsciiCost;
+        if (cost > seconds)
+            return std::max<size_t>(i, 1);
+    }
+    return text.size();
+}
+
 // A part of the lines that wait: its bytes, those above 0x7F among them, and
 // the time they are expected to take to lay out.
 struct TPart {
@@ -236,9 +271,15 @@ void NoteCost(TPaneDisplayState* state, const TPart& part, double seconds)
         state->AsciiCost = seconds / ascii;
         return;
     }
-    // What the ASCII bytes are known to cost, the rest is the others'.
+    // What the ASCII bytes are known to cost, the rest is the others'. Their
+    // cost varies with what the part meets for the first time (a script whose
+    // fallback fonts are looked for and loaded): it rises at once and falls
+    // by quarters, so that a part that happened to meet nothing new does not
+    // size the next one for text that is all known.
     const double others = std::max(seconds - ascii * state->AsciiCost, 0.0);
-    state->OtherCost = std::max(others / static_cast<double>(part.High), state->AsciiCost);
+    const double measured = others / static_cast<double>(part.High);
+    state->OtherCost = std::max(
+        measured >= state->OtherCost ? measured : (3 * state->OtherCost + measured) / 4, state->AsciiCost);
 }
 
 // Adds the oldest waiting lines to the pane part by part, laying each part
@@ -265,6 +306,7 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     const TClock::time_point passStart =
         !poll && start - state->PollTurnEnd <= SameTurnGap ? state->PollTurnStart : start;
     const TClock::time_point limit = passStart + TurnLimit;
+    const double turnSeconds = std::chrono::duration<double>(TurnLimit).count();
     TClock::time_point now = start;
     size_t shown = 0;
     while (!state->Pending.Empty()) {
@@ -272,20 +314,31 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
         const TClock::time_point end = shown < SliceBytes ? limit : std::min(limit, start + budget);
         const double left = std::chrono::duration<double>(end - now).count();
         // Lines are added while their expected cost fits (a turn adds one
-        // line at least, when it has time left at all).
+        // line at least, when it has time left at all); a long line that a
+        // whole turn could not lay out is cut to what the part can still
+        // take, and its piece ends the part.
         TPart part;
-        while (!state->Pending.Empty() && part.Bytes < MaxPartBytes &&
+        bool whole = true;
+        while (whole && !state->Pending.Empty() && part.Bytes < MaxPartBytes &&
                (part.Bytes == 0 || part.Expected < left)) {
             if (part.Bytes == 0 && left <= 0)
                 break;
-            state->Pending.PopFront([&](AnsiString text, int style, TPendingKind kind) {
-                const size_t high = HighBytes(text);
-                part.Bytes += text.size() + 1;
-                part.High += high;
-                part.Expected += static_cast<double>(text.size() + 1 - high) * state->AsciiCost +
-                                 static_cast<double>(high) * state->OtherCost;
-                show(std::move(text), style, kind);
-            });
+            whole = state->Pending.PopFront(
+                [&](AnsiString text, int style, TPendingKind kind) {
+                    const size_t high = HighBytes(text);
+                    part.Bytes += text.size() + 1;
+                    part.High += high;
+                    part.Expected += static_cast<double>(text.size() + 1 - high) * state->AsciiCost +
+                                     static_cast<double>(high) * state->OtherCost;
+                    show(std::move(text), style, kind);
+                },
+                [&](std::string_view text) {
+                    if (text.size() <= MinCutLineBytes ||
+                        AffordableBytes(text, turnSeconds, *state) == text.size())
+                        return text.size();
+                    return std::min(AffordableBytes(text, left - part.Expected, *state),
+                                    MaxPartBytes - part.Bytes);
+                });
         }
         if (part.Bytes == 0)
             break;

@@ -86,25 +86,19 @@ double Seconds(Clock::time_point from)
     return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
-// Appends Bytes and the end line to a fresh file the pane follows from its
-// start, then polls until the pane shows the end line; the longest block.
-double ShowCase(TTailFile* file, const std::string& dir, const std::string& bytes)
+// Appends Text to a fresh file that the pane follows from its start, then
+// polls as the timer would until Shown(); the longest block.
+template <class F> double ShowFresh(TTailFile* file, const std::string& log, const std::string& text, F shown)
 {
-    const std::string log = dir + "/binary.log";
     std::ofstream(log, std::ios::trunc) << "";
     file->Reopen(log);
     file->View->Clear();
     file->View->Format();
     file->LineComplete = true;
-    // A line feed first: the case's last line may have none.
-    std::ofstream(log, std::ios::app | std::ios::binary) << bytes << '\n' << EndLine << '\n';
+    std::ofstream(log, std::ios::app | std::ios::binary) << text;
     struct stat info;
     stat(log.c_str(), &info);
     double longest = 0;
-    const auto shown = [&] {
-        const int n = file->View->GetLineCount();
-        return n > 0 && file->View->GetItemText(n - 1) == EndLine;
-    };
     while (file->Position < static_cast<int64_t>(info.st_size) || !shown()) {
         const Clock::time_point start = Clock::now();
         if (file->Position < static_cast<int64_t>(info.st_size))
@@ -116,7 +110,62 @@ double ShowCase(TTailFile* file, const std::string& dir, const std::string& byte
     return longest;
 }
 
+// Appends Bytes and the end line (a line feed first: the case's last line may
+// have none) to a fresh file the pane follows; the longest block until the
+// pane shows the end line.
+double ShowCase(TTailFile* file, const std::string& dir, const std::string& bytes)
+{
+    return ShowFresh(file, dir + "/binary.log", bytes + '\n' + EndLine + '\n', [&] {
+        const int n = file->View->GetLineCount();
+        return n > 0 && file->View->GetItemText(n - 1) == EndLine;
+    });
+}
+
+// The longest time one turn of the events kept the loop from running after
+// the window took another size: the panes are laid out again for it.
+double ResizeBlock(int widthChange)
+{
+    const Clock::time_point start = Clock::now();
+    Form1->SetBounds(Form1->Left(), Form1->Top(), Form1->Width() + widthChange, Form1->Height());
+    double longest = Seconds(start);
+    for (int turn = 0; turn < 3; ++turn) {
+        const Clock::time_point from = Clock::now();
+        QCoreApplication::processEvents();
+        longest = std::max(longest, Seconds(from));
+    }
+    return longest;
+}
+
 } // namespace
+
+double BinaryLineLongestBlock(TTailFile* file, const std::string& dir)
+{
+    // The bytes, and a word after them that tells when the pane shows the
+    // line's end (the line has no line feed: its last piece is the pane's
+    // last item).
+    std::mt19937 random(20240502);
+    std::uniform_int_distribution<int> high(0x80, 0xFF);
+    std::string bytes(512 << 10, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(high(random));
+    const std::string end = "#end-of-the-binary-line";
+    const std::string previous = file->FileName;
+    const double first = ShowFresh(file, dir + "/binary-line.log", bytes + end, [&] {
+        const int n = file->View->GetLineCount();
+        const std::string last = n > 0 ? file->View->GetItemText(n - 1) : std::string();
+        return last.size() >= end.size() && last.compare(last.size() - end.size(), end.size(), end) == 0;
+    });
+    // Wider and back, as a user drags the window's edge.
+    const double wider = ResizeBlock(40);
+    const double narrower = ResizeBlock(-40);
+    std::printf("one line of %zu bytes 0x80-0xFF without a line end: longest block %.1f ms when first shown, "
+                "%.1f ms on a resize (worst of two)\n",
+                bytes.size(), first * 1000, std::max(wider, narrower) * 1000);
+    file->Reopen(previous);
+    file->View->Clear();
+    file->View->Format();
+    return std::max({first, wider, narrower});
+}
 
 double BinaryLongestBlock(TTailFile* file, const std::string& dir)
 {

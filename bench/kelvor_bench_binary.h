@@ -13,3 +13,8 @@ class TTailFile;
 // /dev/urandom, text with invalid UTF-8 sequences in every line, and a copy
 // of a program file. File is the pane's record; Dir a folder for the logs.
 double BinaryLongestBlock(TTailFile* file, const std::string& dir);
+// The longest time the event loop was kept from running while one line of
+// 512 KB of bytes 0x80-0xFF without a line end, appended at once to a fresh
+// file, was first shown, and while the window was resized with it shown
+// (printed); File is the pane's record, Dir a folder for the log.
+double BinaryLineLongestBlock(TTailFile* file, const std::string& dir);

@@ -488,8 +488,12 @@ void TCustomRVFormattedData::Format_(bool resized, bool force, bool noScroll, in
             TCustomRVFormattedData* Data;
             ~TNotedSizesGuard() { Data->ForgetNotedTextSizes(); }
         } notedSizesGuard{this};
-        const int neededTextWidth =
-            std::max(GetMinDocWidth(sad, canvas, tailStart != TRVTailStart::None), minW);
+        // A new size changes the width of no text: the minimum width kept from
+        // the last layout serves a resize (the items appended since measured
+        // alone), unless the document changed since (which forgets it) or
+        // the layout is forced.
+        const bool keepMinWidth = tailStart != TRVTailStart::None || (resized && !force);
+        const int neededTextWidth = std::max(GetMinDocWidth(sad, canvas, keepMinWidth), minW);
         TextWidth = std::max(clientTextWidth, neededTextWidth);
         if (GetOptions().Contains(rvoClientTextWidth))
             DocumentWidth = std::max(clientTextWidth, minW);

@@ -630,6 +630,26 @@ const char* CharPrevExA(unsigned codePage, const char* start, const char* curren
     return PrevChar(FindConverter(codePage), start, current);
 }
 
+const char* Utf8CharAt(const char* current, const char* end, unsigned& codePoint)
+{
+    const unsigned char* p = Bytes(current);
+    const unsigned b = p[0];
+    switch (b < 0x80 ? 1 : Utf8SequenceLength(p, Bytes(end))) {
+    case 2:
+        codePoint = (b & 0x1F) << 6 | (p[1] & 0x3F);
+        return current + 2;
+    case 3:
+        codePoint = (b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+        return current + 3;
+    case 4:
+        codePoint = (b & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F);
+        return current + 4;
+    default:
+        codePoint = b;
+        return current + 1;
+    }
+}
+
 const char* CharNext(const char* current, const char* end)
 {
     return CharNextExA(CP_ACP, current, end);

@@ -84,6 +84,10 @@ AnsiString UTF8Encode(const WideString& s);
 // the run of possible lead bytes before Current, as the platform's does.
 const char* CharNextExA(unsigned codePage, const char* current, const char* end);
 const char* CharPrevExA(unsigned codePage, const char* start, const char* current);
+// The UTF-8 character at Current (before End) as the conversions read it:
+// its code point, and the start of the next character. A byte that begins no
+// well-formed sequence is a character of its own, the code point of its value.
+const char* Utf8CharAt(const char* current, const char* end, unsigned& codePoint);
 // The same in the ANSI code page.
 const char* CharNext(const char* current, const char* end);
 const char* CharPrev(const char* start, const char* current);

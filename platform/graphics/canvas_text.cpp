@@ -144,19 +144,29 @@ void TCanvas::ConvertAnsi(const char* str, int count, TAnsiText& out)
         out.Wide.clear();
     }
     const char* end = str + count;
-    // In UTF-8 a byte below 0x80 is a character of its own: runs of them are
-    // widened without asking the converter where each character ends.
-    const bool asciiAlone = cp == CP_UTF8;
     out.Wide.reserve(static_cast<size_t>(count));
-    for (const char* p = str; p < end;) {
-        if (asciiAlone && static_cast<unsigned char>(*p) < 0x80) {
-            const size_t at = static_cast<size_t>(p - str);
-            out.ByteUnit[at] = static_cast<int>(out.Wide.size());
-            out.LastByte[at] = 1;
-            out.Wide.push_back(static_cast<unsigned char>(*p));
-            ++p;
-            continue;
+    if (cp == CP_UTF8) {
+        // UTF-8 is read here a character at a time, as the converter reads it:
+        // a code point of one unit or of a surrogate pair.
+        for (const char* p = str; p < end;) {
+            unsigned c;
+            const char* next = Utf8CharAt(p, end, c);
+            const int first = static_cast<int>(out.Wide.size());
+            if (c < 0x10000) {
+                out.Wide.push_back(static_cast<WideChar>(c));
+            } else {
+                out.Wide.push_back(static_cast<WideChar>(0xD800 + ((c - 0x10000) >> 10)));
+                out.Wide.push_back(static_cast<WideChar>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            }
+            for (const char* b = p; b < next; ++b)
+                out.ByteUnit[static_cast<size_t>(b - str)] = first;
+            out.LastByte[static_cast<size_t>(next - 1 - str)] = 1;
+            p = next;
         }
+        out.ByteUnit[static_cast<size_t>(count)] = static_cast<int>(out.Wide.size());
+        return;
+    }
+    for (const char* p = str; p < end;) {
         const char* next = CharNextExA(cp, p, end);
         if (next <= p)
             next = p + 1;

@@ -62,14 +62,14 @@ TQtFontData& TQtCanvas::CurrentFont()
 
 int TQtCanvas::CharAdvance(const WideChar* Char, int count)
 {
-    return CurrentFont().GlyphsOf(Char, count).Advance;
+    return CurrentFont().AdvanceOf(Char, count);
 }
 
 void TQtCanvas::UnitAdvances(const WideChar* str, int count, int* advances)
 {
     TQtFontData& font = CurrentFont();
     for (int i = 0; i < count; ++i)
-        advances[i] = font.GlyphsOf(str + i, 1).Advance;
+        advances[i] = font.AdvanceOf(str + i, 1);
 }
 
 const int* TQtCanvas::AsciiAdvances()

@@ -161,6 +161,48 @@ TQtGlyphs& TQtFontData::GlyphsOf(const WideChar* text, int count)
     return GlyphsOf(std::u16string(text, static_cast<size_t>(count)));
 }
 
+int TQtFontData::AdvanceOf(const WideChar* text, int count)
+{
+    if (count != 1)
+        return ClusterAdvance(text, count);
+    const WideChar c = text[0];
+    if (c < 0x100)
+        return GlyphsOf(text, 1).Advance;
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return ClusterAdvance(text, count);
+    std::unique_ptr<std::array<int, 256>>& page = FUnitAdvances[c >> 8];
+    if (page && (*page)[c & 0xFF] != UnknownAdvance)
+        return (*page)[c & 0xFF];
+    const int advance = ClusterAdvance(text, count);
+    if (!page) {
+        page = std::make_unique<std::array<int, 256>>();
+        page->fill(UnknownAdvance);
+        FUnitAdvanceBytes += sizeof(*page);
+        if (FCached)
+            TQtFontCache::Instance().Counted(static_cast<std::ptrdiff_t>(sizeof(*page)));
+    }
+    (*page)[c & 0xFF] = advance;
+    return advance;
+}
+
+int TQtFontData::ClusterAdvance(const WideChar* text, int count)
+{
+    const std::u16string key(text, static_cast<size_t>(count));
+    // A cluster that is not remembered is kept in the map, for as long as
+    // the map keeps it, rather than laid out each time it is measured.
+    if (key.size() > MaxClusterUnits)
+        return GlyphsOf(key).Advance;
+    const auto it = Glyphs.find(key);
+    if (it != Glyphs.end())
+        return it->second.Advance;
+    const auto known = FAnswers.find(key);
+    if (known != FAnswers.end())
+        return known->second.Advance;
+    const TQtGlyphs g = LaidOut(key);
+    Remember(key, g);
+    return g.Advance;
+}
+
 TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
 {
     auto it = Glyphs.find(text);
@@ -189,12 +231,8 @@ TQtGlyphs& TQtFontData::GlyphsOf(const std::u16string& text)
 
 void TQtFontData::Remember(const std::u16string& text, const TQtGlyphs& g)
 {
-    if (FAnswers.size() >= MaxAnswers) {
-        FAnswers.clear();
-        if (FCached)
-            TQtFontCache::Instance().Counted(-static_cast<std::ptrdiff_t>(FAnswerBytes));
-        FAnswerBytes = 0;
-    }
+    if (text.size() > MaxClusterUnits)
+        return;
     TAnswer a{g.Advance, static_cast<float>(g.BaselineShift), g.InkKnown, g.InkTop, g.InkBottom, {}};
     a.Glyphs.reserve(g.Glyphs.size());
     for (const TQtGlyph& glyph : g.Glyphs)
@@ -204,6 +242,12 @@ void TQtFontData::Remember(const std::u16string& text, const TQtGlyphs& g)
     const size_t bytes = sizeof(std::pair<const std::u16string, TAnswer>) + 3 * sizeof(void*) +
                          (text.size() > 7 ? (text.size() + 1) * sizeof(char16_t) : 0) +
                          a.Glyphs.capacity() * sizeof(TAnswerGlyph);
+    if (FAnswers.size() >= MaxAnswers || FAnswerBytes + bytes > MaxAnswerBytes) {
+        FAnswers.clear();
+        if (FCached)
+            TQtFontCache::Instance().Counted(-static_cast<std::ptrdiff_t>(FAnswerBytes));
+        FAnswerBytes = 0;
+    }
     FAnswers.emplace(text, std::move(a));
     FAnswerBytes += bytes;
     if (FCached)
@@ -407,6 +451,11 @@ AnsiString ResolveFontFace(const AnsiString& name, TFontPitch pitch)
 }
 
 namespace qtfontcache {
+
+// The font in use is never let go of: what one font can hold stays well
+// within the bound of them all.
+static_assert(TQtFontData::MaxGlyphBytes + TQtFontData::MaxAnswerBytes + 256 * sizeof(std::array<int, 256>) <=
+              MaxBytes / 2);
 
 std::shared_ptr<TQtFontData> FontFor(const TFont& f)
 {

@@ -8,6 +8,7 @@
 #include <QRawFont>
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -65,12 +66,20 @@ void NoteInk(TQtGlyphs& g, const std::vector<TQtFace>& faces);
 // them, the font's own or the fallback the toolkit's font matching found,
 // their glyphs, advance and ink) are remembered apart from the map, without
 // masks: when the map starts again they spare the toolkit's layout and its
-// search through the fallback fonts. At most MaxAnswers of them; when a new
-// one would go past that, they start again. Their bytes count in the cache's
-// total (CachedBytes), not in the map's.
+// search through the fallback fonts. At most MaxAnswers of them in at most
+// MaxAnswerBytes; when a new one would go past either, they start again.
+// Their bytes count in the cache's total (CachedBytes), not in the map's.
+//
+// A cluster of more than MaxClusterUnits code units (a letter under a pile of
+// combining marks, as junk or hostile text makes them) is not remembered: it
+// stays in the map while the map keeps it, and is laid out again once the
+// map has started again, so that no length of cluster grows what the font
+// holds past the map's bound by more than that one entry.
 struct TQtFontData {
     static constexpr size_t MaxGlyphBytes = size_t(4) << 20;
     static constexpr size_t MaxAnswers = 32768;
+    static constexpr size_t MaxAnswerBytes = size_t(4) << 20;
+    static constexpr size_t MaxClusterUnits = 32;
 
     QFont Font;
     TOutlineTextMetric Metrics;
@@ -90,6 +99,10 @@ struct TQtFontData {
 
     TQtGlyphs& GlyphsOf(const WideChar* text, int count);
     TQtGlyphs& GlyphsOf(const std::u16string& text);
+    // The advance of a character or cluster: from the glyph map or the
+    // answers when either has it, else laid out and remembered (measuring
+    // alone makes no entry of the map, which holds what is drawn).
+    int AdvanceOf(const WideChar* text, int count);
     int FaceOf(const QGlyphRun& run);
 
     // What the glyph map and its masks hold, in bytes (as counted by
@@ -100,9 +113,10 @@ struct TQtFontData {
     // The answers remembered, and the bytes the font holds in all (its map
     // and its answers).
     size_t AnswerCount() const { return FAnswers.size(); }
+    size_t AnswerBytes() const { return FAnswerBytes; }
     // The times the toolkit was asked to lay a character or cluster out.
     size_t LayoutCount() const { return FLayouts; }
-    size_t CachedBytes() const { return FGlyphBytes + FAnswerBytes; }
+    size_t CachedBytes() const { return FGlyphBytes + FAnswerBytes + FUnitAdvanceBytes; }
 
 private:
     friend class TQtFontCache;
@@ -126,6 +140,14 @@ private:
         std::vector<TAnswerGlyph> Glyphs;
     };
     std::unordered_map<std::u16string, TAnswer> FAnswers;
+    // The advances of single code units from U+0100 up (not surrogates), a
+    // page of 256 at a time, made as a unit of the page is measured: most
+    // measuring of text in other scripts is a lookup. An advance never
+    // changes, so they outlive the answers.
+    static constexpr int UnknownAdvance = INT_MIN;
+    std::array<std::unique_ptr<std::array<int, 256>>, 256> FUnitAdvances{};
+    size_t FUnitAdvanceBytes = 0;
+    int ClusterAdvance(const WideChar* text, int count);
     size_t FAnswerBytes = 0;
     size_t FLayouts = 0;
     size_t FGlyphBytes = 0;

@@ -4,28 +4,16 @@
 #include <unicode/uchar.h>
 
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/canvas_clusters.h"
 
 namespace {
 
-bool IsMark(UChar32 c)
-{
-    const int8_t type = u_charType(c);
-    return type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_COMBINING_SPACING_MARK;
-}
+using textclusters::CodePointAt;
+using textclusters::IsCombining;
 
 bool IsJoinControl(UChar32 c)
 {
     return c == 0x200C || c == 0x200D;
-}
-
-UChar32 CodePointAt(const WideChar* s, int n, int i, int& units)
-{
-    if (s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-        units = 2;
-        return 0x10000 + ((UChar32(s[i]) - 0xD800) << 10) + (UChar32(s[i + 1]) - 0xDC00);
-    }
-    units = 1;
-    return s[i];
 }
 
 } // namespace
@@ -37,7 +25,7 @@ bool CharacterStartsAt(const WideChar* s, int n, int i)
     if (s[i] >= 0xDC00 && s[i] <= 0xDFFF && s[i - 1] >= 0xD800 && s[i - 1] <= 0xDBFF)
         return false;
     int units = 1;
-    return !IsMark(CodePointAt(s, n, i, units));
+    return !IsCombining(CodePointAt(s, n, i, units));
 }
 
 TJoiningScript JoiningScriptOf(unsigned c)
@@ -72,7 +60,7 @@ bool JoinsWithPrevious(const WideChar* str, int count, int i)
         // Marks and joiners outside the scripts' blocks (and halves of
         // surrogate pairs, which hold marks too) count as possible members.
         return JoiningScriptOf(c) != TJoiningScript::None || IsJoinControl(c) ||
-               (c >= 0xD800 && c <= 0xDFFF) || (c >= 0x300 && IsMark(c));
+               (c >= 0xD800 && c <= 0xDFFF) || (c >= 0x300 && IsCombining(c));
     };
     return inWord(i) && inWord(i - 1);
 }
@@ -92,8 +80,13 @@ std::vector<TJoiningStretch> FindJoiningStretches(const WideChar* str, int count
     for (int i = 0; i < count;) {
         int units = 1;
         const UChar32 c = CodePointAt(str, count, i, units);
+        // Outside a stretch, only a letter of the scripts' blocks begins one.
+        if (current == TJoiningScript::None && (c < 0x600 || c > 0x8FF)) {
+            i += units;
+            continue;
+        }
         const TJoiningScript script = JoiningScriptOf(static_cast<unsigned>(c));
-        if (IsMark(c) || IsJoinControl(c)) {
+        if (IsCombining(c) || IsJoinControl(c)) {
             // A mark or joiner belongs to the word it stands in; it begins none,
             // since it belongs to the character before it.
         } else if (script == TJoiningScript::None) {

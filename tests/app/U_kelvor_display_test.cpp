@@ -14,7 +14,9 @@
 #include "app/Tail.h"
 #include "document/rvstyle.h"
 #include "platform/core/codepages.h"
+#include "platform/graphics/textcut.h"
 #include "tests/app/U_kelvor_fixture.h"
+#include "tests/support/pumpevents.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvfdata.h"
@@ -377,6 +379,47 @@ TEST_F(KelvorDisplayTest, APanesTimerTurnRightAfterAnotherPanesPollHasItsOwnTime
     Feed("plain after\n", other);
     ExpectShownInOrder(View, lines, "plain after");
     ExpectShownInOrder(other->View, lines, "plain after");
+}
+
+TEST_F(KelvorDisplayTest, ALineTooLongForATurnIsShownInPiecesThatShowItAsAWhole)
+{
+    // One line of 256 KB of bytes 0x80-0xFF with a special word, without a
+    // line end, then a short line: a turn lays out a piece of the long line
+    // at most, cut where the pieces show what the whole line shows, each
+    // piece continuing its paragraph in the line's colour; the short line is
+    // never cut.
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> high(0x80, 0xFF);
+    std::string line = "ERROR ";
+    while (line.size() < (size_t{256} << 10))
+        line += static_cast<char>(high(random));
+    line += "#end";
+    Feed(line);
+    ASSERT_GE(View->GetLineCount(), 1);
+    EXPECT_LT(View->GetItemText(0).size(), line.size() / 2) << "one turn laid the whole line out";
+    Feed("\nplain after\n");
+    ASSERT_TRUE(WaitUntil([&] { return View->GetItemText(View->GetLineCount() - 1) == "plain after"; },
+                          WaitDeadlineMs, PumpEvents));
+    const int pieces = View->GetLineCount() - 1;
+    EXPECT_GT(pieces, 2);
+    std::string joined;
+    for (int i = 0; i < pieces; ++i) {
+        SCOPED_TRACE(i);
+        const std::string piece = View->GetItemText(i);
+        const std::string rest = line.substr(joined.size());
+        if (i + 1 < pieces) {
+            EXPECT_EQ(TextCutNear(rest, piece.size(), GetACP()), piece.size()) << "no place to cut the line";
+        }
+        EXPECT_EQ(View->GetItemStyle(i), 1);
+        EXPECT_EQ(View->IsParaStart(i), i == 0);
+        joined += piece;
+    }
+    EXPECT_EQ(joined, line);
+    EXPECT_TRUE(View->IsParaStart(pieces));
+    EXPECT_EQ(File->LineCount, 2);
+    const TLayoutFields tail = LayoutFieldsOf(*View->RVData);
+    View->Format();
+    EXPECT_EQ(tail.DrawItems, LayoutFieldsOf(*View->RVData).DrawItems);
 }
 
 TEST_F(KelvorDisplayTest, ShowOnLogEventBringsAHiddenWindowUpWithTheFilesName)

@@ -215,3 +215,37 @@ TEST_F(RollViewResizeTest, AResizeKeepsTheOffsetFromTheTopOfALineWithATallItem)
         EXPECT_EQ(data->GetVOffs(), before);
     }
 }
+
+// Unwrapped lines wider than the window: a new size changes no text's width,
+// so a resize measures none of them again and lays them out as a fresh
+// layout at the new size does; text that changed since is measured again.
+TEST_F(RollViewResizeTest, AResizeMeasuresNoTextThatDidNotChange)
+{
+    Style->ParaStyles()->Add()->SetOptions(TRVParaOptions{rvpaoNoWrap});
+    const int unwrapped = Style->ParaStyles()->Count() - 1;
+    const std::string words = "qqqq wwww eeee rrrr tttt yyyy uuuu iiii oooo pppp aaaa ";
+    Build([&](TRollView* view) {
+        for (int i = 0; i < 30; ++i)
+            view->AddNL(std::to_string(i) + " " + words + (i == 12 ? words + words : ""), 0, unwrapped);
+    });
+    View->SetBounds(0, 0, 300, 200);
+    View->Format();
+    for (const TSize size : {TSize{500, 200}, TSize{250, 120}, TSize{320, 400}}) {
+        SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
+        View->Measure.ResetTextsMeasured();
+        View->SetBounds(0, 0, size.cx, size.cy);
+        EXPECT_EQ(View->Measure.TextsMeasured(), 0);
+        Fresh->SetBounds(0, 0, View->Width(), View->Height());
+        Fresh->Format();
+        EXPECT_EQ(Layout(View), Layout(Fresh));
+        EXPECT_EQ(View->RVData->TextWidth, Fresh->RVData->TextWidth);
+    }
+    // A line that became the widest by far: the resize that follows lays it out.
+    Build([&](TRollView* view) { view->SetItemText(3, words + words + words + words); });
+    View->Measure.ResetTextsMeasured();
+    View->SetBounds(0, 0, 280, 200);
+    EXPECT_GT(View->Measure.TextsMeasured(), 0);
+    Fresh->SetBounds(0, 0, View->Width(), View->Height());
+    Fresh->Format();
+    EXPECT_EQ(Layout(View), Layout(Fresh));
+}

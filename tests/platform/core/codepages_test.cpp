@@ -227,6 +227,39 @@ WideString Upper(WideString s)
     return s;
 }
 
+TEST(Utf8, ReadingACharacterAtATimeAgreesWithConversionAndStepping)
+{
+    // Well-formed characters of every length mixed with bytes of any value:
+    // the code points read one at a time make the converted text, and each
+    // step ends where CharNextExA ends it.
+    std::mt19937 rng(65001);
+    for (int round = 0; round < 200; ++round) {
+        AnsiString s;
+        while (s.size() < 60) {
+            const unsigned pick = rng() % 4;
+            const unsigned cp = pick == 0 ? rng() % 0x800 : pick == 1 ? rng() % 0x10000 : rng() % 0x110000;
+            if (pick == 3 || (cp >= 0xD800 && cp <= 0xDFFF))
+                s.push_back(static_cast<char>(rng() & 0xFF));
+            else if (cp < 0x10000)
+                s += UTF8Encode(W({cp}));
+            else
+                s += UTF8Encode(W({0xD800 + ((cp - 0x10000) >> 10), 0xDC00 + ((cp - 0x10000) & 0x3FF)}));
+        }
+        SCOPED_TRACE(round);
+        const char* end = s.data() + s.size();
+        WideString read;
+        for (const char* p = s.data(); p < end;) {
+            unsigned cp = 0;
+            const char* next = Utf8CharAt(p, end, cp);
+            ASSERT_EQ(next, CharNextExA(CP_UTF8, p, end));
+            read += cp < 0x10000 ? W({cp})
+                                 : W({0xD800 + ((cp - 0x10000) >> 10), 0xDC00 + ((cp - 0x10000) & 0x3FF)});
+            p = next;
+        }
+        EXPECT_EQ(read, UTF8Decode(s));
+    }
+}
+
 } // namespace
 
 TEST(UniCaseTest, LengthNeverChanges)

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <memory>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -150,6 +151,61 @@ TEST(QtFontCacheTest, TheAnswersForCharactersOutliveTheGlyphMapWithinTheirBound)
         EXPECT_EQ(again.Glyphs, s.Glyphs);
     }
     EXPECT_EQ(data->LayoutCount(), layouts) << "characters were laid out anew";
+}
+
+TEST(QtFontCacheTest, PilesOfCombiningMarksKeepTheFontWithinItsBounds)
+{
+    // Letters under piles of combining marks, each pile another cluster:
+    // piles of up to 32 marks, as many as fill the answers' bytes several
+    // times over, and piles of 33 to 3,000 acute accents between lines of
+    // ordinary text, measured and drawn now and then. What the font holds
+    // stays within its bounds, and the long piles, which are not
+    // remembered, push no answer of the ordinary text out.
+    const std::unique_ptr<TFont> font = Sized(-13);
+    const std::shared_ptr<TQtFontData> data = qtfontcache::FontFor(*font);
+    TPixelBuffer buffer(300, 60);
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
+    canvas->SetFont(font.get());
+    const auto widthOf = [&](const WideString& text, bool draw) {
+        if (draw)
+            canvas->TextOutW(0, 0, text.data(), static_cast<int>(text.size()));
+        TSize size;
+        canvas->GetTextExtentPoint32W(text.data(), static_cast<int>(text.size()), size);
+        return size.cx;
+    };
+    const auto withinBounds = [&] {
+        return data->AnswerBytes() <= TQtFontData::MaxAnswerBytes &&
+               data->CachedBytes() <= qtfontcache::MaxBytes / 2 &&
+               qtfontcache::Usage().Bytes <= qtfontcache::MaxBytes;
+    };
+    std::mt19937 random(3000);
+    std::uniform_int_distribution<int> letter(u'a', u'z'), mark(0x300, 0x36F), count(24, 32);
+    size_t answersFilled = 0;
+    for (int i = 0; i < 9000; ++i) {
+        WideString pile(1, static_cast<WideChar>(letter(random)));
+        for (int k = count(random); k > 0; --k)
+            pile += static_cast<WideChar>(mark(random));
+        const size_t before = data->AnswerBytes();
+        widthOf(pile, i % 500 == 0);
+        answersFilled += data->AnswerBytes() < before;
+        ASSERT_TRUE(withinBounds()) << i << ": " << data->AnswerBytes() << ", " << data->CachedBytes();
+    }
+    EXPECT_GT(answersFilled, 0u) << "the answers never reached their bound";
+
+    const WideString ordinary = u"Kelvor follows 12 logs: \u00E9t\u00E9, \u03A9\u0416\u05D0 e\u0301";
+    const int ordinaryWidth = widthOf(ordinary, true);
+    const size_t layouts = data->LayoutCount();
+    for (size_t marks = 33; marks <= 3000; marks = marks * 9 / 8) {
+        const WideString pile = u"a" + WideString(marks, u'\u0301');
+        const int width = widthOf(pile, marks % 2 == 0);
+        EXPECT_EQ(widthOf(pile, false), width) << marks;
+        ASSERT_TRUE(withinBounds()) << marks << ": " << data->AnswerBytes() << ", " << data->CachedBytes();
+        EXPECT_EQ(widthOf(ordinary, false), ordinaryWidth);
+    }
+    EXPECT_GT(data->LayoutCount(), layouts) << "no long pile was laid out";
+    const size_t afterPiles = data->LayoutCount();
+    EXPECT_EQ(widthOf(ordinary, true), ordinaryWidth);
+    EXPECT_EQ(data->LayoutCount(), afterPiles) << "the ordinary text was laid out anew";
 }
 
 TEST(QtFontCacheTest, AFontsOwnGlyphsAreBlendedByTheCanvasAtEverySize)
