@@ -4,10 +4,10 @@
 #include "tests/app/U_kelvor_fixture.h"
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "document/rvstyle.h"
@@ -468,87 +468,68 @@ TEST_F(CommandsTest, SwitchesTickTheirItems)
     Form->SetSaveSettings(false); // nothing to write at exit
 }
 
-// A file that cannot be opened, whether added or reset, is named with the
-// reason, in the system's words or by what the name is instead: the "Error"
-// box of an added one, the message that the application's error box shows
-// for a reset.
+// A file that cannot be opened is named with the reason, in the system's
+// words or by what the name is instead: in the "Error" box of an added one,
+// and in the message that the application's error box shows for a reset,
+// which keeps the pane's handle.
 TEST_F(CommandsTest, AFileThatCannotBeOpenedOrResetIsNamedWithTheReason)
 {
-    const struct {
-        std::function<bool(const std::string&)> Make;
-        std::string Reason;
-    } cases[] = {
-        {[](const std::string& path) {
-             return symlink((path + "2").c_str(), path.c_str()) == 0 &&
-                    symlink(path.c_str(), (path + "2").c_str()) == 0;
+    const std::pair<std::function<bool(const std::string&)>, std::string> cases[] = {
+        {[](const std::string& p) {
+             return symlink((p + "2").c_str(), p.c_str()) == 0 && symlink(p.c_str(), (p + "2").c_str()) == 0;
          },
          "Too many levels of symbolic links."},
-        {[](const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; },
+        {[](const std::string& p) { return mkfifo(p.c_str(), 0600) == 0; },
          "It is a named pipe (FIFO), not a regular file."},
-        {[](const std::string& path) { return mkdir(path.c_str(), 0700) == 0; },
+        {[](const std::string& p) { return mkdir(p.c_str(), 0700) == 0; },
          "It is a folder, not a regular file."},
     };
-    const auto unmake = [](const std::string& path) {
-        unlink((path + "2").c_str());
-        if (unlink(path.c_str()) != 0)
-            rmdir(path.c_str());
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Reason);
-        const std::string opened = Dir.File("opened.log");
-        ASSERT_TRUE(c.Make(opened));
+    int n = 0;
+    for (const auto& [make, reason] : cases) {
+        SCOPED_TRACE(reason);
+        const std::string opened = Dir.File("opened" + std::to_string(++n));
+        ASSERT_TRUE(make(opened));
         UI.QueueMessageBoxResult(IDOK);
         EXPECT_EQ(Form->OpenTailFile(opened), nullptr);
-        // The file of a pane made another such thing: the reset keeps the pane's handle.
-        TTailFile* file = Open(Log("reset.log", "kept\n"));
+        TTailFile* file = Open(Log("reset" + std::to_string(n), "kept\n"));
         const std::string reset = file->FileName;
-        unmake(reset);
-        ASSERT_TRUE(c.Make(reset));
+        ASSERT_TRUE(unlink(reset.c_str()) == 0 && make(reset));
         PopupOver(file->View);
         try {
             Form->ResetFilePMIClick(Form);
             ADD_FAILURE() << "the reset raised nothing";
         } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), "Unable to open file '" + reset + "'. " + c.Reason);
+            EXPECT_EQ(e.Message(), "Unable to open file '" + reset + "'. " + reason);
         }
         EXPECT_TRUE(Form->IsWatched(file));
         const std::vector<TUICall> boxes = ErrorBoxes();
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].Text, "Unable to open file '" + opened + "'. " + c.Reason);
-        Form->RemoveTailFile(file);
-        unmake(opened);
-        unmake(reset);
+        EXPECT_EQ(boxes[0].Text, "Unable to open file '" + opened + "'. " + reason);
         UI.ClearCalls();
     }
 }
 
-// A file the user may not read gives the system's reason. The superuser may
-// read anything: a process of another user tries.
+// A file the user may not read, in a folder the user may look into, gives the
+// system's reason. The superuser may read anything: a process of another user
+// tries.
 TEST(TailOpenReason, AFileWithoutPermissionSaysSo)
 {
     TempDir dir;
     const std::string name = dir.Write("secret.log", "x");
-    ASSERT_EQ(chmod(name.c_str(), 0), 0);
-    int said[2];
-    ASSERT_EQ(pipe(said), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::string message = "opened";
-        try {
-            if (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0))
+    ASSERT_EQ(chmod(name.c_str(), 0) | chmod(dir.Path().c_str(), 0711), 0);
+    EXPECT_EXIT(
+        {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(2);
+            try {
                 FileClose(CTail::OpenFile(name));
-        } catch (const Exception& e) {
-            message = e.Message();
-        }
-        _exit(write(said[1], message.data(), message.size()) > 0 ? 0 : 3);
-    }
-    close(said[1]);
-    char buffer[512];
-    const ssize_t n = read(said[0], buffer, sizeof buffer);
-    close(said[0]);
-    waitpid(pid, nullptr, 0);
-    EXPECT_EQ(std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0),
-              "Unable to open file '" + name + "'. Permission denied.");
+            } catch (const Exception& e) {
+                fprintf(stderr, "%s", e.Message().c_str());
+                _exit(1);
+            }
+            _exit(0);
+        },
+        testing::ExitedWithCode(1), "Unable to open file '.*/secret\\.log'\\. Permission denied\\.");
 }
 
 } // namespace

@@ -151,9 +151,7 @@ TEST_F(SettingsSaveTest, AKillAtAnyStepLeavesTheOldOrTheNewSettingsWhole)
             const TSettingsRestore restore = RestoreInterruptedSettingsSave(ini);
             EXPECT_EQ(restore.Failure, "");
             const std::string restored = Dir.Read(ini);
-            EXPECT_TRUE(restored == (edited     ? after + UserEdit
-                                     : copyKept ? oldText
-                                                : after))
+            EXPECT_TRUE(restored == (copyKept && !edited ? oldText : after + (edited ? UserEdit : "")))
                 << "a file of " << restored.size() << " bytes";
             EXPECT_EQ(restore.SetAside, edited && copyKept ? Dir.File("config/kelvor/kelvor.ini.old") : "");
             EXPECT_TRUE(restore.SetAside.empty() || Dir.Read(restore.SetAside) == oldText);
@@ -164,47 +162,34 @@ TEST_F(SettingsSaveTest, AKillAtAnyStepLeavesTheOldOrTheNewSettingsWhole)
     }
 }
 
-// A file that is neither the old settings nor what the save was writing (nor
-// a mixture at their places) stays as it is, and the old settings are set
-// aside under a name of their own; a copy that does not say what its save
-// wrote goes back over nothing but the old settings.
+// A file the save did not leave (removed, shorter than it could leave, or
+// anything but the old settings where the copy does not say what its save
+// wrote) stays as it is, and the old settings are set aside, each time under
+// a name of their own.
 TEST_F(SettingsSaveTest, AFileThatIsNotWhatTheSaveLeftIsKeptAndTheOldSettingsSetAside)
 {
-    const std::string oldText = "[Options]\nPurgeAtLine=5\n";
-    const std::string newText = "[Options]\nPurgeAtLine=6\nSaveSettings=1\n";
-    const std::string ini = Dir.File("kelvor.ini");
+    const std::string oldText = "[Options]\nPurgeAtLine=5\n", newText = "[Options]\nPurgeAtLine=6\n";
+    const std::string ini = Dir.File("kelvor.ini"), aside = Dir.File("config/kelvor/kelvor.ini.old");
     ASSERT_TRUE(ForceDirectories(Dir.File("config/kelvor")));
-    const std::string cut = newText.substr(0, 23) + oldText.substr(23); // "PurgeAtLine=6\n"
-    const std::string sizes = CopyOf(ini, oldText, newText), noSizes = ini + "\n" + oldText;
     const struct {
-        std::string Copy;
-        const char* File; // null: removed
-        bool SetAside;
-    } cases[] = {{sizes, cut.c_str(), false},
-                 {sizes, "[Options]\nPurgeAtLine=6\nSaveSettings=1\nX=1\n", true},
-                 {sizes, nullptr, true},
-                 {noSizes, oldText.c_str(), false},
-                 {noSizes, cut.c_str(), true}};
-    int setAside = 0;
-    for (int round = 0; round < 2; ++round)
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.File ? c.File : "removed") + (c.Copy == sizes ? "" : ", no sizes"));
-            unlink(ini.c_str());
-            if (c.File)
-                Dir.Write("kelvor.ini", c.File);
-            Dir.Write(SettingsCopyFileName(ini), c.Copy);
-            const TSettingsRestore restore = RestoreInterruptedSettingsSave(ini);
-            EXPECT_EQ(restore.Failure, "");
-            EXPECT_FALSE(Exists(SettingsCopyFileName(ini)));
-            EXPECT_EQ(Exists(ini) ? Dir.Read(ini) : "removed",
-                      c.SetAside ? (c.File ? c.File : "removed") : oldText);
-            // A file set aside is never written over: each goes beside those before.
-            const std::string aside = Dir.File("config/kelvor/kelvor.ini.old");
-            EXPECT_EQ(restore.SetAside, !c.SetAside       ? ""
-                                        : ++setAside == 1 ? aside
-                                                          : aside + "-" + std::to_string(setAside));
-            EXPECT_TRUE(!c.SetAside || Dir.Read(restore.SetAside) == oldText);
-        }
+        std::string Copy, File, SetAside; // File empty: removed
+    } cases[] = {{CopyOf(ini, oldText, newText), "", aside},
+                 {ini + "\n" + oldText, oldText, ""},
+                 {ini + "\n" + oldText, newText, aside + "-2"},
+                 {CopyOf(ini, oldText, newText), "[Options]\n", aside + "-3"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File.empty() ? "removed" : c.File);
+        unlink(ini.c_str());
+        if (!c.File.empty())
+            Dir.Write("kelvor.ini", c.File);
+        Dir.Write(SettingsCopyFileName(ini), c.Copy);
+        const TSettingsRestore restore = RestoreInterruptedSettingsSave(ini);
+        EXPECT_EQ(restore.Failure, "");
+        EXPECT_FALSE(Exists(SettingsCopyFileName(ini)));
+        EXPECT_EQ(Exists(ini) ? Dir.Read(ini) : "", c.File);
+        EXPECT_EQ(restore.SetAside, c.SetAside);
+        EXPECT_TRUE(c.SetAside.empty() || Dir.Read(c.SetAside) == oldText);
+    }
 }
 
 TEST_F(SettingsSaveTest, TheCopyIsNoMoreReadableThanTheFile)
@@ -296,30 +281,25 @@ TEST_F(SettingsRestoreTest, TheNextStartReadsTheSettingsOfTheCopy)
     EXPECT_EQ(UI.CallsOf(TUICallKind::MessageBox).size(), 1u);
 }
 
-// The user added a special word after a save that was killed once its new
-// text was whole: the start reads the user's file and says where the old
-// settings went.
+// A file the user edited after a cut save is read as it stands, and a box
+// says where the old settings were set aside.
 TEST_F(SettingsRestoreTest, AFileEditedAfterACutSaveIsReadAndTheOldSettingsAreSetAside)
 {
-    const std::string oldText = "[Options]\nPurgeAtLine=44\n";
-    const std::string ini = Dir.Write("kelvor.ini", oldText);
-    const std::string newText = "[Options]\nPurgeAtLine=45\n";
-    ASSERT_TRUE(SaveKilledBeforeStep(ini, newText, 4)); // KeepCopy, FillCopy, Write, Cut, then DropCopy
-    ASSERT_EQ(Dir.Read(ini), newText);
-    Dir.Write("kelvor.ini", newText + UserEdit);
+    const std::string ini = Dir.Write("kelvor.ini", "[Options]\nPurgeAtLine=44\n");
+    ASSERT_TRUE(SaveKilledBeforeStep(ini, "[Options]\nPurgeAtLine=45\n", 4)); // cut, the copy not yet dropped
+    Dir.Write("kelvor.ini", Dir.Read(ini) + UserEdit);
     UI.QueueMessageBoxResult(IDOK);
     Start(ini);
     EXPECT_EQ(Form->PurgeAtLine, 45);
     EXPECT_EQ(Form->SpecialWords->Count(), 1);
     const std::string aside = Dir.File("config/kelvor/kelvor.ini.old");
-    EXPECT_EQ(Dir.Read(ini), newText + UserEdit);
-    EXPECT_EQ(Dir.Read(aside), oldText);
-    EXPECT_FALSE(Exists(SettingsCopyFileName(ini)));
+    EXPECT_EQ(Dir.Read(aside), "[Options]\nPurgeAtLine=44\n");
     const std::vector<TUICall> boxes = UI.CallsOf(TUICallKind::MessageBox);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].Caption, "Confirmation");
-    EXPECT_NE(boxes[0].Text.find(ini), std::string::npos) << boxes[0].Text;
-    EXPECT_NE(boxes[0].Text.find(aside), std::string::npos) << boxes[0].Text;
+    EXPECT_TRUE(boxes[0].Text.find(ini) != std::string::npos &&
+                boxes[0].Text.find(aside) != std::string::npos)
+        << boxes[0].Text;
 }
 
 TEST_F(SettingsRestoreTest, ACopyThatCannotGoBackIsKeptAndNothingIsSaved)
@@ -347,47 +327,42 @@ TEST_F(SettingsRestoreTest, ACopyThatCannotGoBackIsKeptAndNothingIsSaved)
     EXPECT_EQ(Dir.Read(ini), cut);
 }
 
-// A file system that emulates flock with record locks (NFS) refuses an
-// exclusive lock on a handle open for reading only; one without locks
-// refuses every lock. Neither makes a start take a running save's file, or a
-// new file of a cut safe save, for one left alone, nor touch what it cannot
-// tell about.
+// A file system that emulates flock with record locks (NFS) grants no
+// exclusive lock on a handle open for reading only; one without locks grants
+// none. Neither makes a start take a running save's file, or a new file of a
+// cut safe save, for one left alone, nor touch what it cannot tell about.
 TEST_F(SettingsSaveTest, ALockThatCannotBeHadTellsNothingAndLeavesEverything)
 {
     const std::string oldText = SettingsOf("old", 11, 1000);
     const std::string ini = Dir.Write("kelvor.ini", oldText);
-    const std::string copy = SettingsCopyFileName(ini);
     ASSERT_TRUE(SaveKilledBeforeStep(ini, SettingsOf("new", 22, 200 << 10), 3));
-    const std::string cut = Dir.Read(ini), kept = Dir.Read(copy);
-    const TFileLockFault recordLocksOnly = [](int handle) {
-        return (fcntl(handle, F_GETFL) & O_ACCMODE) == O_RDONLY ? EBADF : 0;
-    };
-    const TFileLockFault noLocks = [](int) { return ENOLCK; };
+    const std::string copy = SettingsCopyFileName(ini), cut = Dir.Read(ini), kept = Dir.Read(copy);
     const std::string temporary = Dir.File(".kelvor.ini.tmp0123456789AB");
     const struct {
-        const TFileLockFault* Fault;
-        bool SaveRuns;
-        std::string File;
-        bool Told, PutBack;
-    } cases[] = {{&recordLocksOnly, true, cut, false, false},
-                 {&noLocks, false, cut, true, false},
-                 {&noLocks, false, oldText, false, false},
-                 {&recordLocksOnly, false, cut, false, true}};
+        int Error; // EBADF: on a handle for reading only, while a save runs
+        std::string File, Copy;
+        bool Told;
+    } cases[] = {{EBADF, cut, kept, false},
+                 {ENOLCK, cut, kept, true},
+                 {ENOLCK, oldText, kept, false},
+                 {ENOLCK, oldText, "", false}}; // a copy being made
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.Fault == &noLocks ? "no locks" : "record locks") +
-                     (c.SaveRuns ? ", a save runs" : ""));
+        SCOPED_TRACE(SysErrorMessage(c.Error) + (c.File == cut ? ", cut" : ", old") +
+                     (c.Copy.empty() ? ", new copy" : ""));
         Dir.Write("kelvor.ini", c.File);
+        Dir.Write(copy, c.Copy);
         Dir.Write(temporary, "[Opt");
         const int other = open(ini.c_str(), O_RDWR);
-        ASSERT_TRUE(!c.SaveRuns || flock(other, LOCK_EX) == 0);
-        SetFileLockFault(*c.Fault);
+        ASSERT_TRUE(c.Error == ENOLCK || flock(other, LOCK_EX) == 0);
+        SetFileLockFault([&c](int handle) {
+            return c.Error == ENOLCK || (fcntl(handle, F_GETFL) & O_ACCMODE) == O_RDONLY ? c.Error : 0;
+        });
         const TSettingsRestore restore = RestoreInterruptedSettingsSave(ini);
         SetFileLockFault(nullptr);
         close(other);
         EXPECT_EQ(restore.Failure.find("cannot be told") != std::string::npos, c.Told) << restore.Failure;
-        EXPECT_TRUE(Dir.Read(ini) == (c.PutBack ? oldText : c.File));
-        EXPECT_TRUE(c.PutBack ? !Exists(copy) : Dir.Read(copy) == kept);
-        EXPECT_EQ(Exists(temporary), c.Fault == &noLocks);
+        EXPECT_TRUE(Dir.Read(ini) == c.File && Exists(copy) && Dir.Read(copy) == c.Copy);
+        EXPECT_EQ(Exists(temporary), c.Error == ENOLCK);
     }
 }
 
@@ -412,22 +387,19 @@ TEST_F(SettingsCloseTest, AClosingWindowWaitsForAnotherSaveWithoutBlocking)
             GTEST_SKIP() << "the folder cannot be made to refuse new files";
         const int other = open(ini.c_str(), O_RDWR);
         ASSERT_EQ(flock(other, LOCK_EX), 0);
-
         Form->Close();
         int ticks = 0;
         TTimer probe(nullptr);
         probe.SetInterval(1);
         probe.OnTimer = [&](TObject*) { ++ticks; };
         EXPECT_TRUE(WaitUntil([&] { return ticks >= 3; }, WaitDeadlineMs, PumpEvents)) << "events go on";
-        EXPECT_TRUE(Form->Visible()) << "the window waits";
-        EXPECT_EQ(Dir.Read(ini), oldText);
+        EXPECT_TRUE(Form->Visible() && Dir.Read(ini) == oldText) << "the window waits";
         if (released)
             flock(other, LOCK_UN);
         else
             UI.QueueMessageBoxResult(IDOK);
         EXPECT_TRUE(WaitUntil([&] { return !Form->Visible(); }, WaitDeadlineMs, PumpEvents));
-        // The close wrote the settings (or gave up with its box): the window's end does not again.
-        Stop();
+        Stop(); // which does not save again
         close(other);
         const std::vector<TUICall> boxes = UI.CallsOf(TUICallKind::MessageBox);
         ASSERT_EQ(boxes.size(), released ? 0u : 1u);

@@ -303,32 +303,23 @@ TEST_F(KelvorSettingsTest, SwitchingSavingOffLeavesTheFileAsItWas)
 // the system colours of the table stay.
 TEST_F(KelvorSettingsTest, ABackgroundThatIsNoColourFallsBackToTheDefault)
 {
-    const struct {
-        const char* Value;
-        TColor Read;
-    } cases[] = {
-        {"-1", DefaultMonitorBackgroundColor},
-        {"$1FFFFFFF", DefaultMonitorBackgroundColor}, // clNone
-        {"$01000000", DefaultMonitorBackgroundColor},
-        {"-2147483393", DefaultMonitorBackgroundColor}, // 0x800000FF: past the system colours
-        {"0", 0},
-        {"$FFFFFF", 0xFFFFFF},
-        {"-2147483643", clWindow},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Value);
-        Dir.Write("k.ini",
-                  std::string("[Options]\nSaveSettings=1\nMonitorBackgroundColor=") + c.Value + "\n");
+    const TColor fallback = DefaultMonitorBackgroundColor;
+    // -1, clNone, another high byte, past the system colours of the table; then colours.
+    const std::pair<const char*, TColor> cases[] = {
+        {"-1", fallback}, {"$1FFFFFFF", fallback}, {"$01000000", fallback},  {"-2147483393", fallback},
+        {"0", 0},         {"$FFFFFF", 0xFFFFFF},   {"-2147483643", clWindow}};
+    for (const auto& [value, read] : cases) {
+        SCOPED_TRACE(value);
+        Dir.Write("k.ini", std::string("[Options]\nSaveSettings=1\nMonitorBackgroundColor=") + value + "\n");
         Start(Dir.File("k.ini"));
-        EXPECT_EQ(Form->MonitorBackgroundColor, c.Read);
+        EXPECT_EQ(Form->MonitorBackgroundColor, read);
         Stop();
-        TMemIniFile ini(Dir.File("k.ini"));
-        EXPECT_EQ(ini.ReadInteger("Options", "MonitorBackgroundColor", 1), c.Read);
+        EXPECT_EQ(TMemIniFile(Dir.File("k.ini")).ReadInteger("Options", "MonitorBackgroundColor", 1), read);
     }
 }
 
-// A settings file in UTF-16 is reported as unreadable and left as it is (the
-// defaults are used).
+// A settings file in UTF-16 (either byte order, with its mark) is reported as
+// unreadable and left as it is; the defaults are used.
 TEST_F(KelvorSettingsTest, AUtf16SettingsFileIsReportedAndLeftAlone)
 {
     std::string littleEndian = "\xFF\xFE", bigEndian = "\xFE\xFF";
@@ -343,8 +334,9 @@ TEST_F(KelvorSettingsTest, AUtf16SettingsFileIsReportedAndLeftAlone)
         EXPECT_EQ(Form->PurgeAtLine, 250);
         const auto boxes = UI.CallsOf(TUICallKind::MessageBox);
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].Text.rfind("Unable to read the ini file:", 0), 0u) << boxes[0].Text;
-        EXPECT_NE(boxes[0].Text.find("UTF-16"), std::string::npos) << boxes[0].Text;
+        EXPECT_TRUE(boxes[0].Text.rfind("Unable to read the ini file:", 0) == 0 &&
+                    boxes[0].Text.find("UTF-16") != std::string::npos)
+            << boxes[0].Text;
         Form->SetSaveSettings(true);
         Stop();
         EXPECT_EQ(Dir.Read("k.ini"), bytes);
