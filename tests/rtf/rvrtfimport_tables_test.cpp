@@ -531,55 +531,40 @@ TEST_F(TRTFTableTest, TablesNestedDeepReadBackAndCountLaterChangesEverywhere)
         EXPECT_GT(stores[i]->ChangeCount(), before[i]) << "level " << i;
 }
 
-// A line break right after a table (the table's paragraph going on below it)
-// cannot continue the table's last row in RTF: it comes back as a paragraph
-// of its own, with its text and the paragraphs after it each in their place,
-// an empty one at the document's end kept. In a cell as in the document.
+// A line break right after a table (its paragraph going on below it) cannot
+// continue the table's last row in RTF: it reads back as a paragraph of its
+// own, the paragraphs after it in their place and an empty one at the end
+// kept, in a cell as in the document.
 TEST_F(TRTFTableTest, ALineBreakAfterATableReadsBackAsItsOwnParagraph)
 {
-    const struct {
-        const char* Name;
-        std::vector<const char*> Lines; // after the table: each a line break, "" an empty one
-        bool Next;                      // a paragraph "next" follows
-        const char* Summary;
-    } cases[] = {
-        {"a line and a paragraph", {"x"}, true, "first\n[1x1: a]\nx\nnext"},
-        {"two lines", {"x", "y"}, true, "first\n[1x1: a]\nx|y\nnext"},
-        {"an empty line at the end", {""}, false, "first\n[1x1: a]\n"},
-        {"an empty line and a paragraph", {""}, true, "first\n[1x1: a]\n\nnext"},
-    };
-    for (const auto& c : cases)
-        for (bool inCell : {false, true}) {
-            SCOPED_TRACE(std::string(c.Name) + (inCell ? " in a cell" : ""));
+    // Each case: the lines after the table, "" an empty one, and what follows.
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
+        {{"x", "y"}, "next"}, {{""}, "next"}, {{""}, nullptr}};
+    for (const auto& [lines, next] : cases)
+        for (const bool inCell : {false, true}) {
+            SCOPED_TRACE(std::string(lines[0]) + (next ? " and a paragraph" : "") +
+                         (inCell ? " in a cell" : ""));
             TRVStyle sourceStyle(nullptr);
             TTestRVData source(&sourceStyle);
-            TCustomRVData* holder = &source;
-            if (inCell) {
-                holder = NestTables(&source, 1);
-                holder->AddNL("first", 0, 0);
-            } else {
-                source.AddNL("first", 0, 0);
-            }
+            TCustomRVData* holder = inCell ? NestTables(&source, 1) : &source;
+            holder->AddNL("first", 0, 0);
             auto* table = new TRVTableItemInfo(1, 1, holder);
             table->GetCells(0, 0)->Clear();
             table->GetCells(0, 0)->AddNL("a", 0, 0);
             holder->AddItem(AnsiString(), table);
-            for (const char* line : c.Lines) {
+            for (const char* line : lines) {
                 holder->AddNL(line, 0, -1);
-                TCustomRVItemInfo* item = holder->GetItem(holder->GetItemCount() - 1);
-                item->SetSameAsPrev(false);
-                item->SetBR(true);
+                holder->GetItem(holder->GetItemCount() - 1)->SetBR(true);
             }
-            if (c.Next)
-                holder->AddNL("next", 0, 0);
-            ASSERT_EQ(RTFSummary(*holder).substr(0, 15), "first\n[1x1: a]|");
+            if (next != nullptr)
+                holder->AddNL(next, 0, 0);
+            const std::string summary = RTFSummary(*holder);
+            ASSERT_EQ(summary.substr(0, 15), "first\n[1x1: a]|");
             ASSERT_EQ(ReadBack(source), rtf_ec_OK);
-            if (inCell) {
-                const std::vector<TRVTableItemInfo*> tables = Tables(Data);
-                ASSERT_FALSE(tables.empty());
-                EXPECT_EQ(RTFSummary(*tables[0]->GetCells(0, 0)), c.Summary);
-            } else {
-                EXPECT_EQ(Summary(), c.Summary);
-            }
+            const std::vector<TRVTableItemInfo*> tables = Tables(Data);
+            ASSERT_EQ(tables.size(), inCell ? 2u : 1u);
+            // The first line break after the table starts a paragraph.
+            EXPECT_EQ(RTFSummary(inCell ? *tables[0]->GetCells(0, 0) : static_cast<TCustomRVData&>(Data)),
+                      "first\n[1x1: a]\n" + summary.substr(15));
         }
 }

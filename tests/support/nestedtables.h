@@ -1,6 +1,7 @@
 // For the tests of tables nested in cells: every table of a document at every
-// depth, the content as text for failure messages, and the comparison of an
-// editor's layout with the one a fresh editor makes of the same document.
+// depth, the content as text for failure messages, the comparison of an
+// editor's layout with the one a fresh editor makes of the same document, and
+// waiting until the messages a step posted have been handled.
 #pragma once
 
 #include <string>
@@ -8,8 +9,10 @@
 
 #include "platform/core/streams.h"
 #include "table/rvtable.h"
+#include "table/rvtinplace.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/testeditor.h"
+#include "tests/support/waituntil.h"
 
 namespace nestedtables {
 
@@ -104,6 +107,33 @@ inline std::string FreshLayoutFault(TCustomRollViewEdit& edit, THeadlessEditor& 
             fault += "table " + std::to_string(i) + ": " + TableSizes(mine[i]) + ", fresh " +
                      TableSizes(theirs[i]) + "\n";
     return fault;
+}
+
+// Handles the messages posted so far and those their handlers post (a cell
+// editor moved, an undo passed on, a closed editor freed) until a pass over
+// the queue changes nothing Edit shows: its content, the cells edited one
+// inside the other and which editor has the focus. False at the deadline.
+inline bool SettleMessages(TCustomRollViewEdit& edit)
+{
+    const auto shown = [&edit] {
+        std::string s = Content(edit.EditRVData()) + (edit.Focused() ? " *" : "");
+        for (TCustomRollViewEdit* e = edit.CellEditor(); e != nullptr; e = e->CellEditor())
+            if (auto* cell = dynamic_cast<TRVTableInplaceEdit*>(e))
+                s += " (" + std::to_string(cell->Row) + "," + std::to_string(cell->Col) + ")" +
+                     (e->Focused() ? "*" : "");
+        return s;
+    };
+    std::string last = shown();
+    const auto pass = [] { Application->ProcessMessages(); };
+    pass();
+    return WaitUntil(
+        [&] {
+            std::string now = shown();
+            const bool same = now == last;
+            last = std::move(now);
+            return same;
+        },
+        WaitDeadlineMs, pass);
 }
 
 } // namespace nestedtables

@@ -1,18 +1,15 @@
 // Seeded random editing of tables nested in cells: cells opened at every
-// depth, tables put into them, keys sent to the focused cell editor (typing,
-// Backspace, Delete, Enter, Tab, Shift+Tab, arrows, Home, End, Ctrl+Home,
-// Ctrl+End, Ctrl+Z, Ctrl+Shift+Z), row, column, merge and split operations at
-// every depth and over the cell being edited (laid out by the program's Format
-// or as a command), a program's undo group spanning cells, cells and whole
-// tables copied and pasted into cells, a table deleted with cell editors open
-// inside it, undo and redo through the control and through keys, under undo
-// limits 1, 2 and 5 or none, cell editors closed and the editor freed at any
-// point. After every step: its undo gives back the document byte for byte and
-// redo the edited one (as far as the limit keeps the steps), the layout is a
-// fresh editor's, every grid is sound, no error box came up, the focus is in
-// the editor or one of its cell editors and every open cell editor is the one
-// its table reports; at the end undoing everything gives back the first
-// document (without a limit), redoing it the last.
+// depth, tables put into them, keys to the focused cell editor, row, column,
+// merge and split operations at every depth and over the edited cell (laid
+// out by the program's Format or as a command), a program's undo group across
+// cells, cells and tables copied into cells, a table deleted with cell
+// editors open in it, undo and redo through the control and through keys,
+// under undo limits 1, 2, 5 or none, cell editors closed and the editor freed
+// at any point. After every step: undo and redo give back both documents byte
+// for byte (as far as the limit keeps steps), the layout is a fresh editor's,
+// every grid is sound, no error box came up, the focus is in the editor and
+// every cell editor is its table's; at the end undoing everything gives back
+// the first document (without a limit), redoing it the last.
 //
 // KELVOR_NESTED_SEEDS sets how many seeds run, KELVOR_NESTED_SEED the first
 // (without it a few seeds that met faults of their own run too);
@@ -26,7 +23,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/controls/forms.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "table/rvtinplace.h"
@@ -46,34 +42,39 @@ protected:
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(Random); }
     bool Coin() { return Pick(0, 1) == 1; }
 
-    // The documents edited now: the editor's, then those of the cell editors
-    // open one inside the other.
-    std::vector<TRVEditRVData*> Docs() const
-    {
-        std::vector<TRVEditRVData*> docs{d};
-        for (TCustomRollViewEdit* e = Editor.Edit->CellEditor(); e != nullptr; e = e->CellEditor())
-            docs.push_back(e->EditRVData());
-        return docs;
-    }
-    // The editor and the cell editors open one inside the other.
+    // The editor, then the cell editors open one inside the other; the
+    // document at a depth (0: the editor's); the depth of the innermost.
     std::vector<TCustomRollViewEdit*> Editors() const
     {
         std::vector<TCustomRollViewEdit*> editors{Editor.Edit};
-        for (TCustomRollViewEdit* e = Editor.Edit->CellEditor(); e != nullptr; e = e->CellEditor())
+        while (TCustomRollViewEdit* e = editors.back()->CellEditor())
             editors.push_back(e);
         return editors;
     }
-    // A table of the document at Depth (0: the editor's), or null.
+    TRVEditRVData* Doc(int depth) const { return Editors()[static_cast<size_t>(depth)]->EditRVData(); }
+    int Depth() const { return int(Editors().size()) - 1; }
+    // A table of the document at Depth, or null.
     TRVTableItemInfo* TableAt(int depth)
     {
-        const std::vector<TRVTableItemInfo*> tables =
-            nestedtables::TablesOf(Docs()[static_cast<size_t>(depth)]);
+        const std::vector<TRVTableItemInfo*> tables = nestedtables::TablesOf(Doc(depth));
         return tables.empty() ? nullptr : tables[static_cast<size_t>(Pick(0, int(tables.size()) - 1))];
     }
     // A depth of the open documents, the deeper ones more often. (Draws that
     // feed one call are taken one statement at a time elsewhere, so that a
     // seed takes the same steps whatever order a compiler gives arguments.)
-    int PickDepth() { return std::max(Pick(0, int(Docs().size()) - 1), Pick(0, int(Docs().size()) - 1)); }
+    int PickDepth() { return std::max(Pick(0, Depth()), Pick(0, Depth())); }
+    void PickCell(TRVTableItemInfo* t, int& row, int& col)
+    {
+        row = Pick(0, t->Rows->Count() - 1);
+        col = Pick(0, t->Rows->GetColCount() - 1);
+    }
+    // A cell editor open at a random depth (1: the outermost), or null.
+    TRVTableInplaceEdit* PickCellEditor(int& depth, std::string& name)
+    {
+        name = "no cell edited";
+        depth = Depth() > 0 ? Pick(1, Depth()) : 0;
+        return dynamic_cast<TRVTableInplaceEdit*>(Editors()[static_cast<size_t>(depth)]);
+    }
 
     TCustomRollViewEdit* Focused()
     {
@@ -82,10 +83,12 @@ protected:
             top->SetFocus();
         return top;
     }
-    static void Pump()
+    // The messages a step posted handled, and those their handlers post.
+    void Settle() { EXPECT_TRUE(nestedtables::SettleMessages(*Editor.Edit)) << "the messages never settle"; }
+    void Key(WORD key, TShiftState shift = TShiftState())
     {
-        for (int i = 0; i < 3; ++i)
-            Application->ProcessMessages();
+        SimulateKey(Focused(), key, shift);
+        Settle();
     }
     AnsiString Save()
     {
@@ -102,8 +105,7 @@ protected:
             static const WORD keys[] = {VK_TAB, VK_DOWN, VK_UP, VK_RIGHT};
             const bool plain = Coin();
             const WORD key = keys[Pick(0, 3)];
-            SimulateKey(Focused(), key, plain ? TShiftState() : TShiftState{ssShift});
-            Pump();
+            Key(key, plain ? TShiftState() : TShiftState{ssShift});
             return;
         }
         if (TRVTableItemInfo* t = TableAt(depth)) {
@@ -113,8 +115,8 @@ protected:
     }
     void InsertTable(std::string& name)
     {
-        TRVEditRVData* top = Docs().back();
-        name = "insert a table at depth " + std::to_string(Docs().size() - 1);
+        TRVEditRVData* top = Doc(Depth());
+        name = "insert a table at depth " + std::to_string(Depth());
         if (int(nestedtables::AllTables(d).size()) >= MaxTables || top->TableNestingLevel() >= MaxDepth)
             return;
         const int cols = Pick(1, 3);
@@ -127,33 +129,26 @@ protected:
                 }
         Editor.Edit->InsertItem("", table);
     }
-    // A caret key to the focused (innermost) editor.
+    // Key K to the focused (innermost) editor: caret keys, then deleting keys.
+    void PressKey(int k, std::string& name)
+    {
+        static const char* const names[] = {"Tab",       "Shift+Tab", "Left", "Right",     "Up",
+                                            "Down",      "Home",      "End",  "Ctrl+Home", "Ctrl+End",
+                                            "Backspace", "Delete",    "Enter"};
+        static const WORD keys[] = {VK_TAB, VK_TAB,  VK_LEFT, VK_RIGHT, VK_UP,     VK_DOWN,  VK_HOME,
+                                    VK_END, VK_HOME, VK_END,  VK_BACK,  VK_DELETE, VK_RETURN};
+        name = names[k];
+        Key(keys[k], k == 1 ? TShiftState{ssShift} : k == 8 || k == 9 ? TShiftState{ssCtrl} : TShiftState());
+    }
+    // A caret key; the editor itself takes no Tab (the focus would go to the next control).
     void Navigate(std::string& name)
     {
-        struct TKey {
-            const char* Name;
-            WORD Key;
-            TShiftState Shift;
-        };
-        static const TKey keys[] = {{"Tab", VK_TAB, {}},
-                                    {"Shift+Tab", VK_TAB, {ssShift}},
-                                    {"Left", VK_LEFT, {}},
-                                    {"Right", VK_RIGHT, {}},
-                                    {"Up", VK_UP, {}},
-                                    {"Down", VK_DOWN, {}},
-                                    {"Home", VK_HOME, {}},
-                                    {"End", VK_END, {}},
-                                    {"Ctrl+Home", VK_HOME, {ssCtrl}},
-                                    {"Ctrl+End", VK_END, {ssCtrl}}};
-        // The editor itself takes no Tab (the focus would go to the next control).
-        const TKey& key = keys[Pick(Docs().size() > 1 ? 0 : 2, 9)];
-        name = std::string(key.Name) + " at depth " + std::to_string(Docs().size() - 1);
-        SimulateKey(Focused(), key.Key, key.Shift);
-        Pump();
+        const std::string depth = " at depth " + std::to_string(Depth());
+        PressKey(Pick(Depth() > 0 ? 0 : 2, 9), name);
+        name += depth;
     }
-    // The editor of the document at Depth starts an undo group in group mode,
-    // cells of one of its tables are typed into one after the other, the
-    // last one is closed, and group mode ends: one undo step.
+    // A program's undo group in group mode over cells of a table at a random
+    // depth typed into one after the other, the last closed: one undo step.
     void ProgramGroup(std::string& name)
     {
         const int depth = PickDepth();
@@ -164,70 +159,47 @@ protected:
         TCustomRollViewEdit* owner = Editors()[static_cast<size_t>(depth)];
         owner->BeginUndoGroup(rvutModifyItem);
         owner->SetUndoGroupMode(true);
-        for (int n = Pick(2, 3); n > 0; --n) {
-            const int row = Pick(0, t->Rows->Count() - 1);
-            const int col = Pick(0, t->Rows->GetColCount() - 1);
+        for (int n = Pick(2, 3), row, col; n > 0; --n) {
+            PickCell(t, row, col);
             t->EditCell(row, col);
             Editor.Edit->InsertText(n % 2 ? "g" : "hh");
         }
         t->DestroyInplace(true);
         owner->SetUndoGroupMode(false);
-        Pump();
-    }
-    // A cell editor open at a random depth (1: the outermost), or null.
-    TRVTableInplaceEdit* PickCellEditor(int& depth)
-    {
-        const std::vector<TCustomRollViewEdit*> editors = Editors();
-        if (editors.size() < 2)
-            return nullptr;
-        depth = Pick(1, int(editors.size()) - 1);
-        return dynamic_cast<TRVTableInplaceEdit*>(editors[static_cast<size_t>(depth)]);
+        Settle();
     }
     // A row-list operation run by a program over the cell being edited at a
     // random depth: merged with its neighbours, split, unmerged.
     void GridOverEditedCell(std::string& name)
     {
         int depth = 0;
-        TRVTableInplaceEdit* edit = PickCellEditor(depth);
-        name = "no cell edited";
+        TRVTableInplaceEdit* edit = PickCellEditor(depth, name);
         if (edit == nullptr)
             return;
         TRVTableItemInfo* t = edit->Table;
-        TRVEditRVData* doc = Docs()[static_cast<size_t>(depth - 1)];
+        TRVEditRVData* doc = Doc(depth - 1);
         const int row = edit->Row;
         const int col = edit->Col;
-        const int rows = t->Rows->Count();
-        const int cols = t->Rows->GetColCount();
         const int kind = Pick(0, 4);
         static const char* const names[] = {"merge from", "merge into", "split across", "split down",
                                             "unmerge"};
         name = std::string(names[kind]) + " the edited cell at depth " + std::to_string(depth);
         const int span = Pick(2, 3);
+        const int across = kind == 0 ? Pick(1, span) : span;
+        const int down = kind == 0 ? Pick(1, span) : span;
+        const bool room = kind == 2 ? t->Rows->GetColCount() < 5 : t->Rows->Count() < 5;
         const int itemNo = doc->GetItemNo(t);
         const int token = t->BeginModify(itemNo);
         t->InUndoGroup([&] {
-            switch (kind) {
-            case 0: {
-                const int across = Pick(1, span);
-                const int down = Pick(1, span);
-                t->Rows->MergeCells(row, col, across, down, true, true);
-                break;
-            }
-            case 1:
-                t->Rows->MergeCells(std::max(row - 1, 0), std::max(col - 1, 0), span, span, true, true);
-                break;
-            case 2:
-                if (cols < 5)
-                    t->Rows->SplitCellVertically(row, col, span);
-                break;
-            case 3:
-                if (rows < 5)
-                    t->Rows->SplitCellHorizontally(row, col, span);
-                break;
-            default:
+            if (kind < 2)
+                t->Rows->MergeCells(std::max(row - kind, 0), std::max(col - kind, 0), across, down, true,
+                                    true);
+            else if (kind == 4)
                 t->Rows->UnmergeCell(row, col, true, true);
-                break;
-            }
+            else if (room && kind == 2)
+                t->Rows->SplitCellVertically(row, col, span);
+            else if (room)
+                t->Rows->SplitCellHorizontally(row, col, span);
         });
         t->EndModify(itemNo, token);
         doc->Change();
@@ -240,37 +212,34 @@ protected:
         name = "no table to copy at depth " + std::to_string(depth);
         if (t == nullptr)
             return;
-        TRVEditRVData* doc = Docs()[static_cast<size_t>(depth)];
         TCustomRollViewEdit* owner = Editors()[static_cast<size_t>(depth)];
-        if (Coin()) {
-            name = "cells copied at depth " + std::to_string(depth);
-            const int row = Pick(0, t->Rows->Count() - 1);
-            const int col = Pick(0, t->Rows->GetColCount() - 1);
-            const int lastRow = Pick(0, t->Rows->Count() - 1);
-            const int lastCol = Pick(0, t->Rows->GetColCount() - 1);
+        const bool cells = Coin();
+        name = std::string(cells ? "cells" : "a table") + " copied at depth " + std::to_string(depth);
+        if (cells) {
+            int row, col, lastRow, lastCol;
+            PickCell(t, row, col);
+            PickCell(t, lastRow, lastCol);
             t->Select(row, col, lastRow - row, lastCol - col);
         } else {
-            name = "a table copied at depth " + std::to_string(depth);
-            const int itemNo = doc->GetItemNo(t);
-            doc->SetSelectionBounds(itemNo, 0, itemNo, 1);
+            const int itemNo = owner->EditRVData()->GetItemNo(t);
+            owner->EditRVData()->SetSelectionBounds(itemNo, 0, itemNo, 1);
         }
         owner->CopyRVF();
         std::string opened;
         OpenCell(opened);
         name += ", " + opened + ", pasted";
         Editor.Edit->Paste();
-        Pump();
+        Settle();
     }
     // The table of a cell editor open at a random depth, with every cell
     // editor inside it, deleted by a program from the document that holds it.
     void DeleteEditedTable(std::string& name)
     {
         int depth = 0;
-        TRVTableInplaceEdit* edit = PickCellEditor(depth);
-        name = "no cell edited";
+        TRVTableInplaceEdit* edit = PickCellEditor(depth, name);
         if (edit == nullptr)
             return;
-        TRVEditRVData* doc = Docs()[static_cast<size_t>(depth - 1)];
+        TRVEditRVData* doc = Doc(depth - 1);
         const int itemNo = doc->GetItemNo(edit->Table);
         name = "the table edited at depth " + std::to_string(depth) + " deleted";
         if (itemNo < 0 || doc->GetItemCount() < 2)
@@ -284,7 +253,7 @@ protected:
         const int at = std::min(itemNo, doc->GetItemCount() - 1);
         doc->SetCaretAtItem(at, doc->GetOffsBeforeItem(at), false);
         doc->Change();
-        Pump();
+        Settle();
     }
     void Type(std::string& name)
     {
@@ -295,17 +264,9 @@ protected:
             name = "typing";
             SimulateKey(Focused(), WORD('A' + Pick(0, 25)));
         }
-        Pump();
+        Settle();
     }
-    void Delete(std::string& name)
-    {
-        static const std::pair<const char*, WORD> keys[] = {
-            {"Backspace", VK_BACK}, {"Delete", VK_DELETE}, {"Enter", VK_RETURN}};
-        const auto& [keyName, key] = keys[Pick(0, 2)];
-        name = keyName;
-        SimulateKey(Focused(), key);
-        Pump();
-    }
+    void Delete(std::string& name) { PressKey(10 + Pick(0, 2), name); }
     // A row, column, merge or split operation on a table at a random depth,
     // told to the table's document as a change, then laid out as the program
     // asks (the editor's Format) or as an editing command in the table's own
@@ -314,7 +275,7 @@ protected:
     {
         const int depth = PickDepth();
         TRVTableItemInfo* t = TableAt(depth);
-        TRVEditRVData* doc = Docs()[static_cast<size_t>(depth)];
+        TRVEditRVData* doc = Doc(depth);
         name = "no table at depth " + std::to_string(depth);
         if (t == nullptr)
             return;
@@ -387,15 +348,9 @@ protected:
     }
     void CloseEditors(std::string& name)
     {
-        const int depth = Pick(0, int(Docs().size()) - 1);
+        const int depth = Pick(0, Depth());
         name = "close the cell editors from depth " + std::to_string(depth);
-        if (depth == 0)
-            d->DestroyInplaceEditor();
-        else if (TCustomRollViewEdit* e = Editor.Edit->CellEditor()) {
-            for (int k = 1; k < depth && e->CellEditor() != nullptr; ++k)
-                e = e->CellEditor();
-            e->EditRVData()->DestroyInplaceEditor();
-        }
+        Doc(depth)->DestroyInplaceEditor();
     }
     // Undo or redo through the control or through the keys of the focused editor.
     bool History(bool redo, bool keys)
@@ -403,12 +358,10 @@ protected:
         if ((redo ? Editor.Edit->RedoAction() : Editor.Edit->UndoAction()) == rvutNone)
             return false;
         if (keys)
-            SimulateKey(Focused(), 'Z', redo ? TShiftState{ssCtrl, ssShift} : TShiftState{ssCtrl});
-        else if (redo)
-            Editor.Edit->Redo();
+            Key('Z', redo ? TShiftState{ssCtrl, ssShift} : TShiftState{ssCtrl});
         else
-            Editor.Edit->Undo();
-        Pump();
+            redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
+        Settle();
         return true;
     }
     // Undo (redo) all, each call through the control or through keys.
@@ -423,20 +376,18 @@ protected:
     {
         for (TRVTableItemInfo* t : nestedtables::AllTables(d))
             EXPECT_EQ(tablegrid::GridFault(*t->Rows), "") << where;
-        // The focus is in the editor or one of its cell editors, and every
-        // cell editor is the one its table reports, over a cell of the
-        // document of the editor it lies in.
+        // The focus is in the editor or a cell editor, and every cell editor is
+        // its table's, over a cell of the document of the editor it lies in.
         const std::vector<TCustomRollViewEdit*> editors = Editors();
-        EXPECT_TRUE(
-            std::any_of(editors.begin(), editors.end(), [](TCustomRollViewEdit* e) { return e->Focused(); }))
-            << where << ": the focus is outside the editor";
+        EXPECT_TRUE(std::any_of(editors.begin(), editors.end(), [](auto* e) { return e->Focused(); }))
+            << where;
         for (size_t i = 1; i < editors.size(); ++i) {
             auto* edit = dynamic_cast<TRVTableInplaceEdit*>(editors[i]);
-            ASSERT_TRUE(edit != nullptr && edit->Table != nullptr) << where << ": cell editor " << i;
-            int row = -1;
-            int col = -1;
-            EXPECT_EQ(edit->Table->GetEditedCell(row, col), edit) << where << ": cell editor " << i;
-            EXPECT_EQ(edit->ParentData, editors[i - 1]->EditRVData()) << where << ": cell editor " << i;
+            int row, col;
+            EXPECT_TRUE(edit != nullptr && edit->Table != nullptr &&
+                        edit->Table->GetEditedCell(row, col) == edit &&
+                        edit->ParentData == editors[i - 1]->EditRVData())
+                << where << ": cell editor " << i << " is not its table's";
         }
         // An error box that comes up fails the test by itself.
         EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, Fresh), "") << where;
@@ -493,28 +444,9 @@ protected:
                 return;
             }
             try {
-                if (kind < 20)
-                    OpenCell(name);
-                else if (kind < 31)
-                    InsertTable(name);
-                else if (kind < 41)
-                    Type(name);
-                else if (kind < 47)
-                    Delete(name);
-                else if (kind < 55)
-                    Navigate(name);
-                else if (kind < 67)
-                    Structure(name);
-                else if (kind < 72)
-                    GridOverEditedCell(name);
-                else if (kind < 75)
-                    ProgramGroup(name);
-                else if (kind < 79)
-                    CopyAndPaste(name);
-                else if (kind < 81)
-                    DeleteEditedTable(name);
-                else if (kind < 86)
-                    CloseEditors(name);
+                const int* bound = std::upper_bound(std::begin(StepBounds), std::end(StepBounds), kind);
+                if (bound != std::end(StepBounds))
+                    (this->*Steps[bound - StepBounds])(name);
                 else {
                     name = kind < 94 ? "undo" : "redo";
                     History(kind >= 94, Coin());
@@ -525,7 +457,7 @@ protected:
                 EXPECT_TRUE(Save() == before) << name << ": a refusal changed the document";
             }
             const std::string where = "seed " + std::to_string(seed) + ", step " + std::to_string(i) + " (" +
-                                      name + ", " + std::to_string(Docs().size() - 1) + " cell editors open)";
+                                      name + ", " + std::to_string(Depth()) + " cell editors open)";
             if (std::getenv("KELVOR_NESTED_TRACE"))
                 std::fprintf(stderr, "%s%s\n", where.c_str(), Save() != before ? " changed" : "");
             Check(where);
@@ -549,6 +481,15 @@ protected:
                                    << "\nredone: " << LastContent;
         Check("seed " + std::to_string(seed) + ": undo all, redo all");
     }
+
+    // The steps, each taken by a draw of 0-99 below its bound and at or above
+    // the one before (below 2 the editor is freed, at 86 and above undo or redo).
+    using S = NestedTableRandomTest;
+    static constexpr int StepBounds[] = {20, 31, 41, 47, 55, 67, 72, 75, 79, 81, 86};
+    static constexpr void (S::*Steps[])(std::string&) = {
+        &S::OpenCell,    &S::InsertTable,        &S::Type,         &S::Delete,       &S::Navigate,
+        &S::Structure,   &S::GridOverEditedCell, &S::ProgramGroup, &S::CopyAndPaste, &S::DeleteEditedTable,
+        &S::CloseEditors};
 
     std::mt19937 Random;
     // The session's undo limit (-1: none).
