@@ -101,9 +101,8 @@ private:
     bool FImmutable = false;
 };
 
-// The timers a pane's display keeps for it (components of what the pane
-// owns): one of them is on while lines wait to be shown in the pane, and
-// comes back for them.
+// The timers a pane's display keeps (components of what the pane owns): one
+// is on while lines wait to be shown in the pane.
 inline std::vector<TTimer*> PaneTimers(const TComponent* pane)
 {
     std::vector<TTimer*> timers;
@@ -125,9 +124,8 @@ inline bool LinesWaitIn(const TComponent* pane)
     return false;
 }
 
-// Runs the event loop until no pane of the window has lines waiting (false
-// when some still wait at the deadline): what a poll or a chunk left for the
-// panes' timers is shown then, however busy the machine.
+// Runs the event loop until no pane of the window has lines waiting, however
+// busy the machine; false when some still wait at the deadline.
 inline bool WaitUntilPanesShowAll(const TForm1* form)
 {
     return WaitUntil(
@@ -218,11 +216,9 @@ protected:
         return file;
     }
 
-    // One tick of the monitor: what it read is matched and queued, and its
-    // panes show what one turn may show.
+    // One tick of the monitor: its panes show what one turn may show.
     void PollOnce() { Form->Tail->TimerTimer(nullptr); }
-    // One tick of the monitor, then the events until the panes show all that
-    // waits.
+    // One tick of the monitor, then the events until the panes show all.
     void Poll()
     {
         PollOnce();

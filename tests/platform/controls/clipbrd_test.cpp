@@ -56,30 +56,24 @@ TEST_F(DesktopClipboardTest, TextEndsAtItsFirstZeroByte)
 
 TEST_F(DesktopClipboardTest, TextGoesOutWithLfLineEndsAndComesInAsOthersWroteIt)
 {
-    const struct {
-        const char* Written;
-        const char* Published;
-    } cases[] = {
-        {"first\r\nsecond\r\n", "first\nsecond\n"},
-        {"a\rb\r", "a\rb\r"}, // a CR alone is no line end the system writes
-        {"a\n\rb\r\r\nc\r\n\r\n", "a\n\rb\r\nc\n\n"},
-        {"\xC3\xA9\r\n\xE2\x82\xAC\n", "\xC3\xA9\n\xE2\x82\xAC\n"},
-        {"no line end", "no line end"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Written);
-        // As ANSI text (UTF-8 here) and as UTF-16.
-        Clipboard()->SetAsText(c.Written);
+    // CR LF goes out as LF, from ANSI text (UTF-8 here) and from UTF-16; a CR
+    // alone is no line end the system writes. Another program's text keeps
+    // its line ends.
+    for (const auto& [written, lfEnded] :
+         {std::pair{"first\r\nsecond\n\rb\r\r\nc\r\n\r\n", "first\nsecond\n\rb\r\nc\n\n"},
+          {"\xC3\xA9\r\n\xE2\x82\xAC\n", "\xC3\xA9\n\xE2\x82\xAC\n"},
+          {"a\rb\r", "a\rb\r"}}) {
+        SCOPED_TRACE(written);
+        Clipboard()->SetAsText(written);
         AnsiString published;
         ASSERT_TRUE(UIServices().GetClipboard("text/plain", published));
-        EXPECT_EQ(published, c.Published);
-        const WideString wide = UTF8Decode(c.Written);
+        EXPECT_EQ(published, lfEnded);
+        const WideString wide = UTF8Decode(written);
         Clipboard()->SetBuffer(CF_UNICODETEXT, wide.data(), wide.size() * 2);
         ASSERT_TRUE(UIServices().GetClipboard("text/plain", published));
-        EXPECT_EQ(published, c.Published);
-        // Another program's text keeps its line ends.
-        UIServices().SetClipboard({{"text/plain", c.Written}});
-        EXPECT_EQ(Clipboard()->AsText(), c.Written);
+        EXPECT_EQ(published, lfEnded);
+        UIServices().SetClipboard({{"text/plain", written}});
+        EXPECT_EQ(Clipboard()->AsText(), written);
     }
 }
 

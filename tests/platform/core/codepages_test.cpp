@@ -232,6 +232,10 @@ TEST(Utf8, ReadingACharacterAtATimeAgreesWithConversionAndStepping)
     // Well-formed characters of every length mixed with bytes of any value:
     // the code points read one at a time make the converted text, and each
     // step ends where CharNextExA ends it.
+    const auto utf16 = [](unsigned cp) {
+        return cp < 0x10000 ? W({cp})
+                            : W({0xD800 + ((cp - 0x10000) >> 10), 0xDC00 + ((cp - 0x10000) & 0x3FF)});
+    };
     std::mt19937 rng(65001);
     for (int round = 0; round < 200; ++round) {
         AnsiString s;
@@ -240,20 +244,16 @@ TEST(Utf8, ReadingACharacterAtATimeAgreesWithConversionAndStepping)
             const unsigned cp = pick == 0 ? rng() % 0x800 : pick == 1 ? rng() % 0x10000 : rng() % 0x110000;
             if (pick == 3 || (cp >= 0xD800 && cp <= 0xDFFF))
                 s.push_back(static_cast<char>(rng() & 0xFF));
-            else if (cp < 0x10000)
-                s += UTF8Encode(W({cp}));
             else
-                s += UTF8Encode(W({0xD800 + ((cp - 0x10000) >> 10), 0xDC00 + ((cp - 0x10000) & 0x3FF)}));
+                s += UTF8Encode(utf16(cp));
         }
         SCOPED_TRACE(round);
-        const char* end = s.data() + s.size();
         WideString read;
-        for (const char* p = s.data(); p < end;) {
+        for (const char *p = s.data(), *end = s.data() + s.size(); p < end;) {
             unsigned cp = 0;
             const char* next = Utf8CharAt(p, end, cp);
             ASSERT_EQ(next, CharNextExA(CP_UTF8, p, end));
-            read += cp < 0x10000 ? W({cp})
-                                 : W({0xD800 + ((cp - 0x10000) >> 10), 0xDC00 + ((cp - 0x10000) & 0x3FF)});
+            read += utf16(cp);
             p = next;
         }
         EXPECT_EQ(read, UTF8Decode(s));

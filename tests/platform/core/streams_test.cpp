@@ -9,7 +9,6 @@
 #include <string>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
@@ -513,59 +512,54 @@ namespace {
 
 // A child process that writes settings.ini of Dir through SafeWriteFile and
 // waits in the middle of it, its temporary file half written, until it is
-// ended: at the end of the scope (killed and reaped), or with the process that
-// started it, however that ends (its parent-death signal). It holds none of
-// the starter's output, for which CTest waits. Pid() is -1 when it could not
-// be started.
-class TWriterWaitingMidway {
-public:
-    explicit TWriterWaitingMidway(const TempDir& dir)
-    {
-        int ready[2];
-        if (::pipe(ready) != 0)
-            return;
-        const pid_t parent = ::getpid();
-        FPid = ::fork();
-        if (FPid == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (::getppid() != parent)
-                ::_exit(1);
-            const int null = ::open("/dev/null", O_RDWR);
-            for (int fd : {0, 1, 2})
-                ::dup2(null, fd);
-            SafeWriteFile(dir.File("settings.ini"), [&](TStream& stream) {
-                stream.WriteBuffer("half of it", 10);
-                char c = 'w';
-                if (::write(ready[1], &c, 1) == 1)
-                    for (;;)
-                        ::pause();
-            });
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        char c = 0;
-        const bool waiting = FPid > 0 && ::read(ready[0], &c, 1) == 1;
-        ::close(ready[0]);
-        if (!waiting)
-            End();
+// killed (TEndWriter), or with the process that started it, however that
+// ends (its parent-death signal); it holds none of that process's output,
+// for which CTest waits. Its pid once it waits there, -1 when it could not be
+// started.
+pid_t WriterWaitingMidway(const TempDir& dir)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(1);
+        const int null = ::open("/dev/null", O_RDWR);
+        for (int fd : {0, 1, 2})
+            ::dup2(null, fd);
+        SafeWriteFile(dir.File("settings.ini"), [&](TStream& stream) {
+            stream.WriteBuffer("half of it", 10);
+            char c = 'w';
+            if (::write(ready[1], &c, 1) == 1)
+                for (;;)
+                    ::pause();
+        });
+        ::_exit(0);
     }
-    ~TWriterWaitingMidway() { End(); }
-    TWriterWaitingMidway(const TWriterWaitingMidway&) = delete;
-    TWriterWaitingMidway& operator=(const TWriterWaitingMidway&) = delete;
+    ::close(ready[1]);
+    char c = 0;
+    const bool waiting = pid > 0 && ::read(ready[0], &c, 1) == 1;
+    ::close(ready[0]);
+    if (pid > 0 && !waiting)
+        ::waitpid(pid, nullptr, 0);
+    return waiting ? pid : -1;
+}
 
-    pid_t Pid() const { return FPid; }
-    // Kills and reaps the writer.
+// Kills and reaps a writer at once or at the end of the scope.
+struct TEndWriter {
+    pid_t Pid;
+    ~TEndWriter() { End(); }
     void End()
     {
-        if (FPid > 0) {
-            ::kill(FPid, SIGKILL);
-            ::waitpid(FPid, nullptr, 0);
+        if (Pid > 0) {
+            ::kill(Pid, SIGKILL);
+            ::waitpid(Pid, nullptr, 0);
         }
-        FPid = -1;
+        Pid = -1;
     }
-
-private:
-    pid_t FPid = -1;
 };
 
 } // namespace
@@ -586,8 +580,8 @@ TEST(SafeWriteFile, TemporaryFilesLeftByKilledWritersAreRemovedOnlyWhenNoWriterH
                 names.push_back(name);
         return names;
     };
-    TWriterWaitingMidway writer(dir);
-    ASSERT_GT(writer.Pid(), 0);
+    TEndWriter writer{WriterWaitingMidway(dir)};
+    ASSERT_GT(writer.Pid, 0);
     ASSERT_EQ(ours().size(), 1u) << "the running writer's temporary file";
     EXPECT_EQ(RemoveAbandonedTemporaries(dir.File("settings.ini")), 0) << "a running writer holds its file";
     ASSERT_EQ(ours().size(), 1u);
@@ -608,44 +602,17 @@ TEST(SafeWriteFile, TemporaryFilesLeftByKilledWritersAreRemovedOnlyWhenNoWriterH
     EXPECT_EQ(RemoveAbandonedTemporaries(dir.File("settings.ini")), 1);
 }
 
-TEST(SafeWriteFile, AWriterWaitingMidwayEndsWithItsStarterOnEveryWayOut)
+TEST(SafeWriteFile, AWriterWaitingMidwayEndsWithItsStarter)
 {
-    // A stand-in for a test program, its output going to a pipe, starts the
-    // writer and ends: through the writer's scope (as after a failed
-    // assertion), or without any destructor running (as in a crash). Then
-    // the output closes and the writer holds its file no more.
-    for (const bool crash : {false, true}) {
-        SCOPED_TRACE(crash ? "a crash" : "the end of the scope");
-        TempDir dir;
-        int output[2];
-        ASSERT_EQ(::pipe(output), 0);
-        const pid_t starter = ::fork();
-        if (starter == 0) {
-            ::dup2(output[1], 1);
-            ::dup2(output[1], 2);
-            ::close(output[0]);
-            ::close(output[1]);
-            if (crash) {
-                auto* writer = new TWriterWaitingMidway(dir);
-                ::_exit(writer->Pid() > 0 ? 0 : 1);
-            }
-            const bool started = TWriterWaitingMidway(dir).Pid() > 0;
-            ::_exit(started ? 0 : 1);
-        }
-        ::close(output[1]);
-        int status = -1;
-        ASSERT_EQ(::waitpid(starter, &status, 0), starter);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the writer did not start";
-        bool closed = false;
-        const bool answered = WaitUntil([&] {
-            pollfd ready{output[0], POLLIN, 0};
-            char buffer[256];
-            closed = ::poll(&ready, 1, 0) == 1 && ::read(output[0], buffer, sizeof buffer) == 0;
-            return closed;
-        });
-        ::close(output[0]);
-        EXPECT_TRUE(answered) << "the output stays open";
-        EXPECT_TRUE(WaitUntil([&] { return RemoveAbandonedTemporaries(dir.File("settings.ini")) == 1; }))
-            << "the writer outlived its starter";
-    }
+    // A stand-in for a test program starts the writer and ends without ending
+    // it, as in a crash: the writer holds its file no more.
+    TempDir dir;
+    const pid_t starter = ::fork();
+    if (starter == 0)
+        ::_exit(WriterWaitingMidway(dir) > 0 ? 0 : 1);
+    int status = -1;
+    ASSERT_EQ(::waitpid(starter, &status, 0), starter);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the writer did not start";
+    EXPECT_TRUE(WaitUntil([&] { return RemoveAbandonedTemporaries(dir.File("settings.ini")) == 1; }))
+        << "the writer outlived its starter";
 }

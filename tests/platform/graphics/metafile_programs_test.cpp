@@ -1,7 +1,6 @@
 // Metafiles written by LibreOffice, Inkscape and gnuplot, made afresh where
 // the program is installed or kept as fixtures (each test skips without the
-// program that draws the picture to compare with), play whole and look as a
-// program draws them.
+// program it needs), play whole and look as a program draws them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,7 +52,7 @@ void ExpectLooksAlike(const TPixelBuffer& ours, const TPixelBuffer& theirs, int 
     EXPECT_LT(c.Differ, c.Cells / 25) << c.Differ << " of " << c.Cells << " cells differ";
 }
 
-// The pixels near black, black, and all others white.
+// Black where the pixels are near black, white elsewhere.
 TPixelBuffer BlackInk(TPixelBuffer px)
 {
     for (uint32_t& p : px.Pixels)
@@ -169,11 +168,12 @@ TEST(MetafilePrograms, GnuplotsPlotLooksAsLibreOfficeDrawsIt)
     ExpectLooksAlike(Px, PngPixels(Out + "/plot.png"), 24, 18);
 }
 
-// gnuplot's histogram and boxes in fill patterns (kept as a fixture) play
-// whole, and their outlines, axes and labels look as LibreOffice draws them.
-// (LibreOffice leaves the patterns out: a monochrome brush whose bitmap has
-// no table of colours is not drawn there. The fixture's test in the writers'
-// tests looks at the patterns themselves.)
+// Kept as fixtures: gnuplot's histogram and boxes in fill patterns look as
+// LibreOffice draws their outlines, axes and labels (it leaves out patterns
+// without a table of colours), and Inkscape's lines 16 pixels wide with flat
+// and square caps and mitered and bevelled turns as Inkscape draws the
+// picture, in cells of 5 x 5 pixels (a round end or turn fills cells that
+// Inkscape leaves white).
 TEST(MetafilePrograms, GnuplotsFillPatternsPlotLooksAsLibreOfficeDrawsIt)
 {
     const std::string File = TestDataPath("fixtures/metafile/gnuplot_patterns.emf");
@@ -186,10 +186,6 @@ TEST(MetafilePrograms, GnuplotsFillPatternsPlotLooksAsLibreOfficeDrawsIt)
     ExpectLooksAlike(BlackInk(Px), BlackInk(PngPixels(Out + "/gnuplot_patterns.png")), 24, 18);
 }
 
-// Inkscape's old-format file of lines 16 pixels wide with flat and square
-// caps and mitered and bevelled turns (kept as a fixture, with its picture)
-// looks as Inkscape draws the picture itself, in cells of 5 x 5 pixels (a
-// round end or turn fills cells that Inkscape leaves white).
 TEST(MetafilePrograms, InkscapesCapsAndJoinsLookAsInkscapeDrawsThePicture)
 {
     const std::string Inkscape = FindProgram("inkscape");

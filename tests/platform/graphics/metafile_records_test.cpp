@@ -1,11 +1,10 @@
 // Old-format metafile records beyond lines and plain shapes, each drawn
 // headless and checked at the pixels it must and must not cover: arcs,
-// chords, pies, rounded rectangles, wide pens' end caps and joins, regions
-// (filled, framed, inverted, painted, made the clip), hatched and pattern
-// brushes, raster operations other than a copy (of pattern fills, of mixing
-// modes and of bitmaps), rotated text, flood fills and device-dependent
-// bitmaps. The same pictures drawn by LibreOffice agree with ours cell by
-// cell (skipped without it).
+// chords, pies, rounded rectangles, wide pens' caps and joins, regions (filled, framed, inverted,
+// painted, made the clip), hatched and pattern brushes, raster operations
+// other than a copy (of pattern fills, of mixing modes and of bitmaps),
+// rotated text, flood fills and device-dependent bitmaps. The same pictures
+// drawn by LibreOffice agree with ours cell by cell (skipped without it).
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -225,32 +224,27 @@ std::vector<TPictureCase> FillCases()
 }
 
 // Wide pens with the end caps and joins their style gives: a blue line 16
-// wide from (40, 160) to (160, 160) and up to (160, 40). Probes beyond its
-// start (a square cap's corner, then the line's axis) and at its turn (the
-// outer corner, then the diagonal just past a bevel).
+// wide from (40, 160) to (160, 160) and up to (160, 40), probed beyond its
+// start (a square cap's corner, the line's axis) and at its turn (the outer
+// corner, the diagonal just past a bevel).
 std::vector<TPictureCase> PenCases()
 {
-    struct TPen {
-        const char* Name;
-        int Style;
-        bool Square, Flat, Miter, Bevel;
-    };
-    const TPen Pens[] = {{"flat caps, miter joins", 0x2200, false, true, true, false},
-                         {"square caps, bevel joins", 0x1100, true, false, false, true},
-                         {"round caps and joins", 0, false, false, false, false}};
     std::vector<TPictureCase> cases;
-    for (const TPen& p : Pens) {
+    for (const auto& [Name, Style] : {std::pair{"flat caps, miter joins", 0x2200},
+                                      {"square caps, bevel joins", 0x1100},
+                                      {"round caps and joins", 0}}) {
         TWmfBuilder b = Picture();
-        b.Record(0x02FA, {p.Style, 16, 0, 0, 0xFF}).Record(0x012D, {2});
+        b.Record(0x02FA, {Style, 16, 0, 0, 0xFF}).Record(0x012D, {2});
         b.Record(0x0325, {3, 40, 160, 160, 160, 160, 40}); // POLYLINE
         const auto ink = [](bool on) { return on ? Blue : None; };
-        cases.push_back({p.Name,
+        const int Cap = Style & 0xF00, Join = Style & 0xF000;
+        cases.push_back({Name,
                          b.Bytes(),
                          {{100, 160, Blue},
-                          {34, 153, ink(p.Square)},
-                          {36, 160, ink(!p.Flat)},
-                          {167, 167, ink(p.Miter)},
-                          {165, 165, ink(!p.Bevel)}},
+                          {34, 153, ink(Cap == 0x100)},
+                          {36, 160, ink(Cap != 0x200)},
+                          {167, 167, ink(Join == 0x2000)},
+                          {165, 165, ink(Join != 0x1000)}},
                          true});
     }
     return cases;
