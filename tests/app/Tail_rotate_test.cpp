@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -248,40 +250,119 @@ protected:
     }
 };
 
-// Lines are written between turns of the event loop while the window's timer
-// polls; the log is renamed away and made again once the monitor is on the
-// file under its name. The pane shows every line once, in order, with a break
-// at each rotation.
-TEST_F(TailRotateFormTest, EveryLineOfARotatedLogIsShownOnceInOrder)
+// The lines of a pane (a line in pieces joined) and the breaks between them.
+struct TPaneLines {
+    std::vector<std::string> Lines;
+    int Breaks = 0;
+};
+
+TPaneLines PaneLines(TRollView* view)
 {
-    const std::string path = Log("rotated.log");
-    TTailFile* file = Open(path);
-    ASSERT_NE(file, nullptr);
-    const auto onFileUnderName = [&] {
-        struct stat open, named;
-        return fstat(file->Handle, &open) == 0 && stat(path.c_str(), &named) == 0 &&
-               open.st_ino == named.st_ino;
-    };
-    const auto shown = [&] { // "|" for a break
-        std::vector<std::string> items;
-        for (int i = 0; i < file->View->GetLineCount(); ++i)
-            items.push_back(file->View->RVData->IsTextItem(i) ? file->View->GetItemText(i) : "|");
-        return items;
-    };
-    std::vector<std::string> expected;
-    for (int n = 1; n <= 100; ++n) {
-        if (n % 25 == 1 && n > 1) {
-            ASSERT_TRUE(WaitUntil(onFileUnderName, WaitDeadlineMs, PumpEvents));
-            ASSERT_EQ(rename(path.c_str(), (path + "." + std::to_string(n)).c_str()), 0);
-            Log(path);
-            expected.push_back("|");
-        }
-        expected.push_back("line " + std::to_string(n));
-        Append(path, expected.back() + "\n");
-        PumpEvents();
+    TPaneLines pane;
+    for (int i = 0; i < view->GetLineCount(); ++i) {
+        if (!view->RVData->IsTextItem(i))
+            ++pane.Breaks;
+        else if (view->IsParaStart(i) || pane.Lines.empty())
+            pane.Lines.push_back(view->GetItemText(i));
+        else
+            pane.Lines.back() += view->GetItemText(i);
     }
-    EXPECT_TRUE(WaitUntil([&] { return shown().size() >= expected.size(); }, WaitDeadlineMs, PumpEvents));
-    EXPECT_EQ(shown(), expected);
+    return pane;
+}
+
+// The number of the last line a pane shows: its last paragraph's last word.
+int LastLineShown(TRollView* view)
+{
+    std::string line;
+    for (int i = view->GetLineCount() - 1; i >= 0 && (line.empty() || !view->IsParaStart(i + 1)); --i)
+        if (view->RVData->IsTextItem(i))
+            line.insert(0, view->GetItemText(i));
+    const size_t at = line.rfind(' ');
+    return at == std::string::npos ? 0 : std::atoi(line.c_str() + at + 1);
+}
+
+std::string WrittenLine(int log, int number)
+{
+    return "log " + std::to_string(log) + " line " + std::to_string(number);
+}
+
+// Logs written by another thread and rotated by rename and re-create while the
+// monitor follows them on its timer: each pane shows every line once, in
+// order, with a break at each rotation. The writer renames a log away only
+// once its pane shows a line of the file under the name (a file made and
+// renamed away between two polls is never seen).
+TEST_F(TailRotateFormTest, EveryLineWrittenWhileLogsAreRotatedIsShownOnceInOrder)
+{
+    const int logs = 8;
+    const int generations = 6;
+    const int linesPerGeneration = 50;
+    std::vector<std::string> paths;
+    std::vector<TTailFile*> files;
+    for (int i = 0; i < logs; ++i) {
+        paths.push_back(Log("rotated" + std::to_string(i) + ".log"));
+        files.push_back(Open(paths.back()));
+        ASSERT_NE(files.back(), nullptr);
+    }
+    // The number of the last line each pane shows, for the writer.
+    std::vector<std::atomic<int>> shown(logs);
+    std::atomic<bool> writing{true};
+    std::atomic<bool> givenUp{false}; // the test no longer waits for the panes
+    std::atomic<bool> writeFailed{false};
+    std::thread writer([&] {
+        std::vector<int> fds;
+        for (const std::string& path : paths)
+            fds.push_back(open(path.c_str(), O_WRONLY | O_APPEND));
+        int number = 0;
+        for (int g = 0; g < generations; ++g) {
+            for (int n = 0; n < linesPerGeneration; ++n) {
+                ++number;
+                for (int i = 0; i < logs; ++i) {
+                    const std::string line = WrittenLine(i, number) + "\n";
+                    if (write(fds[i], line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+                        writeFailed = true;
+                }
+                // A pace, so that polls fall between the writes.
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+            if (g + 1 == generations)
+                break;
+            for (int i = 0; i < logs; ++i) {
+                const int first = g * linesPerGeneration + 1;
+                WaitUntil([&] { return shown[i] >= first || givenUp; });
+                const std::string away = paths[i] + "." + std::to_string(g + 1);
+                if (rename(paths[i].c_str(), away.c_str()) != 0)
+                    writeFailed = true;
+                close(fds[i]);
+                fds[i] = open(paths[i].c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL, 0644);
+            }
+        }
+        for (int fd : fds)
+            close(fd);
+        writing = false;
+    });
+    const int total = generations * linesPerGeneration;
+    const auto everyLineShown = [&] {
+        bool all = !writing;
+        for (int i = 0; i < logs; ++i) {
+            shown[i] = LastLineShown(files[i]->View);
+            all = all && shown[i] == total;
+        }
+        return all;
+    };
+    const bool done = WaitUntil(everyLineShown, 2 * WaitDeadlineMs, PumpEvents);
+    givenUp = true;
+    writer.join();
+    ASSERT_FALSE(writeFailed);
+    EXPECT_TRUE(done);
+    for (int i = 0; i < logs; ++i) {
+        SCOPED_TRACE("log " + std::to_string(i));
+        std::vector<std::string> expected;
+        for (int n = 1; n <= total; ++n)
+            expected.push_back(WrittenLine(i, n));
+        const TPaneLines pane = PaneLines(files[i]->View);
+        EXPECT_EQ(pane.Lines, expected);
+        EXPECT_EQ(pane.Breaks, generations - 1) << "a break at each rotation";
+    }
 }
 
 } // namespace
