@@ -149,6 +149,11 @@ void TRVEditRVData::Redo()
 // Plays the last group of from; its opposite lands in to.
 void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
 {
+    // A cell editor open in this document hands its edits over first: they
+    // came after every group of the lists, and the group played must be the
+    // latest (a redo list they made stale goes with them).
+    if (!FPlaying && RollViewEdit() != nullptr && RollViewEdit()->GetInplaceEditor() != nullptr)
+        RollViewEdit()->DestroyInplace();
     if (from.CurrentUndoType() == rvutNone)
         return;
     // Playing deselects: the highlight goes wherever the selection was.

@@ -1,6 +1,6 @@
 // Cell editors open one inside the other: the caret placed in the outermost
 // document while they stay open, Ctrl+Home and Ctrl+End from the innermost,
-// and a program's undo of the document while a cell editor holds an edit.
+// and a program's undo and redo of the document while a cell editor holds an edit.
 // The random test of nested tables walks the rest (grid operations over the
 // edited cell, undo groups across cells, the order of the groups, the focus).
 #include <gtest/gtest.h>
@@ -69,30 +69,50 @@ TEST_F(NestedCellEditors, TheOutermostCaretWithCellEditorsOpenAndCtrlHomeAndEndF
         }
 }
 
-// A program undoes the document's last step (a row put into the table) while
-// a cell editor holds an edit: the step played is the one taken off the list
-// (the edit the closing editor hands over waits until the play has returned),
-// and one redo gives the edited document back, under every undo limit.
-TEST_F(NestedCellEditors, AProgramsUndoWhileACellEditorHoldsAnEditIsTakenBackByOneRedo)
+// A program undoes and redoes the document itself while a cell editor holds
+// an edit made after the document's last step (a row put into the table):
+// the editor hands its edit over first, so that each play takes the latest
+// step, the edit and then the row, and redoes them in turn, under every undo
+// limit; a redo list the edit made stale is not played.
+TEST_F(NestedCellEditors, AProgramsUndoOfTheDocumentTakesTheCellEditorsEditFirst)
 {
     for (const int limit : {-1, 1, 2}) {
         SCOPED_TRACE("undo limit " + std::to_string(limit));
         d = Editor.NewEditor(&Style);
         Editor.Edit->SetUndoLimit(limit);
         NewTable(2, 2);
+        const std::string plain = Content();
         const int token = Table->BeginModify(1);
         Table->InsertRows(0, 1, -1, false);
         Table->EndModify(1, token);
         d->Change();
+        const std::string rowAdded = Content();
         Table->EditCell(1, 0);
         Editor.Edit->InsertText("a");
         const std::string edited = Content();
         d->Undo();
         Settle();
-        EXPECT_EQ(Table->Rows->Count(), 2);
+        EXPECT_EQ(Content(), rowAdded);
+        if (limit != 1) {
+            d->Undo();
+            Settle();
+            EXPECT_EQ(Content(), plain);
+            d->Redo();
+            Settle();
+            EXPECT_EQ(Content(), rowAdded);
+        }
         d->Redo();
         Settle();
         EXPECT_EQ(Content(), edited);
+        // Typed again after an undo: the redo left is stale, and goes.
+        d->Undo();
+        Settle();
+        Table->EditCell(0, 0);
+        Editor.Edit->InsertText("b");
+        const std::string retyped = Content();
+        d->Redo();
+        Settle();
+        EXPECT_EQ(Content(), retyped);
     }
 }
 
