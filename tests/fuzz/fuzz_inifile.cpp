@@ -1,16 +1,19 @@
 // Fuzz target of the ini reader: the input is an ini file. Every section and key
 // is read, one key is written, one key deleted and one section erased, the file
 // is rewritten and read again; everything the edits did not touch must read the
-// same as before, and the written key must read back.
+// same as before, and the written key must read back. A file in UTF-16 reads as
+// empty and is never written over.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
 
 #include <unistd.h>
 
+#include "platform/core/inidata.h"
 #include "platform/core/inifiles.h"
 #include "platform/core/sysutils.h"
 
@@ -78,6 +81,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         std::ofstream out(name, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+
+    if (HasUtf16ByteOrderMark(reinterpret_cast<const char*>(data), size)) {
+        TMemIniFile ini(name);
+        TStringList sections;
+        ReadEverything(ini, sections);
+        ini.WriteString("Fuzz", "FuzzKey", "x");
+        bool refused = false;
+        try {
+            ini.UpdateFile();
+        } catch (const Exception&) {
+            refused = true;
+        }
+        std::ifstream in(name, std::ios::binary);
+        const std::string kept{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        if (sections.Count() != 0 || !refused || kept != std::string(data, data + size))
+            std::abort();
+        ::unlink(name.c_str());
+        return 0;
     }
 
     TStringList sections;
