@@ -110,9 +110,18 @@ bool LibreOfficeConvert(const std::string& WorkDir, const std::string& ConvertTo
                           ShellQuoted(ConvertTo) + " --outdir " + ShellQuoted(OutDir);
     for (const std::string& file : Files)
         command += " " + ShellQuoted(file);
-    int status = 0;
-    RunCommand(command + " >/dev/null 2>&1", status);
-    return status == 0;
+    // LibreOffice now and then ends at once without converting when many
+    // copies start together (seen once in a full parallel run): a failed start
+    // is tried again, and what the last try printed goes to the test's log.
+    std::string output;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int status = 0;
+        output = RunCommand(command + " 2>&1", status);
+        if (status == 0)
+            return true;
+    }
+    std::fprintf(stderr, "LibreOffice failed to convert to %s:\n%s\n", ConvertTo.c_str(), output.c_str());
+    return false;
 }
 
 std::string WithoutByteOrderMark(std::string Text)

@@ -41,7 +41,8 @@ bool LibreOfficeAvailable();
 // to ConvertTo ("txt:Text (encoded):UTF8", "rtf:Rich Text Format", "html",
 // ...), each into OutDir under its own name with the new extension. It runs in
 // WorkDir with a user profile of its own in WorkDir/profile, for five minutes
-// at the most. True when LibreOffice reported success.
+// at the most a try, and is tried up to three times. True when LibreOffice
+// reported success; what it printed on the last failure goes to stderr.
 bool LibreOfficeConvert(const std::string& WorkDir, const std::string& ConvertTo, const std::string& OutDir,
                         const std::vector<std::string>& Files);
 
