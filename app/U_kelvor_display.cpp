@@ -242,7 +242,12 @@ size_t HighBytes(std::string_view text)
 // the pane's costs (one at least).
 size_t AffordableBytes(std::string_view text, double seconds, const TPaneDisplayState& state)
 {
-    if (static_cast<double>(text.size()) * std::max(state.AsciiCost, state.OtherCost) <= seconds)
+    // The whole text's cost from a count of its bytes above 0x7F first: a
+    // text that fits, the usual case, is not walked a byte at a time.
+    const size_t high = HighBytes(text);
+    const double whole = static_cast<double>(text.size() - high) * state.AsciiCost +
+                         static_cast<double>(high) * state.OtherCost;
+    if (whole <= seconds)
         return text.size();
     double cost = 0;
     for (size_t i = 0; i < text.size(); ++i) {
