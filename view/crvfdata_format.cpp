@@ -77,10 +77,13 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     const bool screen = sad.ScreenPpiX == sad.DevicePpiX && sad.ScreenPpiY == sad.DevicePpiY;
     const TRVScreenAndDevice* psad = screen ? nullptr : &sad;
     const int itemCount = GetItemCount();
+    TRVStyle* style = GetRVStyle();
+    const uint64_t styleChanges = style != nullptr ? style->ChangeCount() : 0;
     const TRVMinWidthCache cache = FMinWidthCache;
-    const bool useCache = incremental && cache.Valid && cache.DevicePpiX == sad.DevicePpiX &&
-                          cache.ScreenPpiX == sad.ScreenPpiX && cache.OpenSection < itemCount &&
-                          cache.OpenDone > cache.OpenSection && cache.OpenDone <= itemCount;
+    const bool useCache = incremental && cache.Valid && cache.StyleChanges == styleChanges &&
+                          cache.DevicePpiX == sad.DevicePpiX && cache.ScreenPpiX == sad.ScreenPpiX &&
+                          cache.OpenSection < itemCount && cache.OpenDone > cache.OpenSection &&
+                          cache.OpenDone <= itemCount;
     const int start = useCache ? cache.OpenSection : 0;
     // The texts measured from here on are noted for the layout that follows.
     FNotedSizes.Sizes.clear();
@@ -93,7 +96,6 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     int paraStart = start > 0 ? GetFirstParaItem(start) : 0;
     int openWidth = 0;
     int openSection = start;
-    TRVStyle* style = GetRVStyle();
     for (int i = start; i < itemCount;) {
         // The items of the open section measured before are still in it.
         const bool resumed = useCache && i == cache.OpenSection;
@@ -128,6 +130,7 @@ int TCustomRVFormattedData::GetMinDocWidth(const TRVScreenAndDevice& sad, TCanva
     }
     FNotedSizes.Noting = false;
     FMinWidthCache.Valid = true;
+    FMinWidthCache.StyleChanges = styleChanges;
     FMinWidthCache.ClosedWidth = closed;
     FMinWidthCache.OpenSection = itemCount > 0 ? openSection : 0;
     FMinWidthCache.OpenDone = itemCount;

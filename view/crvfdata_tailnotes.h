@@ -4,6 +4,7 @@
 // and the minimum widths of the paragraph sections measured so far.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "view/crvfdata_types.h"
@@ -25,10 +26,12 @@ struct TRVParaStartNote {
 };
 // The minimum widths of the paragraph sections before OpenSection (the
 // first item of the last section at the last computation), and that of
-// the last section's items before OpenDone, for the resolution it was
-// computed at.
+// the last section's items before OpenDone, for the resolution and the
+// style sheet's change count (a font changed since measures otherwise) it
+// was computed at.
 struct TRVMinWidthCache {
     bool Valid = false;
+    uint64_t StyleChanges = 0;
     int ClosedWidth = 0;
     int OpenSection = 0;
     int OpenDone = 0;

@@ -218,7 +218,8 @@ TEST_F(RollViewResizeTest, AResizeKeepsTheOffsetFromTheTopOfALineWithATallItem)
 
 // Unwrapped lines wider than the window: a new size changes no text's width,
 // so a resize measures none of them again and lays them out as a fresh layout
-// at the new size does; a line that changed since is measured again.
+// at the new size does; a line that changed since is measured again, and so is
+// every line once a style changed (without a layout in between).
 TEST_F(RollViewResizeTest, AResizeMeasuresNoTextThatDidNotChange)
 {
     Style->ParaStyles()->Add()->SetOptions(TRVParaOptions{rvpaoNoWrap});
@@ -230,14 +231,20 @@ TEST_F(RollViewResizeTest, AResizeMeasuresNoTextThatDidNotChange)
     });
     View->SetBounds(0, 0, 300, 200);
     View->Format();
-    for (const auto& [width, height, changed] :
-         {std::tuple{500, 200, false}, {250, 120, false}, {320, 400, false}, {280, 200, true}}) {
+    enum { Nothing, ALine, AStyle };
+    for (const auto& [width, height, changed] : {std::tuple{500, 200, Nothing},
+                                                 {250, 120, Nothing},
+                                                 {320, 400, Nothing},
+                                                 {280, 200, ALine},
+                                                 {300, 200, AStyle}}) {
         SCOPED_TRACE(testing::Message() << width << " x " << height);
-        if (changed) // a line that became the widest by far
+        if (changed == ALine) // a line that became the widest by far
             Build([&](TRollView* view) { view->SetItemText(3, words + words + words + words); });
+        if (changed == AStyle) // every unwrapped line wider by its indent
+            Style->ParaStyles()->Items(unwrapped)->SetLeftIndent(400);
         View->Measure.ResetTextsMeasured();
         View->SetBounds(0, 0, width, height);
-        EXPECT_EQ(View->Measure.TextsMeasured() > 0, changed);
+        EXPECT_EQ(View->Measure.TextsMeasured() > 0, changed != Nothing);
         Fresh->SetBounds(0, 0, View->Width(), View->Height());
         Fresh->Format();
         EXPECT_EQ(Layout(View), Layout(Fresh));
