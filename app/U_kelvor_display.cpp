@@ -238,24 +238,28 @@ size_t HighBytes(std::string_view text)
         std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
 }
 
-// How many bytes of Text's start are expected to lay out within Seconds, at
-// the pane's costs (one at least).
-size_t AffordableBytes(std::string_view text, double seconds, const TPaneDisplayState& state)
+// How many bytes of a waiting line go into a part that has Seconds left
+// and room for Most bytes: the whole line when it is of the usual length or
+// a whole turn lays it out at the pane's costs, else its start that is
+// expected to lay out within Seconds (one byte at least, Most at the most).
+size_t LineBytesToShow(std::string_view text, double seconds, size_t most, const TPaneDisplayState& state)
 {
-    // The whole text's cost from a count of its bytes above 0x7F first: a
-    // text that fits, the usual case, is not walked a byte at a time.
+    if (text.size() <= MinCutLineBytes)
+        return text.size();
+    // The whole line's cost from a count of its bytes above 0x7F: a line
+    // that fits, the usual case, is not walked a byte at a time.
     const size_t high = HighBytes(text);
     const double whole = static_cast<double>(text.size() - high) * state.AsciiCost +
                          static_cast<double>(high) * state.OtherCost;
-    if (whole <= seconds)
+    if (whole <= std::chrono::duration<double>(TurnLimit).count())
         return text.size();
     double cost = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < std::min(text.size(), most); ++i) {
         cost += static_cast<unsigned char>(text[i]) > 0x7F ? state.OtherCost : state.AsciiCost;
         if (cost > seconds)
             return std::max<size_t>(i, 1);
     }
-    return text.size();
+    return std::min(text.size(), most);
 }
 
 // A part of the lines that wait: its bytes, those above 0x7F among them, and
@@ -311,7 +315,6 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     const TClock::time_point passStart =
         !poll && start - state->PollTurnEnd <= SameTurnGap ? state->PollTurnStart : start;
     const TClock::time_point limit = passStart + TurnLimit;
-    const double turnSeconds = std::chrono::duration<double>(TurnLimit).count();
     TClock::time_point now = start;
     size_t shown = 0;
     while (!state->Pending.Empty()) {
@@ -338,11 +341,7 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
                     show(std::move(text), style, kind);
                 },
                 [&](std::string_view text) {
-                    if (text.size() <= MinCutLineBytes ||
-                        AffordableBytes(text, turnSeconds, *state) == text.size())
-                        return text.size();
-                    return std::min(AffordableBytes(text, left - part.Expected, *state),
-                                    MaxPartBytes - part.Bytes);
+                    return LineBytesToShow(text, left - part.Expected, MaxPartBytes - part.Bytes, *state);
                 });
         }
         if (part.Bytes == 0)
