@@ -198,8 +198,9 @@ public:
     // ---- Fields. (Active hides TCustomForm::Active(), the form's activation:
     // here it is whether monitoring is switched on.)
     // Special words in the settings file's order; each entry's object is the
-    // number of its text style (see SpecialWordStyleObject).
-    std::unique_ptr<TStringList> SpecialWords;
+    // number of its text style (see SpecialWordStyleObject). A list put in its
+    // place (or changed) is matched from the next line on.
+    TWordList SpecialWords;
     bool SaveSettings = false;            // write the settings file at exit
     bool AdjustSizeAutomaticly = true;    // equal pane heights whenever the window is resized
     bool Active = true;                   // monitoring switched on
@@ -383,13 +384,6 @@ private:
     std::chrono::steady_clock::time_point FSaveDeadline;
     // The destructor is freeing the window's components.
     bool FFreeingComponents = false;
-    // The special words as a matcher (U_kelvor_display.cpp), built again at
-    // the first match after SpecialWords changed (its OnChange, which the
-    // window sets) or was replaced.
-    const TWordMatcher& SpecialWordMatcher() const;
-    mutable TWordMatcher FSpecialWordMatcher;
-    mutable const TStringList* FMatchedWords = nullptr;
-    mutable bool FSpecialWordsChanged = true;
 };
 
 extern TForm1* Form1;

@@ -501,27 +501,9 @@ void Purge(TRollView* view, TPaneDisplayState* state, TTailFile* file)
 
 } // namespace
 
-const TWordMatcher& TForm1::SpecialWordMatcher() const
-{
-    TStringList* words = SpecialWords.get();
-    if (words != FMatchedWords) {
-        // A list the window has not watched yet (the first, or one put in
-        // its place): every change of it calls for a new matcher.
-        FMatchedWords = words;
-        FSpecialWordsChanged = true;
-        if (words)
-            words->OnChange = [this](TObject*) { FSpecialWordsChanged = true; };
-    }
-    if (FSpecialWordsChanged) {
-        FSpecialWordMatcher.Build(words);
-        FSpecialWordsChanged = false;
-    }
-    return FSpecialWordMatcher;
-}
-
 int TForm1::GetSpecialWordStyle(const AnsiString& line) const
 {
-    return SpecialWordStyleIn(SpecialWords.get(), SpecialWordMatcher(), line);
+    return SpecialWordStyleIn(SpecialWords.get(), SpecialWords.Matcher(), line);
 }
 
 void TForm1::TailNewText(int index, TTailFile* file)
@@ -554,7 +536,7 @@ void TForm1::TailNewText(int index, TTailFile* file)
     bool added = false;
     size_t first = 0;
     const std::string_view chunk = state->Pending.BeginChunk(std::move(text), lines.size());
-    const TWordMatcher& matcher = SpecialWordMatcher();
+    const TWordMatcher& matcher = SpecialWords.Matcher();
     auto styleOf = [&](size_t i) {
         return SpecialWordStyleIn(SpecialWords.get(), matcher, chunk.substr(lines[i].first, lines[i].second));
     };

@@ -35,8 +35,9 @@ bool StartsWith(const AnsiString& s, const AnsiString& prefix)
     return s.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Why a settings file that exists cannot be read.
-AnsiString UnreadableReason(const AnsiString& fileName)
+// Why a settings file that exists cannot be read; Fault is what reading it
+// found of its bytes.
+AnsiString UnreadableReason(const AnsiString& fileName, TIniTextFault fault)
 {
     const int handle = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (handle < 0)
@@ -49,11 +50,11 @@ AnsiString UnreadableReason(const AnsiString& fileName)
         reason = "It is not a regular file.";
     else if (info.st_size > MaxIniFileSize)
         reason = "It is larger than " + IntToStr(static_cast<int>(MaxIniFileSize >> 20)) + " MiB.";
-    else {
-        char head[2];
-        if (pread(handle, head, sizeof head, 0) == 2 && HasUtf16ByteOrderMark(head, sizeof head))
-            reason = "It is written in UTF-16; settings are read in UTF-8 only.";
-    }
+    else if (fault == TIniTextFault::Utf16ByteOrderMark)
+        reason = "It is written in UTF-16; settings are read in UTF-8 only.";
+    else if (fault == TIniTextFault::NulByte)
+        reason = "It holds NUL bytes, so it is no text (UTF-16 without a byte-order mark, perhaps); "
+                 "settings are read in UTF-8 only.";
     close(handle);
     return reason;
 }
@@ -116,10 +117,11 @@ void TForm1::ReadSettings()
                    "Confirmation", MB_OK | MB_ICONINFORMATION);
     }
     AnsiString text;
-    if (LoadIniText(IniFileName, text) == TIniLoadResult::Unreadable) {
+    TIniTextFault fault;
+    if (LoadIniText(IniFileName, text, &fault) == TIniLoadResult::Unreadable) {
         FSettingsUnreadable = true;
         MessageBox("Unable to read the ini file:\n\n" + ShownFileName(IniFileName) + "\n\n" +
-                       UnreadableReason(IniFileName) +
+                       UnreadableReason(IniFileName, fault) +
                        "\nThe default settings are used and the file is left as it is.",
                    "Error", MB_OK | MB_ICONERROR);
     }
@@ -295,8 +297,9 @@ bool TForm1::WriteSettings(bool mayWait)
     AnsiString reason;
     AnsiString dropped;
     AnsiString before;
-    if (LoadIniText(IniFileName, before) == TIniLoadResult::Unreadable) {
-        reason = UnreadableReason(IniFileName);
+    TIniTextFault fault;
+    if (LoadIniText(IniFileName, before, &fault) == TIniLoadResult::Unreadable) {
+        reason = UnreadableReason(IniFileName, fault);
     } else {
         // The watched files in monitor order, then those that could not be
         // opened at start (so that the next start tries them again).

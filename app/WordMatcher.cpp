@@ -1,9 +1,10 @@
 // The word matcher's automaton: built breadth first over a trie of the words,
-// then walked once per line.
+// then walked once per line; the list of words that keeps its matcher.
 #include "app/WordMatcher.h"
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -163,4 +164,22 @@ int TWordMatcher::FirstPlainWordIn(std::string_view line) const
         if (line.find(word) != std::string_view::npos)
             return index;
     return NoWord;
+}
+
+TWordList& TWordList::operator=(std::unique_ptr<TStringList> list)
+{
+    FList = std::move(list);
+    FChanged = true;
+    if (FList)
+        FList->OnChange = [this](TObject*) { FChanged = true; };
+    return *this;
+}
+
+const TWordMatcher& TWordList::Matcher() const
+{
+    if (FChanged) {
+        FMatcher.Build(FList.get());
+        FChanged = false;
+    }
+    return FMatcher;
 }

@@ -1,9 +1,11 @@
 // TWordMatcher: finds which of a list of words occur in a line, all of them
-// in one pass over the line's bytes.
+// in one pass over the line's bytes. TWordList: an owned list of words that
+// keeps a matcher built for it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,4 +67,32 @@ private:
     // The words are searched one by one: these, with their indexes.
     bool FPlain = false;
     std::vector<std::pair<std::string, int>> FPlainWords;
+};
+
+// An owned list of words and the matcher for it, for a holder whose list may
+// be changed, or replaced by another, at any time. The list is hooked (its
+// OnChange) as it is put in place, so that the first match after a change of
+// it, or after another list took its place, builds the matcher again: the
+// matcher follows the list itself, never the address it lies at, which a new
+// list may share with a freed one.
+class TWordList {
+public:
+    TWordList() = default;
+    TWordList(const TWordList&) = delete;
+    TWordList& operator=(const TWordList&) = delete;
+
+    // Puts List in place (none for null) and frees the one it replaces.
+    TWordList& operator=(std::unique_ptr<TStringList> list);
+    void reset() { *this = nullptr; }
+    TStringList* get() const { return FList.get(); }
+    TStringList* operator->() const { return FList.get(); }
+    TStringList& operator*() const { return *FList; }
+
+    // The matcher for the words as they stand now (no words without a list).
+    const TWordMatcher& Matcher() const;
+
+private:
+    std::unique_ptr<TStringList> FList;
+    mutable TWordMatcher FMatcher;
+    mutable bool FChanged = true;
 };

@@ -36,13 +36,22 @@ AnsiString TrimBlanks(const AnsiString& s, size_t first = 0, size_t last = AnsiS
     return s.substr(first, last - first);
 }
 
-// A value or name on one line: each CR LF, CR or LF becomes one blank.
+// The bytes a value or name cannot be written with: line breaks would end its
+// line, and a NUL would make the file no ini text (see IniTextFault).
+const AnsiString Unwritable("\r\n\0", 3);
+
+bool IsUnwritable(char c)
+{
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
+// A value or name as it can be written: each CR LF, CR, LF or NUL becomes one blank.
 AnsiString OneLine(const AnsiString& s)
 {
     AnsiString result;
     result.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\r' || s[i] == '\n') {
+        if (IsUnwritable(s[i])) {
             if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
                 ++i;
             result.push_back(' ');
@@ -104,28 +113,30 @@ uint64_t HashWords(const char* p, size_t size)
 
 bool IsNameSpace(char c)
 {
-    return IsBlank(c) || c == '\r' || c == '\n';
+    return IsBlank(c) || IsUnwritable(c);
 }
 
-// A name as it is matched: ASCII case and line breaks (written as blanks) do
-// not count, so that a name read from the file, the name a caller gives and the
-// name as written all find the same entry. The text is that of CleanName, and
-// is compared ignoring ASCII case; it is the caller's own characters unless the
-// name holds a line break, which is rare, so that matching copies nothing.
+// A name as it is matched: ASCII case, and line breaks and NULs (written as
+// blanks), do not count, so that a name read from the file, the name a caller
+// gives and the name as written all find the same entry. The text is that of
+// CleanName, and is compared ignoring ASCII case; it is the caller's own
+// characters unless the name holds a line break or a NUL, which is rare, so
+// that matching copies nothing.
 } // namespace
 
 class TIniData::TMatchedName {
 public:
     TMatchedName(const char* first, const char* last)
     {
-        // A line break at either end becomes a blank and goes with the blanks.
+        // A line break or NUL at either end becomes a blank and goes with the blanks.
         while (first < last && IsNameSpace(*first))
             ++first;
         while (last > first && IsNameSpace(last[-1]))
             --last;
         FSize = static_cast<size_t>(last - first);
         FData = first;
-        bool breaks = false;
+        // (A word's missing bytes are zeros: NUL is looked for on its own.)
+        bool breaks = std::memchr(first, '\0', FSize) != nullptr;
         for (size_t i = 0; i < FSize && !breaks; i += 8) {
             const uint64_t word = Word(first + i, FSize - i);
             breaks = HasByte(word, '\r') || HasByte(word, '\n');
@@ -172,7 +183,7 @@ namespace {
 // The line of a new key: its name as written, '=' and the value (one line already).
 AnsiString KeyLine(const AnsiString& ident, const AnsiString& value)
 {
-    if (ident.find_first_of("\r\n") != AnsiString::npos)
+    if (ident.find_first_of(Unwritable) != AnsiString::npos)
         return CleanName(ident) + "=" + value;
     size_t first = 0;
     size_t last = ident.size();
@@ -214,9 +225,11 @@ AnsiString KeyValue(const AnsiString& line)
 // ---------------------------------------------------------------------------
 // Reading the file
 
-TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text)
+TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text, TIniTextFault* fault)
 {
     text.clear();
+    if (fault)
+        *fault = TIniTextFault::None;
     int handle;
     do
         handle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -242,22 +255,29 @@ TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text)
             }
             data.append(buffer, static_cast<size_t>(n));
         }
-        if (result == TIniLoadResult::Loaded && HasUtf16ByteOrderMark(data.data(), data.size()))
-            result = TIniLoadResult::Unreadable;
-        if (result == TIniLoadResult::Loaded)
-            text.swap(data);
+        if (result == TIniLoadResult::Loaded) {
+            const TIniTextFault found = IniTextFault(data.data(), data.size());
+            if (fault)
+                *fault = found;
+            if (found == TIniTextFault::None)
+                text.swap(data);
+            else
+                result = TIniLoadResult::Unreadable;
+        }
     }
     ::close(handle);
     return result;
 }
 
-bool HasUtf16ByteOrderMark(const char* bytes, size_t count)
+TIniTextFault IniTextFault(const char* bytes, size_t count)
 {
-    if (count < 2)
-        return false;
-    const auto first = static_cast<unsigned char>(bytes[0]);
-    const auto second = static_cast<unsigned char>(bytes[1]);
-    return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF);
+    if (count >= 2) {
+        const auto first = static_cast<unsigned char>(bytes[0]);
+        const auto second = static_cast<unsigned char>(bytes[1]);
+        if ((first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF))
+            return TIniTextFault::Utf16ByteOrderMark;
+    }
+    return count > 0 && std::memchr(bytes, '\0', count) ? TIniTextFault::NulByte : TIniTextFault::None;
 }
 
 // ---------------------------------------------------------------------------
@@ -492,9 +512,9 @@ void TIniData::EnsureFinalBreak()
 bool TIniData::WriteValue(const AnsiString& sectionName, const AnsiString& identName,
                           const AnsiString& newValue)
 {
-    // Most values hold no line break and are used as they are.
+    // Most values hold no line break or NUL and are used as they are.
     AnsiString oneLine;
-    const bool plain = newValue.find_first_of("\r\n") == AnsiString::npos;
+    const bool plain = newValue.find_first_of(Unwritable) == AnsiString::npos;
     if (!plain)
         oneLine = OneLine(newValue);
     const AnsiString& value = plain ? newValue : oneLine;

@@ -16,15 +16,18 @@ inline constexpr int64_t MaxIniFileSize = int64_t{4} << 20;
 
 enum class TIniLoadResult { Loaded, Missing, Unreadable };
 
+// Why bytes are no ini text, which the ini classes read and write as bytes: a
+// UTF-16 byte-order mark (either byte order) in front, or a NUL byte anywhere
+// (UTF-16 without the mark holds one in every character below U+0100; other
+// text holds none). Written back, such a file would be ruined.
+enum class TIniTextFault { None, Utf16ByteOrderMark, NulByte };
+TIniTextFault IniTextFault(const char* bytes, size_t count);
+
 // Reads a whole ini file into Text. Missing: no such file. Unreadable: it exists
 // but is no regular file (a folder, a FIFO), cannot be read, is larger than
-// MaxIniFileSize, or is UTF-16 text (see HasUtf16ByteOrderMark). Never blocks
-// on a FIFO.
-TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text);
-// The bytes begin with a UTF-16 byte-order mark (either byte order): ini text
-// is read as bytes, where such a text is no ini text at all, and written back
-// it would be ruined.
-bool HasUtf16ByteOrderMark(const char* bytes, size_t count);
+// MaxIniFileSize, or is no ini text (Fault, when given, then says why; it is
+// None otherwise). Never blocks on a FIFO.
+TIniLoadResult LoadIniText(const AnsiString& fileName, AnsiString& text, TIniTextFault* fault = nullptr);
 
 // The lines of an ini file, grouped by section. Section and key names match
 // ignoring ASCII case; the first section of a name and the first key of a name
@@ -34,8 +37,8 @@ bool HasUtf16ByteOrderMark(const char* bytes, size_t count);
 // CR is part of a line). A UTF-8 byte-order mark is kept in front.
 //
 // Names lose surrounding blanks and tabs and match ignoring ASCII case; a line
-// break in a name or value is written as one blank, and a CR in a name read from
-// the file matches as one. Every edit returns whether the text
+// break or NUL in a name or value is written as one blank, and a CR in a name
+// read from the file matches as one. Every edit returns whether the text
 // changed. Lookups are hashed, and a new key goes after the last key of its
 // section, so no edit moves the index entries of other keys.
 class TIniData {

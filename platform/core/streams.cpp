@@ -106,14 +106,18 @@ template <class Buffer> void BufferSetSize(Buffer& data, int64_t& position, int6
 
 // Moves count bytes in chunks through Transfer(offset, size) (a read() or a
 // write() at that offset of the buffer), again after a signal, until all have
-// moved, the file ends or an error stops it; the bytes moved.
-template <typename TTransfer> int64_t TransferAll(int64_t count, TTransfer transfer)
+// moved, the file ends or an error stops it; the bytes moved. Error is the
+// system's error number that stopped it, 0 for none.
+template <typename TTransfer> int64_t TransferAll(int64_t count, int& error, TTransfer transfer)
 {
+    error = 0;
     int64_t done = 0;
     while (done < count) {
         ssize_t n = transfer(done, static_cast<size_t>(std::min(count - done, MaxChunk)));
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0)
+            error = errno;
         if (n <= 0)
             break;
         done += n;
@@ -124,13 +128,31 @@ template <typename TTransfer> int64_t TransferAll(int64_t count, TTransfer trans
 int64_t HandleRead(int handle, void* buffer, int64_t count)
 {
     auto* out = static_cast<char*>(buffer);
-    return TransferAll(count, [&](int64_t at, size_t size) { return ::read(handle, out + at, size); });
+    int error;
+    return TransferAll(count, error, [&](int64_t at, size_t size) { return ::read(handle, out + at, size); });
 }
 
-int64_t HandleWrite(int handle, const void* buffer, int64_t count)
+int64_t HandleWrite(int handle, const void* buffer, int64_t count, int& error)
 {
     const auto* in = static_cast<const char*>(buffer);
-    return TransferAll(count, [&](int64_t at, size_t size) { return ::write(handle, in + at, size); });
+    return TransferAll(count, error, [&](int64_t at, size_t size) { return ::write(handle, in + at, size); });
+}
+
+// The write error of a file, with the system's reason when it gave one.
+[[noreturn]] void RaiseWriteError(int error)
+{
+    if (error == 0)
+        throw EWriteError(SysConst::SWriteError);
+    throw EWriteError(Format(SysConst::SWriteErrorEx, {SysErrorMessage(error)}));
+}
+
+// Truncates or extends the file behind Handle; raises the write error.
+void HandleSetSize(int handle, int64_t newSize)
+{
+    if (newSize < 0)
+        throw EWriteError(SysConst::SWriteError);
+    if (::ftruncate(handle, static_cast<off_t>(newSize)) != 0)
+        RaiseWriteError(errno);
 }
 
 int64_t HandleSeek(int handle, int64_t offset, TSeekOrigin origin)
@@ -158,16 +180,19 @@ class THandleStream : public TStream {
 public:
     explicit THandleStream(int handle) : FHandle(handle) {}
     int64_t Read(void* buffer, int64_t count) override { return HandleRead(FHandle, buffer, count); }
-    int64_t Write(const void* buffer, int64_t count) override { return HandleWrite(FHandle, buffer, count); }
-    int64_t Seek(int64_t offset, TSeekOrigin origin) override { return HandleSeek(FHandle, offset, origin); }
-    void SetSize(int64_t newSize) override
+    int64_t Write(const void* buffer, int64_t count) override
     {
-        if (newSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(newSize)) != 0)
-            throw EWriteError(SysConst::SWriteError);
+        return HandleWrite(FHandle, buffer, count, FWriteFault);
     }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override { return HandleSeek(FHandle, offset, origin); }
+    void SetSize(int64_t newSize) override { HandleSetSize(FHandle, newSize); }
+
+protected:
+    int WriteFault() const override { return FWriteFault; }
 
 private:
     int FHandle;
+    int FWriteFault = 0;
 };
 
 } // namespace
@@ -216,7 +241,7 @@ void TStream::WriteBuffer(const void* buffer, int64_t count)
         done += n;
     }
     if (done != count)
-        throw EWriteError(SysConst::SWriteError);
+        RaiseWriteError(WriteFault());
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count)
@@ -572,7 +597,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count)
 
 int64_t TFileStream::Write(const void* buffer, int64_t count)
 {
-    return HandleWrite(FHandle, buffer, count);
+    return HandleWrite(FHandle, buffer, count, FWriteFault);
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
@@ -582,8 +607,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
 
 void TFileStream::SetSize(int64_t newSize)
 {
-    if (newSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(newSize)) != 0)
-        throw EWriteError(SysConst::SWriteError);
+    HandleSetSize(FHandle, newSize);
     if (Position() > newSize)
         Seek(newSize, soBeginning);
 }
@@ -602,15 +626,15 @@ void SafeWriteFile(const AnsiString& fileName, const std::function<void(TStream&
         struct stat old;
         if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
             ::fchmod(handle, old.st_mode & 07777) != 0)
-            throw EWriteError(SysConst::SWriteError);
+            RaiseWriteError(errno);
         THandleStream stream(handle);
         writer(stream);
         if (::fsync(handle) != 0)
-            throw EWriteError(SysConst::SWriteError);
+            RaiseWriteError(errno);
         // Renamed while still held, so that no start takes the file for one
         // left behind; the bytes are on the disk already when it is closed.
         if (::rename(tempName.c_str(), target.c_str()) != 0)
-            throw EWriteError(SysConst::SWriteError);
+            RaiseWriteError(errno);
         ::close(handle);
         handle = -1;
     } catch (...) {

@@ -40,7 +40,8 @@ public:
     // The default raises EStreamError: a stream must say how it changes its size.
     virtual void SetSize(int64_t newSize);
 
-    // All or nothing: EReadError "Stream read error" / EWriteError "Stream write error".
+    // All or nothing: EReadError "Stream read error" / EWriteError "Stream write
+    // error", followed by the system's reason when a file refused the write.
     void ReadBuffer(void* buffer, int64_t count);
     void WriteBuffer(const void* buffer, int64_t count);
     // Copies Count bytes from Source's position (Count 0: all of Source from its
@@ -58,6 +59,11 @@ public:
     // that they can be read in place; valid until the stream's bytes change.
     // Null, with Count 0, for any other stream.
     virtual const char* BytesInMemory(int64_t& count);
+
+protected:
+    // The system's error number that ended the last Write short, for a stream
+    // over a file; 0 when the system gave none, or when there is no file.
+    virtual int WriteFault() const { return 0; }
 };
 
 // Bytes in memory. Memory() stays valid until the size changes. A write past
@@ -152,16 +158,20 @@ public:
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-    // Truncates or extends the file (EWriteError on failure); a position past
-    // the new end moves to it.
+    // Truncates or extends the file (EWriteError with the system's reason on
+    // failure); a position past the new end moves to it.
     void SetSize(int64_t newSize) override;
 
     const AnsiString& FileName() const { return FFileName; }
     int Handle() const { return FHandle; }
 
+protected:
+    int WriteFault() const override { return FWriteFault; }
+
 private:
     AnsiString FFileName;
     int FHandle = -1;
+    int FWriteFault = 0;
 };
 
 // A memory stream over a string: DataString() is every byte written. It follows
@@ -209,7 +219,8 @@ private:
 // to disk and renamed over FileName (keeping an existing file's permission bits;
 // a symbolic link is followed, so that the link stays and its target changes).
 // Raises EFCreateError when the temporary file cannot be made and EWriteError
-// when flushing or renaming fails; an exception from Writer passes unchanged.
+// (with the system's reason) when flushing or renaming fails; an exception
+// from Writer passes unchanged.
 // On any failure the temporary file is removed and the old file is untouched.
 void SafeWriteFile(const AnsiString& fileName, const std::function<void(TStream& stream)>& writer);
 // Its temporary file is held (locked) by the writer until it is renamed.

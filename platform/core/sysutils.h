@@ -55,6 +55,8 @@ inline constexpr const char* SInvalidInteger = "'%s' is not a valid integer valu
 inline constexpr const char* SInvalidFormat = "Format '%s' invalid or incompatible with argument";
 inline constexpr const char* SReadError = "Stream read error";
 inline constexpr const char* SWriteError = "Stream write error";
+// A write to a file that the system refused, with the system's reason.
+inline constexpr const char* SWriteErrorEx = "Stream write error. %s";
 inline constexpr const char* SFCreateErrorEx = "Cannot create file \"%s\". %s";
 inline constexpr const char* SFOpenErrorEx = "Cannot open file \"%s\". %s";
 inline constexpr const char* SAssignError = "Cannot assign a %s to a %s";

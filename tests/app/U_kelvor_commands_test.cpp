@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/graphics/bitmap.h"
+#include "tests/support/filesizelimit.h"
 
 namespace {
 
@@ -421,6 +423,20 @@ TEST_F(CopyAndSaveTest, AFailedSaveShowsTheErrorBox)
     EXPECT_NE(ErrorBoxes()[0].Text.find("saved.txt"), AnsiString::npos) << ErrorBoxes()[0].Text;
     struct stat info;
     EXPECT_NE(stat(target.c_str(), &info), 0);
+
+    // A disk that takes no more (a file larger than the process may write):
+    // the box gives the system's reason.
+    UI.ClearCalls();
+    const std::string full = Dir.File("full.txt");
+    UI.QueueFileNames({full});
+    UI.QueueMessageBoxResult(IDOK);
+    {
+        const TFileSizeLimit limit(4);
+        Form->SaveSelectedTextPMIClick(Form->SaveCompleteTextPMI);
+    }
+    ASSERT_EQ(ErrorBoxes().size(), 1u);
+    EXPECT_EQ(ErrorBoxes()[0].Text, "Stream write error. " + SysErrorMessage(EFBIG));
+    EXPECT_NE(stat(full.c_str(), &info), 0);
 }
 
 TEST_F(CommandsTest, CommandsWithoutAFileDoNothing)

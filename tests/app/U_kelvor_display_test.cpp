@@ -111,7 +111,7 @@ TEST_F(KelvorDisplayTest, SpecialWordsColourWholeLinesAndTheFirstListedWins)
 TEST_F(KelvorDisplayTest, LinesAreMatchedAgainstTheSpecialWordsAsTheyStandNow)
 {
     // Each change gives the line another answer than the words before it did;
-    // a list put in the place of the window's is watched as well.
+    // a list put in the place of the window's is followed as well.
     TStringList* words = Form->SpecialWords.get();
     const std::string line = "an ERROR here";
     const std::pair<std::function<void()>, int> changes[] = {
@@ -132,6 +132,16 @@ TEST_F(KelvorDisplayTest, LinesAreMatchedAgainstTheSpecialWordsAsTheyStandNow)
     Form->SpecialWords->AddObject("here", TForm1::SpecialWordStyleObject(2));
     Feed(line + "\n");
     EXPECT_EQ(Shown().back().Style, 2);
+    // A list freed before the next is made, which the allocator mostly puts
+    // where the freed one lay: the new list, and its changes, count all the same.
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        Form->SpecialWords.reset();
+        Form->SpecialWords = std::make_unique<TStringList>();
+        EXPECT_EQ(Form->GetSpecialWordStyle(line), -1);
+        Form->SpecialWords->AddObject(round == 2 ? "ERROR" : "here", TForm1::SpecialWordStyleObject(round));
+        EXPECT_EQ(Form->GetSpecialWordStyle(line), round);
+    }
 }
 
 TEST_F(KelvorDisplayTest, ALineInPiecesContinuesItsParagraphEachPieceInItsOwnStyle)

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/controls/monitors.h"
 #include "platform/core/inifiles.h"
 #include "tests/app/U_kelvor_fixture.h"
+#include "tests/support/filesizelimit.h"
 #include "tests/support/testrvfdata.h"
 
 namespace {
@@ -360,6 +362,24 @@ TEST_F(KelvorSaveTest, AFailedSaveSaysWhy)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].Text.find(Form->IniFileName), std::string::npos) << boxes[0].Text;
     EXPECT_NE(boxes[0].Text.find("Not a directory"), std::string::npos) << boxes[0].Text;
+}
+
+// The system's reason follows the stream's message when the disk takes no
+// more (here: no more than the process may write).
+TEST_F(KelvorSaveTest, ASaveThatRunsOutOfRoomSaysWhy)
+{
+    const std::string before = Dir.Read(Form->IniFileName);
+    UI.QueueMessageBoxResult(IDOK);
+    {
+        const TFileSizeLimit limit(before.size());
+        Form->BeforeDestruction();
+    }
+    const std::vector<TUICall> boxes = ErrorBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].Text.find(Form->IniFileName), std::string::npos) << boxes[0].Text;
+    EXPECT_NE(boxes[0].Text.find("Stream write error. " + SysErrorMessage(EFBIG)), std::string::npos)
+        << boxes[0].Text;
+    EXPECT_EQ(Dir.Read(Form->IniFileName), before);
 }
 
 TEST_F(KelvorSaveTest, AFailedSaveWhileClosingOnASignalGoesToStandardError)

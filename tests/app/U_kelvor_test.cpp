@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
@@ -318,16 +319,27 @@ TEST_F(KelvorSettingsTest, ABackgroundThatIsNoColourFallsBackToTheDefault)
     }
 }
 
-// A settings file in UTF-16 (either byte order, with its mark) is reported as
-// unreadable and left as it is; the defaults are used.
+// A settings file in UTF-16 (either byte order, with its mark or without it)
+// or holding NUL bytes anyhow is reported as unreadable and left as it is; the
+// defaults are used.
 TEST_F(KelvorSettingsTest, AUtf16SettingsFileIsReportedAndLeftAlone)
 {
-    std::string littleEndian = "\xFF\xFE", bigEndian = "\xFE\xFF";
-    for (char c : std::string("[Options]\r\nSaveSettings=1\r\nPurgeAtLine=7\r\n")) {
+    const std::string text = "[Options]\r\nSaveSettings=1\r\nPurgeAtLine=7\r\n";
+    std::string littleEndian, bigEndian;
+    for (char c : text) {
         littleEndian += {c, '\0'};
         bigEndian += {'\0', c};
     }
-    for (const std::string& bytes : {littleEndian, bigEndian}) {
+    // The files, and what the box names as the reason.
+    const std::pair<std::string, const char*> cases[] = {
+        {"\xFF\xFE" + littleEndian, "UTF-16"},
+        {"\xFE\xFF" + bigEndian, "UTF-16"},
+        {littleEndian, "NUL bytes"},
+        {bigEndian, "NUL bytes"},
+        {text + std::string(3, '\0'), "NUL bytes"},
+    };
+    for (const auto& [bytes, reason] : cases) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
         Dir.Write("k.ini", bytes);
         UI.QueueMessageBoxResult(IDOK);
         Start(Dir.File("k.ini"));
@@ -335,7 +347,7 @@ TEST_F(KelvorSettingsTest, AUtf16SettingsFileIsReportedAndLeftAlone)
         const auto boxes = UI.CallsOf(TUICallKind::MessageBox);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_TRUE(boxes[0].Text.rfind("Unable to read the ini file:", 0) == 0 &&
-                    boxes[0].Text.find("UTF-16") != std::string::npos)
+                    boxes[0].Text.find(reason) != std::string::npos)
             << boxes[0].Text;
         Form->SetSaveSettings(true);
         Stop();

@@ -1,8 +1,9 @@
 // Fuzz target of the ini reader: the input is an ini file. Every section and key
 // is read, one key is written, one key deleted and one section erased, the file
 // is rewritten and read again; everything the edits did not touch must read the
-// same as before, and the written key must read back. A file in UTF-16 reads as
-// empty and is never written over.
+// same as before, and the written key must read back. A file that is no ini
+// text (UTF-16 with its byte-order mark, or anything holding a NUL byte, as
+// UTF-16 without the mark does) reads as empty and is never written over.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -83,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
 
-    if (HasUtf16ByteOrderMark(reinterpret_cast<const char*>(data), size)) {
+    if (IniTextFault(reinterpret_cast<const char*>(data), size) != TIniTextFault::None) {
         TMemIniFile ini(name);
         TStringList sections;
         ReadEverything(ini, sections);

@@ -2,8 +2,10 @@
 // when and how the file is written, and hostile input.
 #include "platform/core/inifiles.h"
 
+#include <algorithm>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -352,6 +354,21 @@ TEST(IniRewrite, ValuesWithLineBreaksAreWrittenOnOneLine)
     EXPECT_EQ(text, "[S]\r\nmulti=one two three four  end\r\n[S X]\r\nk y=v\r\n");
 }
 
+// A NUL would make the file no ini text: it is written as a blank, as a line
+// break is, and the name given still finds its key.
+TEST(IniRewrite, NulBytesAreWrittenAsBlanks)
+{
+    const std::string nul(1, '\0');
+    std::string text = Rewritten("[S]\n", [&](TMemIniFile& ini) {
+        ini.WriteString("S", "k" + nul + "1", "a" + nul + "b" + nul);
+        ini.WriteString("T" + nul + "U", nul + "k2" + nul, "v");
+        EXPECT_EQ(ini.ReadString("S", "k" + nul + "1", "-"), "a b");
+        EXPECT_EQ(ini.ReadString("t u", "K2", "-"), "v");
+    });
+    EXPECT_EQ(text, "[S]\nk 1=a b \n[T U]\nk2=v\n");
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+}
+
 TEST(IniRewrite, DuplicatesChangeTheFirstAndEraseRemovesThemAll)
 {
     const std::string before = "[A]\na=1\nb=2\nA=3\n[B]\nx=1\n[a]\nz=9\n";
@@ -436,9 +453,10 @@ TEST(IniHostile, BinaryAndOversizedFiles)
     uint32_t seed = 12345;
     for (int i = 0; i < 1 << 20; ++i) {
         seed = seed * 1103515245u + 12345u;
-        binary.push_back(static_cast<char>(seed >> 16));
+        // Every byte but NUL, which makes a file no ini text at all (below).
+        binary.push_back(static_cast<char>(std::max(seed >> 16 & 0xFF, 1u)));
     }
-    binary += std::string(1000, '[') + std::string(1000, '=') + std::string(1000, '\0');
+    binary += std::string(1000, '[') + std::string(1000, '=') + std::string(1000, '\x01');
     TempDir dir;
     {
         TMemIniFile ini(dir.Write("binary.ini", binary));
@@ -467,4 +485,45 @@ TEST(IniRewrite, AFinalLineWithoutBreakStaysLast)
     EXPECT_EQ(Rewritten("[S]\n; only a comment", [](TMemIniFile& ini) { ini.WriteString("T", "b", "2"); }),
               "[S]\n; only a comment\n[T]\nb=2\n");
     EXPECT_EQ(Rewritten("", [](TMemIniFile& ini) { ini.WriteString("S", "k", "v"); }), "[S]\nk=v\n");
+}
+
+// UTF-16 text (with or without its byte-order mark) and any text holding a NUL
+// byte are no ini text: read as nothing, and never written over.
+TEST(IniHostile, TextThatIsNoIniTextIsNeitherReadNorReplaced)
+{
+    const std::string ini = "[S]\r\nk=1\r\n";
+    std::string littleEndian, bigEndian;
+    for (char c : ini) {
+        littleEndian += {c, '\0'};
+        bigEndian += {'\0', c};
+    }
+    const std::pair<std::string, TIniTextFault> cases[] = {
+        {"\xFF\xFE" + littleEndian, TIniTextFault::Utf16ByteOrderMark},
+        {"\xFE\xFF" + bigEndian, TIniTextFault::Utf16ByteOrderMark},
+        {"\xFF\xFE", TIniTextFault::Utf16ByteOrderMark},
+        {littleEndian, TIniTextFault::NulByte},
+        {bigEndian, TIniTextFault::NulByte},
+        {ini + std::string(1, '\0'), TIniTextFault::NulByte},
+        {std::string(1, '\0') + ini, TIniTextFault::NulByte},
+    };
+    TempDir dir;
+    for (const auto& [bytes, fault] : cases) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        const std::string name = dir.Write("t.ini", bytes);
+        AnsiString text = "stale";
+        TIniTextFault found = TIniTextFault::None;
+        EXPECT_EQ(LoadIniText(name, text, &found), TIniLoadResult::Unreadable);
+        EXPECT_EQ(found, fault);
+        EXPECT_EQ(text, "");
+        TIniFile file(name);
+        EXPECT_EQ(file.ReadString("S", "k", "-"), "-");
+        file.WriteString("S", "k", "2");
+        EXPECT_THROW(file.UpdateFile(), EIniFileException);
+        EXPECT_EQ(dir.Read("t.ini"), bytes);
+    }
+    AnsiString text;
+    TIniTextFault found = TIniTextFault::NulByte;
+    EXPECT_EQ(LoadIniText(dir.Write("t.ini", ini), text, &found), TIniLoadResult::Loaded);
+    EXPECT_EQ(found, TIniTextFault::None);
+    EXPECT_EQ(text, ini);
 }

@@ -3,10 +3,12 @@
 #include "platform/core/streams.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -18,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/filesizelimit.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/waituntil.h"
 
@@ -392,6 +395,58 @@ TEST(FileStream, ErrorsNameTheFileAndTheSystemReason)
     }
     EXPECT_THROW(TFileStream(dir.Path(), fmOpenRead), EFOpenError); // a folder
     EXPECT_THROW(TFileStream(dir.Path(), fmCreate), EFCreateError);
+}
+
+// A write the system refuses says why, as a failed open does; a stream
+// without a file has no reason to give (MemoryStream.BuffersAreAllOrNothing).
+TEST(FileStream, AFailedWriteGivesTheSystemsReason)
+{
+    TempDir dir;
+    const std::string tooLarge = "Stream write error. " + SysErrorMessage(EFBIG);
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] {
+             TFileStream stream(dir.File("f"), fmCreate);
+             const TFileSizeLimit limit(4);
+             stream.WriteBuffer("more than four", 14);
+         },
+         tooLarge},
+        {[&] {
+             TFileStream stream(dir.File("f"), fmCreate);
+             const TFileSizeLimit limit(4);
+             stream.SetSize(5);
+         },
+         tooLarge},
+        {[&] {
+             const TFileSizeLimit limit(4);
+             SafeWriteFile(dir.File("safe"),
+                           [](TStream& stream) { stream.WriteBuffer("more than four", 14); });
+         },
+         tooLarge},
+        {[&] {
+             ASSERT_EQ(::mkdir(dir.File("folder").c_str(), 0755), 0);
+             SafeWriteFile(dir.File("folder"), [](TStream& stream) { stream.WriteBuffer("x", 1); });
+         },
+         "Stream write error. " + SysErrorMessage(EISDIR)},
+    };
+    for (const auto& [write, message] : cases) {
+        SCOPED_TRACE(message);
+        try {
+            write();
+            ADD_FAILURE() << "the write must fail";
+        } catch (const EWriteError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
+    // A full disk, where the system offers one to write to.
+    if (::access("/dev/full", W_OK) == 0) {
+        TFileStream full("/dev/full", fmOpenWrite);
+        try {
+            full.WriteBuffer("x", 1);
+            ADD_FAILURE() << "a write to a full disk must fail";
+        } catch (const EWriteError& e) {
+            EXPECT_EQ(std::string(e.what()), "Stream write error. " + SysErrorMessage(ENOSPC));
+        }
+    }
 }
 
 TEST(FileStream, AFifoOpensAndReadsWithoutWaiting)
