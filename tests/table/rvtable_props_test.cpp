@@ -1,8 +1,11 @@
-// Property changes of a table in an editor: one undoable group each, nothing
-// recorded for an equal value, the "inserted" state kept whatever happens;
-// and deleting every row or column of a table in an editor deletes the table.
+// Property changes of a table in an editor, nested in cells or not: one
+// undoable group each, nothing recorded for an equal value, the "inserted"
+// state kept whatever happens; and deleting every row or column of a table in
+// an editor deletes the table.
+#include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
