@@ -217,7 +217,7 @@ std::vector<TRVTableItemInfo*> NestTwoDeep(TRVTableItemInfo* table)
 // laid out as a fresh editor lays the document out: for the document's own
 // table and for tables nested one and two deep in cells that no editor edits,
 // where undo opens the cells' editors. A component stream read into the
-// table sets them by name too, in one step.
+// table sets them by name too, in one step, and a cell's setter as well.
 TEST_F(TablePropsTest, PublishedPropertiesSetByNameAreUndoable)
 {
     // One column: a new padding changes what the cells hold across, not their widths.
@@ -297,6 +297,9 @@ TEST_F(TablePropsTest, PublishedPropertiesSetByNameAreUndoable)
         EXPECT_EQ(target->BorderVSpacing, 9);
         EXPECT_EQ(target->CellBorderStyle, rvtbColor);
         EXPECT_EQ(target->TextColSeparator, " ; ");
+        // A cell's property by name goes the same way.
+        step("cell width", [&] { target->SetCellBestWidth(40, 0, 0); });
+        EXPECT_EQ(target->GetCells(0, 0)->BestWidth, 40);
     }
 }
 
