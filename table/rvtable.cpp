@@ -157,6 +157,16 @@ void TRVTableItemInfo::Changed()
     FGrid.Valid = false;
     if (TCustomRVData* data = GetRVData())
         data->NoteChange();
+    // A table in a cell that no editor edits changes the cell, and so the
+    // tables around it: each lays out again at its next layout, which it
+    // skips otherwise while its width stays (the cells' layouts with it).
+    for (auto* cell = dynamic_cast<TRVTableCellData*>(GetRVData()); cell != nullptr;) {
+        TRVTableItemInfo* outer = cell->GetTable();
+        if (outer == nullptr)
+            break;
+        outer->State.Include(rvtsModified);
+        cell = dynamic_cast<TRVTableCellData*>(outer->GetRVData());
+    }
 }
 
 // The cell class has no copy of its own: a write through the slot copies the

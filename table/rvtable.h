@@ -230,7 +230,9 @@ public:
     // The table must be laid out again; its document notes the change.
     void Changed();
     // Sets a published integer property by name: in an editor as one undoable
-    // group, elsewhere directly. Either way the table is marked changed.
+    // group (for a table in a cell no editor edits, a cell edit of the
+    // document around the cell's table), elsewhere directly. Either way the
+    // table is marked changed.
     void SetProperty(const AnsiString& propName, int64_t value, bool affectSize, bool affectWidth);
     // The same for a published text property (no layout depends on one).
     void SetStrProperty(const AnsiString& propName, const AnsiString& value);

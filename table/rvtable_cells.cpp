@@ -204,7 +204,7 @@ void TRVTableCellData::FormatAgain(bool force, const TRVStyle* style)
     // Laying out may note changes of its own (a layout started afresh): what
     // stands now is the layout for the cell as it is.
     FLaidOut = true;
-    FLaidOutWidth = Width;
+    FLaidOutWidth = GetWidth();
     FLaidOutHeight = DocumentHeight;
     FLaidOutKey = TRVMeasureKey(ChangeCount(), style, nullptr);
 }

@@ -709,9 +709,10 @@ void TRVTableItemInfo::UpdateCellXCoords(TRVTableItemFormattingInfo* fmt, bool f
                 continue;
             // The editor that holds a cell's items lays them out at the cell's
             // width before its height is taken: a width changed by this layout
-            // (a column deleted, the document narrower) changes its height too.
+            // (a column deleted, the document narrower) changes its height too,
+            // and so do new margins (the padding changed) at the same width.
             if (cell == edited)
-                InplaceEditor->SetEditorWidth(cell->Width, force);
+                InplaceEditor->SetEditorWidth(cell->Width, force || State.Contains(rvtsFormatInplace));
             const int contentHeight = cell->FormatIfStale(force, style);
             // GetCellHeight, asked only of the cell whose items an editor holds.
             if (cell->RowSpan < 2)

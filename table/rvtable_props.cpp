@@ -10,6 +10,7 @@
 #include "platform/core/typinfo.h"
 #include "table/rvtable.h"
 #include "table/rvtable_undo.h"
+#include "table/rvtcellundo.h"
 
 namespace {
 
@@ -35,28 +36,69 @@ private:
     bool FWasInserted;
 };
 
+// Opens the undo group for a change of Table and answers the list its record
+// goes into; null when nothing records (the table not inserted, in no
+// editor's document or in one without undo). A table in an editor's document
+// records there; its cell editor, when one is open, hands over its edits
+// first, so that they stay the earlier steps. A table in a cell that no
+// editor edits records into a group of its own in a cell-edit record of the
+// list that records changes of the cell's table, found the same way at any
+// depth: the change is kept as the cell's edits are once its editor closes,
+// and undoing it opens the editor on the cell and undoes it there (or, in a
+// group with other records, plays it in a temporary editor).
+TRVUndoList* BeginTableUndo(TRVTableItemInfo* table)
+{
+    if (TRVEditRVData* data = table->GetInsertedEditData()) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        return data->NoteEditAndGetUndoList();
+    }
+    auto* cell = dynamic_cast<TRVTableCellData*>(table->GetRVData());
+    TRVTableItemInfo* outer = cell != nullptr ? cell->GetTable() : nullptr;
+    if (outer == nullptr || !table->State.Contains(rvtsInserted))
+        return nullptr;
+    TRVUndoList* list = BeginTableUndo(outer);
+    if (list == nullptr)
+        return nullptr;
+    auto record = std::make_unique<TRVUndoCellModify>();
+    cell->GetPosition(record->Row, record->Col);
+    // The caret of the cell's editor goes after the table.
+    record->CaretItemNo = table->GetMyItemNo();
+    record->CaretOffs = 1;
+    record->UndoList = std::make_unique<TRVUndoList>(list->RVData);
+    record->UndoList->BeginItem(rvutModifyItem, AnsiString(), record->CaretItemNo, record->CaretOffs);
+    return AddModifyItemPropsRecord(list, std::move(record), outer->GetMyItemNo(), false, false)
+        ->UndoList.get();
+}
+
 // Sets an integer property of Object (the table or one of its cells) by
-// name. In an editor that records, a changed value is one rvutModifyItem
-// group with a record made by RecordClass; an equal value changes and
-// records nothing.
+// name. Where the table's changes record (BeginTableUndo), a changed value is
+// one rvutModifyItem group with a record made by RecordClass; an equal value
+// changes and records nothing.
 void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object, const AnsiString& propName,
                        int64_t value, bool affectSize, bool affectWidth,
                        const TRVIntPropertyRecordClass& recordClass)
 {
     const TPropInfo& prop = FindPropInfo(object, propName);
-    TRVEditRVData* data = table->GetInsertedEditData();
-    {
-        TInsertedPause pause(table);
-        if (GetOrdProp(object, prop) == value)
-            return;
-        if (data == nullptr)
-            SetOrdProp(object, prop, value);
-    }
-    if (data != nullptr) {
+    const int64_t old = GetOrdProp(object, prop);
+    if (old == value)
+        return;
+    TPersistent* subObject = object == table ? nullptr : object;
+    if (TRVEditRVData* data = table->GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
-        data->Do_ModifyItemIntProperty(itemNo, object == table ? nullptr : object, propName, value,
-                                       affectSize, affectWidth, recordClass);
+        data->Do_ModifyItemIntProperty(itemNo, subObject, propName, value, affectSize, affectWidth,
+                                       recordClass);
         data->Invalidate();
+    } else {
+        if (TRVUndoList* list = BeginTableUndo(table)) {
+            auto* record = AddModifyItemPropsRecord(
+                list, recordClass ? recordClass() : std::make_unique<TRVUndoModifyItemIntProperty>(), itemNo,
+                affectSize, affectWidth);
+            record->SubObject = subObject;
+            record->PropertyName = propName;
+            record->Value = old;
+        }
+        TInsertedPause pause(table);
+        SetOrdProp(object, prop, value);
     }
     table->Changed();
 }
@@ -127,20 +169,23 @@ void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bo
 
 void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiString& value)
 {
-    TRVEditRVData* data = GetInsertedEditData();
-    TInsertedPause pause(this);
     const AnsiString old = GetStrProp(this, propName);
     if (old == value)
         return;
-    if (data != nullptr) {
-        data->BeginUndoSequence(rvutModifyItem, true);
-        if (auto* record = AddTableUndoInfo<TRVUndoTableStrProperty>(data, GetMyItemNo(), false, false)) {
-            record->PropertyName = propName;
-            record->Value = old;
-        }
-        data->Invalidate();
+    // The group opens while the table still counts as inserted: a cell
+    // editor open in it hands over its edits before this step.
+    if (TRVUndoList* list = BeginTableUndo(this)) {
+        auto* record = AddModifyItemPropsRecord(list, std::make_unique<TRVUndoTableStrProperty>(),
+                                                GetMyItemNo(), false, false);
+        record->PropertyName = propName;
+        record->Value = old;
     }
-    SetStrProp(this, propName, value);
+    if (TRVEditRVData* data = GetInsertedEditData())
+        data->Invalidate();
+    {
+        TInsertedPause pause(this);
+        SetStrProp(this, propName, value);
+    }
     Changed();
 }
 

@@ -147,12 +147,13 @@ public:
         FLaidOut = false;
     }
     // Lays the cell out unless Force is false and its layout still stands: it
-    // was made by this call for the cell's present width, and neither the cell
-    // (its documents inside included) nor the style sheet changed since.
+    // was made by this call for the cell's present content width (the table's
+    // padding may change it while the cell keeps its width), and neither the
+    // cell (its documents inside included) nor the style sheet changed since.
     // Answers the height of the laid-out content (DocumentHeight).
     int FormatIfStale(bool force, const TRVStyle* style)
     {
-        if (force || !FLaidOut || FLaidOutWidth != Width ||
+        if (force || !FLaidOut || FLaidOutWidth != GetWidth() ||
             FLaidOutKey != TRVMeasureKey(ChangeCount(), style, nullptr))
             FormatAgain(force, style);
         return FLaidOutHeight;

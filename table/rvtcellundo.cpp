@@ -107,7 +107,10 @@ void TRVUndoCellModify::Undo(TRVEditRVData* rvData)
 {
     if (!UndoList || UndoList->Count() == 0)
         return;
-    if (!AloneInGroup()) {
+    // In a temporary editor (tied to no cell), playing the groups of an
+    // outer cell whole, the record is played whole with them.
+    auto* temporary = dynamic_cast<TRVTableInplaceRVData*>(rvData);
+    if (!AloneInGroup() || (temporary != nullptr && temporary->EditedCell() == nullptr)) {
         // The whole group is one step: the cell's groups are played here, all
         // of them, and the opposite record keeps what they made.
         TRVTableItemInfo* table = Table(rvData);

@@ -23,7 +23,9 @@ public:
 // the cell's edits come back one by one. In a group with other records (a
 // program's undo group spanning cells, or the opposite of one), the group is
 // one step: every nested group is played in the cell, as for several cells,
-// and the opposite record keeps what that made.
+// and the opposite record keeps what that made. So it is too, alone or not,
+// when it is among the groups of an outer cell that a temporary editor plays
+// (a table nested in that cell): no cell editor opens in an editor not shown.
 class TRVUndoCellModify : public TRVCompositeUndo {
 public:
     int Row = -1;

@@ -180,11 +180,13 @@ protected:
     // Runs a table command as the editor does: one undo group around it, the
     // table laid out again, then the change; checks the grid, that the cells
     // are painted as the cell selection the command left says and, when the
-    // document changed, that undo and redo give back both states.
-    bool Command(const std::string& name, const std::function<void()>& operation)
+    // document changed, that undo and redo give back both states (with Check,
+    // when given, at every layout).
+    bool Command(const std::string& name, const std::function<void()>& operation,
+                 const editinvariant::TLayoutCheck& check = nullptr)
     {
         Caret(0, 1);
-        const bool changed = editinvariant::Run(*d, name, [&] {
+        const auto command = [&] {
             const int itemNo = Table->GetMyItemNo();
             const int token = Table->BeginModify(itemNo);
             Table->InitUndo();
@@ -206,7 +208,8 @@ protected:
                 d->FormatAll();
             }
             Caret(0, 1);
-        });
+        };
+        const bool changed = editinvariant::Run(*d, name, command, check);
         EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "") << name << ": " << tablegrid::Shape(*Table->Rows);
         EXPECT_EQ(tablegrid::StaleLayout(*d, *Table), "") << name;
         return changed;

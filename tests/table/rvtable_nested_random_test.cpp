@@ -3,7 +3,8 @@
 // merge and split operations at every depth and over the edited cell (laid
 // out by the program's Format or as a command), a program's undo group across
 // cells, cells and tables copied into cells, a table deleted with cell
-// editors open in it, undo and redo through the control and through keys,
+// editors open in it, published properties of tables at any depth (cells
+// edited or not) set by name, undo and redo through the control and keys,
 // under undo limits 1, 2, 5 or none, cell editors closed and the editor freed
 // at any point. After every step: undo and redo give back both documents byte
 // for byte (as far as the limit keeps steps), the layout is a fresh editor's,
@@ -25,6 +26,7 @@
 
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
+#include "platform/core/typinfo.h"
 #include "table/rvtinplace.h"
 #include "tests/support/nestedtables.h"
 #include "tests/support/tablegrid.h"
@@ -346,6 +348,60 @@ protected:
         if (program)
             Editor.Edit->Format();
     }
+    // A published property of a table at any depth (in a document open in an
+    // editor or in a cell no editor is open on) set by name, as a property
+    // inspector sets it; the document that holds the table told of the change
+    // (as the editor's own commands do), then laid out by the program (the
+    // editor's Format) or as a command in the innermost open document laid
+    // out around it.
+    void SetPublished(std::string& name)
+    {
+        const std::vector<TRVTableItemInfo*> tables = nestedtables::AllTables(d);
+        name = "no table to set a property of";
+        if (tables.empty())
+            return;
+        TRVTableItemInfo* t = tables[static_cast<size_t>(Pick(0, int(tables.size()) - 1))];
+        const std::vector<const TPropInfo*>& props = GetPropertyTable(t)->AllProps();
+        const TPropInfo* prop = props[static_cast<size_t>(Pick(0, int(props.size()) - 1))];
+        const bool program = Coin();
+        name = "set " + std::string(prop->Name) + " at depth " +
+               std::to_string(t->GetRVData()->TableNestingLevel()) +
+               (program ? ", Format" : ", laid out as a command");
+        // The innermost open document around the table, and its item that holds the table.
+        TCustomRVItemInfo* item = t;
+        TCustomRVData* doc = t->GetRVData();
+        while (auto* cell = dynamic_cast<TRVTableCellData*>(doc)) {
+            item = cell->GetTable();
+            doc = cell->GetTable()->GetRVData();
+        }
+        auto* open = dynamic_cast<TRVEditRVData*>(doc);
+        ASSERT_NE(open, nullptr) << name;
+        const int itemNo = open->GetItemNo(item);
+        auto* holder = dynamic_cast<TRVTableItemInfo*>(item);
+        const int token = program ? 0 : holder->BeginModify(itemNo);
+        const auto names = static_cast<int64_t>(prop->EnumNames.size());
+        if (prop->Kind == pkString) {
+            const int letter = Pick(0, 2);
+            SetStrProp(t, prop->Name, GetStrProp(t, prop->Name) + char('a' + letter));
+        } else if (prop->Kind == pkBoolean) {
+            SetOrdProp(t, *prop, Pick(0, 1));
+        } else if (prop->Kind == pkEnumeration) {
+            SetOrdProp(t, *prop, Pick(0, int(names) - 1));
+        } else if (prop->Kind == pkSet) {
+            SetOrdProp(t, *prop, GetOrdProp(t, *prop) ^ (int64_t{1} << Pick(0, int(names) - 1)));
+        } else if (prop->Kind == pkColor) {
+            static const TColor colors[] = {clNone, clRed, clBlue, clWindow};
+            SetOrdProp(t, *prop, colors[Pick(0, 3)]);
+        } else {
+            SetOrdProp(t, *prop, Pick(0, 6));
+        }
+        if (!program)
+            holder->EndModify(itemNo, token);
+        open->Change();
+        if (program)
+            Editor.Edit->Format();
+        Settle();
+    }
     void CloseEditors(std::string& name)
     {
         const int depth = Pick(0, Depth());
@@ -485,11 +541,11 @@ protected:
     // The steps, each taken by a draw of 0-99 below its bound and at or above
     // the one before (below 2 the editor is freed, at 86 and above undo or redo).
     using S = NestedTableRandomTest;
-    static constexpr int StepBounds[] = {20, 31, 41, 47, 55, 67, 72, 75, 79, 81, 86};
+    static constexpr int StepBounds[] = {18, 29, 38, 44, 52, 62, 67, 70, 74, 76, 80, 86};
     static constexpr void (S::*Steps[])(std::string&) = {
-        &S::OpenCell,    &S::InsertTable,        &S::Type,         &S::Delete,       &S::Navigate,
-        &S::Structure,   &S::GridOverEditedCell, &S::ProgramGroup, &S::CopyAndPaste, &S::DeleteEditedTable,
-        &S::CloseEditors};
+        &S::OpenCell,     &S::InsertTable,        &S::Type,         &S::Delete,       &S::Navigate,
+        &S::Structure,    &S::GridOverEditedCell, &S::ProgramGroup, &S::CopyAndPaste, &S::DeleteEditedTable,
+        &S::CloseEditors, &S::SetPublished};
 
     std::mt19937 Random;
     // The session's undo limit (-1: none).

@@ -1,14 +1,20 @@
-// Property changes of a table in an editor: one undoable group each, nothing
-// recorded for an equal value, the "inserted" state kept whatever happens;
-// and deleting every row or column of a table in an editor deletes the table.
+// Property changes of a table in an editor, nested in cells or not: one
+// undoable group each, nothing recorded for an equal value, the "inserted"
+// state kept whatever happens; and deleting every row or column of a table in
+// an editor deletes the table.
+#include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/core/compstream.h"
+#include "platform/core/streams.h"
 #include "platform/core/typinfo.h"
 #include "platform/graphics/bitmap.h"
 #include "table/rvtable_undo.h"
+#include "tests/support/nestedtables.h"
 #include "tests/support/tablegrid.h"
 #include "tests/support/testtable.h"
 
@@ -193,28 +199,68 @@ TEST_F(TablePropsTest, TheSettersForTheTablesOwnItemAreUndoable)
     }
 }
 
+// Table, and tables nested two deep in its cell (1, 0): the one in that cell
+// and the one in its own cell (1, 0).
+std::vector<TRVTableItemInfo*> NestTwoDeep(TRVTableItemInfo* table)
+{
+    std::vector<TRVTableItemInfo*> tables{table};
+    for (int level = 0; level < 2; ++level) {
+        TRVTableCellData* cell = tables.back()->GetCells(1, 0);
+        tables.push_back(new TRVTableItemInfo(2, 2, cell));
+        cell->AddItem(AnsiString(), tables.back());
+    }
+    return tables;
+}
+
 // Every published property of a table in an editor set by name, as a
-// property inspector or a component stream read into the table sets it, is
-// one undoable step that undo and redo play.
+// property inspector sets it, is one undoable step that undo and redo play,
+// laid out as a fresh editor lays the document out: for the document's own
+// table and for tables nested one and two deep in cells that no editor edits,
+// where undo opens the cells' editors. A component stream read into the
+// table sets them by name too, in one step, and a cell's setter as well.
 TEST_F(TablePropsTest, PublishedPropertiesSetByNameAreUndoable)
 {
-    NewTable(2, 2);
+    // One column: a new padding changes what the cells hold across, not their widths.
+    NewTable(2, 1);
+    const std::vector<TRVTableItemInfo*> tables = NestTwoDeep(Table);
     // A background style shows only with a picture.
     TBitmap picture;
     picture.SetPixelFormat(pf24bit);
     picture.SetSize(4, 3);
-    ASSERT_TRUE(Command("picture", [&] { Table->SetBackgroundImage(&picture); }));
-    const std::vector<const TPropInfo*>& props = GetPropertyTable(Table)->AllProps();
-    ASSERT_FALSE(props.empty());
-    for (const TPropInfo* prop : props) {
-        SCOPED_TRACE(prop->Name);
-        const int groups = d->UndoList->Count();
-        if (prop->Kind == pkString) {
-            const AnsiString value = GetStrProp(Table, prop->Name) + "|";
-            EXPECT_TRUE(Command(prop->Name, [&] { SetStrProp(Table, prop->Name, value); }));
-            EXPECT_EQ(GetStrProp(Table, prop->Name), value);
-        } else {
-            const int64_t old = GetOrdProp(Table, *prop);
+    for (TRVTableItemInfo* t : tables)
+        t->SetBackgroundImage(&picture);
+    d->ClearUndo();
+    d->FormatAll();
+    THeadlessEditor fresh;
+    fresh.NewEditor(&Style);
+    const auto laidOutAfresh = [&](const std::string& where) {
+        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "") << where;
+    };
+    for (size_t depth = 0; depth < tables.size(); ++depth) {
+        SCOPED_TRACE("depth " + std::to_string(depth));
+        TRVTableItemInfo* target = tables[depth];
+        // Undo leaves the cells' editors open with what redo gave back; closed,
+        // they hand it over as one step of the document's.
+        const auto step = [&](const std::string& name, const std::function<void()>& set) {
+            const int groups = d->UndoList->Count();
+            EXPECT_TRUE(Command(name, set, laidOutAfresh));
+            d->DestroyInplaceEditor();
+            EXPECT_EQ(d->UndoList->Count(), groups + 1);
+        };
+        const std::vector<const TPropInfo*>& props = GetPropertyTable(target)->AllProps();
+        ASSERT_FALSE(props.empty());
+        // Each property set and then set back: the next one starts from the same table.
+        for (const TPropInfo* prop : props) {
+            SCOPED_TRACE(prop->Name);
+            if (prop->Kind == pkString) {
+                const AnsiString old = GetStrProp(target, prop->Name);
+                for (const AnsiString& value : {old + "|", old}) {
+                    step(prop->Name, [&] { SetStrProp(target, prop->Name, value); });
+                    EXPECT_EQ(GetStrProp(target, prop->Name), value);
+                }
+                continue;
+            }
+            const int64_t old = GetOrdProp(target, *prop);
             const auto names = static_cast<int64_t>(prop->EnumNames.size());
             const int64_t value = prop->Kind == pkBoolean       ? !old
                                   : prop->Kind == pkEnumeration ? (old + 1) % names
@@ -222,10 +268,115 @@ TEST_F(TablePropsTest, PublishedPropertiesSetByNameAreUndoable)
                                   : prop->Name.find("Color") != AnsiString::npos
                                       ? (old == clRed ? clBlue : clRed)
                                       : old + 3;
-            EXPECT_TRUE(Command(prop->Name, [&] { SetOrdProp(Table, *prop, value); }));
-            EXPECT_EQ(GetOrdProp(Table, *prop), value);
+            for (const int64_t v : {value, old}) {
+                step(prop->Name, [&] { SetOrdProp(target, *prop, v); });
+                EXPECT_EQ(GetOrdProp(target, *prop), v);
+            }
         }
-        EXPECT_EQ(d->UndoList->Count(), groups + 1);
+
+        // A component stream of the table's properties (no cells) read into it.
+        TStringStream stream;
+        {
+            TWriter w(stream);
+            w.WriteSignature();
+            w.WriteStr("TRVTableSW");
+            w.WriteStr("");
+            w.WriteStr("T.BorderVSpacing");
+            w.WriteInteger(9);
+            w.WriteStr("T.CellBorderStyle");
+            w.WriteIdent("rvtbColor");
+            w.WriteStr("T.TextColSeparator");
+            w.WriteString(" ; ");
+            w.WriteListEnd();
+            w.WriteListEnd();
+        }
+        step("stream", [&] {
+            stream.SetPosition(0);
+            target->LoadFromStream(stream);
+        });
+        EXPECT_EQ(target->BorderVSpacing, 9);
+        EXPECT_EQ(target->CellBorderStyle, rvtbColor);
+        EXPECT_EQ(target->TextColSeparator, " ; ");
+        // A cell's property by name goes the same way.
+        step("cell width", [&] { target->SetCellBestWidth(40, 0, 0); });
+        EXPECT_EQ(target->GetCells(0, 0)->BestWidth, 40);
+    }
+}
+
+// A property set by name while the table's cell editor holds typed edits is
+// the latest step, a text property as an integer one: the first undo takes it
+// back, the next one the typing; redo gives both back in their order. The
+// table laid out as a command with the editor open is the one a fresh editor
+// lays out (new padding gives the editor's document new margins).
+TEST_F(TablePropsTest, APropertySetWhileACellIsEditedIsTheLatestStep)
+{
+    const struct {
+        const char* Name;
+        std::function<void(TRVTableItemInfo*)> Set;
+    } cases[] = {
+        {"TextColSeparator", [](TRVTableItemInfo* t) { SetStrProp(t, "TextColSeparator", " ; "); }},
+        {"BorderWidth", [](TRVTableItemInfo* t) { SetOrdProp(t, "BorderWidth", 5); }},
+        {"CellPadding", [](TRVTableItemInfo* t) { SetOrdProp(t, "CellPadding", 4); }},
+    };
+    THeadlessEditor fresh;
+    fresh.NewEditor(&Style);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        d = Editor.NewEditor(&Style);
+        // The edited cell alone in its row: the row is as tall as the editor's document says.
+        NewTable(2, 1);
+        std::vector<AnsiString> states{editinvariant::SaveRVF(*d)};
+        Table->EditCell(1, 0);
+        Editor.Edit->InsertText("x");
+        states.push_back(editinvariant::SaveRVF(*d));
+        const int itemNo = Table->GetMyItemNo();
+        const int token = Table->BeginModify(itemNo);
+        c.Set(Table);
+        Table->EndModify(itemNo, token);
+        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "");
+        states.push_back(editinvariant::SaveRVF(*d));
+        const auto play = [&](bool redo) {
+            redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
+            EXPECT_TRUE(nestedtables::SettleMessages(*Editor.Edit));
+            EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "");
+        };
+        for (size_t i = states.size() - 1; i > 0; --i) {
+            play(false);
+            EXPECT_TRUE(editinvariant::SaveRVF(*d) == states[i - 1]) << "undo " << states.size() - i;
+        }
+        for (size_t i = 1; i < states.size(); ++i) {
+            play(true);
+            EXPECT_TRUE(editinvariant::SaveRVF(*d) == states[i]) << "redo " << i;
+        }
+    }
+}
+
+// In a program's undo group, a property of a table in a cell set after the
+// cell's typed edits, and a cell edited after a property set two cells deep,
+// undo and redo together as one step.
+TEST_F(TablePropsTest, PropertiesOfNestedTablesJoinAProgramsGroup)
+{
+    for (const bool typedFirst : {true, false}) {
+        SCOPED_TRACE(typedFirst ? "typed, then set" : "set, then typed");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        const std::vector<TRVTableItemInfo*> tables = NestTwoDeep(Table);
+        d->FormatAll();
+        EXPECT_TRUE(Command("group", [&] {
+            if (typedFirst) {
+                Table->EditCell(1, 0);
+                Editor.Edit->InsertText("x");
+                Table->DestroyInplace(true);
+                SetOrdProp(tables[1], "BorderWidth", 4);
+            } else {
+                SetOrdProp(tables[2], "CellPadding", 4);
+                Table->EditCell(0, 1);
+                Editor.Edit->InsertText("y");
+                Table->DestroyInplace(true);
+            }
+        }));
+        d->DestroyInplaceEditor();
+        EXPECT_EQ(d->UndoList->Count(), 1);
     }
 }
 
