@@ -232,7 +232,9 @@ void TRVTableInplaceEdit::Close()
     if ((!Clearing || hadFocus) && former != nullptr && former->HandleAllocated() &&
         (former->ComponentState() & csDestroying) == 0)
         former->SetFocusSilent();
-    // Nothing of the document reaches the closed editor any more.
+    // Nothing of the document reaches the closed editor any more, nor the
+    // editor the table, which may go before the editor is freed: the table's
+    // handlers (its change, caret, mouse, drag and control-action ones) go too.
     OnChangeEx = nullptr;
     OnCaretGetOut = nullptr;
     OnFormatted = nullptr;

@@ -261,6 +261,30 @@ TEST_F(CellEditorsUnderTheStack, AKeyHandlerThatReopensItsCellKeepsTheClosedEdit
     EXPECT_EQ(Edited(), "0,0");
 }
 
+// A closed cell editor not freed yet has no window to get the pointer, but a
+// move sent to it still passes nothing on to the editor that held its table,
+// also once the table is gone.
+TEST_F(CellEditorsUnderTheStack, AClosedCellEditorPassesNoMouseMoveOn)
+{
+    NewTable(2, 2);
+    int moves = 0;
+    Editor.Edit->OnMouseMove = [&moves](TObject*, TShiftState, int, int) { ++moves; };
+    Table->EditCell(0, 0);
+    TCustomRollViewEdit* closed = Editor.Edit->CellEditor();
+    ASSERT_NE(closed, nullptr);
+    SimulateMouseMove(closed, 2, 2);
+    EXPECT_GT(moves, 0);
+    d->DestroyInplaceEditor();
+    for (const bool cleared : {false, true}) {
+        if (cleared)
+            d->Clear();
+        const int before = moves;
+        closed->Perform(WM_MOUSEMOVE, 0, 3 | (3 << 16));
+        EXPECT_EQ(moves, before) << (cleared ? "the table gone" : "the table kept");
+    }
+    Settle();
+}
+
 // Counts the components linked to it that are freed.
 class TFreeWatcher : public TComponent {
 public:
