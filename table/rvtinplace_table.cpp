@@ -153,7 +153,7 @@ void TRVTableItemInfo::DestroyInplace(bool reassignChosen)
         editor->SetClearingState();
     }
     // Letting the cell go may already have closed it; the editor is freed
-    // from the message loop, whatever holds it now.
+    // once nothing on the call stack can hold it (Release).
     editor->Release();
     InplaceEditor = nullptr;
 }
