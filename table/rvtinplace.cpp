@@ -46,9 +46,6 @@ TClosedEditors::~TClosedEditors()
 {
     if (GQueued == this)
         GQueued = nullptr;
-    // Freeing one may close and keep another: those go with the next collection.
-    std::vector<std::unique_ptr<TRVTableInplaceEdit>> editors = std::move(Editors);
-    editors.clear();
 }
 
 } // namespace
@@ -258,23 +255,22 @@ void TRVTableInplaceEdit::Release()
     // Without an application the editor stays its parent's, freed with it.
     if (Application == nullptr)
         return;
-    if (GQueued == nullptr) {
-        auto collection = std::make_unique<TClosedEditors>();
-        TClosedEditors* queued = collection.get();
-        if (!PostMessage(Application->Handle(), WM_RVFREEINPLACE, std::move(collection), 0))
-            return;
-        GQueued = queued;
-    }
     SetParent(nullptr);
-    GQueued->Editors.emplace_back(this);
+    if (GQueued != nullptr) {
+        GQueued->Editors.emplace_back(this);
+        return;
+    }
+    auto collection = std::make_unique<TClosedEditors>();
+    collection->Editors.emplace_back(this);
+    GQueued = collection.get();
+    PostMessage(Application->Handle(), WM_RVFREEINPLACE, std::move(collection), 0);
 }
 
 void TRVTableInplaceEdit::FreeClosed()
 {
     if (GHandling > 0 || TRVUndoList::AnyPlayRunning() || GQueued == nullptr)
         return;
-    std::vector<std::unique_ptr<TRVTableInplaceEdit>> editors = std::move(GQueued->Editors);
-    editors.clear();
+    GQueued->Editors.clear();
 }
 
 TCustomRollView* TRVTableInplaceEdit::ParentViewer() const
@@ -606,9 +602,9 @@ void TRVTableInplaceEdit::WndProc(TMessage& message)
             message.Msg = WM_LBUTTONDBLCLK;
         CreationTick = 0;
     }
-    // A handler may close this editor and then open another cell (an event
-    // of the program running a table operation): the editor stays until the
-    // handler has returned.
+    // A handler may close this editor and then open a cell (a program's event
+    // running a table operation): the editor is not freed before the handler
+    // has returned.
     const THandling handling;
     TRollViewEdit::WndProc(message);
 }
