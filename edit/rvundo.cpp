@@ -183,11 +183,7 @@ TRVUndoList::~TRVUndoList()
 
 void TRVUndoList::Clear()
 {
-    if (Playing()) {
-        FWaiting.push_back(nullptr);
-        return;
-    }
-    ClearGroups();
+    AfterPlay([this] { ClearGroups(); });
 }
 
 void TRVUndoList::ClearGroups()
@@ -200,24 +196,32 @@ void TRVUndoList::ClearGroups()
 TRVUndoList::TPlayLock::TPlayLock(TRVUndoList& list) : FList(list)
 {
     ++FList.FPlaying;
+    ++FPlaysRunning;
 }
 
 TRVUndoList::TPlayLock::~TPlayLock()
 {
+    --FPlaysRunning;
     if (--FList.FPlaying == 0)
         FList.MakeWaitingChanges();
 }
 
+void TRVUndoList::AfterPlay(std::function<void()> action)
+{
+    if (UsedByPlay())
+        FWaiting.push_back(std::move(action));
+    else
+        action();
+}
+
 void TRVUndoList::MakeWaitingChanges()
 {
-    // Each change may lead to others (a group's records freed): take them one by one.
-    while (!FWaiting.empty() && !Playing()) {
-        std::unique_ptr<TRVUndoInfos> group = std::move(FWaiting.front());
+    // Each change may lead to others (a group's records freed, another play):
+    // take them one by one.
+    while (!FWaiting.empty() && !UsedByPlay()) {
+        std::function<void()> action = std::move(FWaiting.front());
         FWaiting.erase(FWaiting.begin());
-        if (group)
-            AppendGroup(std::move(group));
-        else
-            ClearGroups();
+        action();
     }
 }
 
@@ -225,18 +229,17 @@ void TRVUndoList::AddGroup(std::unique_ptr<TRVUndoInfos> group)
 {
     if (!group || group->Records.empty())
         return;
-    if (Playing())
-        FWaiting.push_back(std::move(group));
-    else
-        AppendGroup(std::move(group));
+    std::shared_ptr<TRVUndoInfos> kept(std::move(group));
+    AfterPlay([this, kept] { AppendGroup(*kept); });
 }
 
-void TRVUndoList::AppendGroup(std::unique_ptr<TRVUndoInfos> group)
+void TRVUndoList::AppendGroup(TRVUndoInfos& group)
 {
-    if (!BeginItem(group->UndoType, group->Caption, group->CaretItemNo, group->CaretOffs))
+    if (!BeginItem(group.UndoType, group.Caption, group.CaretItemNo, group.CaretOffs))
         return;
-    for (std::unique_ptr<TRVUndoInfo>& record : group->Records)
+    for (std::unique_ptr<TRVUndoInfo>& record : group.Records)
         AddInfo(std::move(record));
+    group.Records.clear();
 }
 
 bool TRVUndoList::LastIsTyping() const
@@ -354,7 +357,7 @@ AnsiString TRVUndoList::CurrentUndoCaption() const
 
 void TRVUndoList::PopIfEmpty()
 {
-    if (!Playing() && !FGroups.empty() && GroupModeCount < 1 && FGroups.back()->Records.empty())
+    if (!FGroups.empty() && GroupModeCount < 1 && FGroups.back()->Records.empty())
         FGroups.pop_back();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -101,11 +102,12 @@ public:
 // nothing, N at most N groups. While GroupModeCount is 1 or more new groups
 // join the last one (a single typing record always keeps its own group).
 //
-// A list being played (its top group undone, or the group the play records
+// A list that a play uses (its top group undone, or the group the play records
 // its opposite into) never changes under the play from outside: a group given
 // to it then (AddGroup: a cell editor that a played record closes hands over
-// its history), a PopIfEmpty and a Clear wait until the play has returned
-// (TPlayLock), so that the group being played is the one popped and freed.
+// its history), a Clear, and what AfterPlay is given wait until the play has
+// returned (TPlayLock), so that the group being played is the one popped and
+// freed.
 class TRVUndoList {
 public:
     explicit TRVUndoList(TRVEditRVData* arvData) : RVData(arvData) {}
@@ -141,7 +143,6 @@ public:
     void AddUntyping(const AnsiString& s, int itemNo, int offset);
     TRVUndoType CurrentUndoType() const;
     AnsiString CurrentUndoCaption() const;
-    // Nothing while the list is played (the play drops its own empty group).
     void PopIfEmpty();
     void Pop();
     void Undo(TRVEditRVData* aData);
@@ -150,9 +151,15 @@ public:
     void UnlockRFR() { --ReformatLock; }
     // Frees every group and record with what they keep (once a play has returned).
     void Clear();
-    bool Playing() const { return FPlaying > 0; }
-    // Marks List as played for its lifetime; the changes that waited are made
-    // when the outermost lock of the list goes.
+    // A play uses the list: plays its top group or records into it.
+    bool UsedByPlay() const { return FPlaying > 0; }
+    // Some play, of any list, has not returned yet.
+    static bool AnyPlayRunning() { return FPlaysRunning > 0; }
+    // Runs Action once no play uses the list: at once, or when the play returns
+    // (after the changes that waited before it).
+    void AfterPlay(std::function<void()> action);
+    // Marks List as used by a play for its lifetime; the changes that waited
+    // are made when the outermost lock of the list goes.
     class TPlayLock {
     public:
         explicit TPlayLock(TRVUndoList& list);
@@ -173,12 +180,12 @@ public:
 private:
     bool LastIsTyping() const;
     void DropEmptyLast();
-    void AppendGroup(std::unique_ptr<TRVUndoInfos> group);
+    void AppendGroup(TRVUndoInfos& group);
     void ClearGroups();
-    // The changes from outside that wait for the play: a group to add, or
-    // (null) a clearing.
+    // The changes from outside that wait for the play, in order.
     void MakeWaitingChanges();
     std::vector<std::unique_ptr<TRVUndoInfos>> FGroups;
-    std::vector<std::unique_ptr<TRVUndoInfos>> FWaiting;
+    std::vector<std::function<void()>> FWaiting;
     int FPlaying = 0;
+    static inline int FPlaysRunning = 0;
 };

@@ -2,6 +2,8 @@
 #include "table/rvtinplace.h"
 
 #include <chrono>
+#include <memory>
+#include <vector>
 
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
@@ -17,6 +19,33 @@ unsigned TickNow()
     const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     // 0 means "no tick": a clock that happens to read 0 counts as 1.
     return static_cast<unsigned>(ms) != 0 ? static_cast<unsigned>(ms) : 1;
+}
+
+// The closed cell editors not freed yet, kept by one message posted to the
+// application: delivered, or dropped unread, it frees them.
+class TClosedEditors : public TObject {
+public:
+    ~TClosedEditors() override;
+    std::vector<std::unique_ptr<TRVTableInplaceEdit>> Editors;
+};
+
+// The collection whose message is queued now, or null.
+TClosedEditors* GQueued = nullptr;
+// Messages of cell editors being handled now (one inside another when a
+// handler sends a message).
+int GHandling = 0;
+
+struct THandling {
+    THandling() { ++GHandling; }
+    ~THandling() { --GHandling; }
+    THandling(const THandling&) = delete;
+    THandling& operator=(const THandling&) = delete;
+};
+
+TClosedEditors::~TClosedEditors()
+{
+    if (GQueued == this)
+        GQueued = nullptr;
 }
 
 } // namespace
@@ -200,10 +229,18 @@ void TRVTableInplaceEdit::Close()
     if ((!Clearing || hadFocus) && former != nullptr && former->HandleAllocated() &&
         (former->ComponentState() & csDestroying) == 0)
         former->SetFocusSilent();
-    // Nothing of the document reaches the closed editor any more.
+    // Nothing of the document reaches the closed editor any more, nor the
+    // editor the table, which may go before the editor is freed: the table's
+    // handlers (its change, caret, mouse, drag and control-action ones) go too.
     OnChangeEx = nullptr;
     OnCaretGetOut = nullptr;
     OnFormatted = nullptr;
+    OnRVMouseDown = nullptr;
+    OnRVMouseUp = nullptr;
+    OnControlAction = nullptr;
+    OnMouseMove = nullptr;
+    OnDragOver = nullptr;
+    OnDragDrop = nullptr;
     Table = nullptr;
     Cell = nullptr;
     ParentData = nullptr;
@@ -215,13 +252,25 @@ void TRVTableInplaceEdit::Release()
     if (FReleased)
         return;
     FReleased = true;
-    // Without a message loop the editor stays its parent's, freed with it.
+    // Without an application the editor stays its parent's, freed with it.
     if (Application == nullptr)
         return;
-    // The message owns the editor from now on: it frees it once delivered,
-    // or when it never is.
     SetParent(nullptr);
-    PostMessage(Application->Handle(), WM_RVFREEINPLACE, std::unique_ptr<TObject>(this), 0);
+    if (GQueued != nullptr) {
+        GQueued->Editors.emplace_back(this);
+        return;
+    }
+    auto collection = std::make_unique<TClosedEditors>();
+    collection->Editors.emplace_back(this);
+    GQueued = collection.get();
+    PostMessage(Application->Handle(), WM_RVFREEINPLACE, std::move(collection), 0);
+}
+
+void TRVTableInplaceEdit::FreeClosed()
+{
+    if (GHandling > 0 || TRVUndoList::AnyPlayRunning() || GQueued == nullptr)
+        return;
+    GQueued->Editors.clear();
 }
 
 TCustomRollView* TRVTableInplaceEdit::ParentViewer() const
@@ -553,6 +602,10 @@ void TRVTableInplaceEdit::WndProc(TMessage& message)
             message.Msg = WM_LBUTTONDBLCLK;
         CreationTick = 0;
     }
+    // A handler may close this editor and then open a cell (a program's event
+    // running a table operation): the editor is not freed before the handler
+    // has returned.
+    const THandling handling;
     TRollViewEdit::WndProc(message);
 }
 

@@ -20,10 +20,11 @@ class TRVTableInplaceEdit;
 
 // Moves the editor to a neighbouring cell (WParam: a TRVCellDirection).
 inline constexpr UINT WM_RVMOVEEDITOR = WM_USER + 10;
-// Undo (redo) in the cell editor, posted by the cell's undo record.
+// Undo (redo) in the cell editor, as its own undo (redo) does, when a program
+// posts it; the cell's undo record plays the cell's edits in the editor itself.
 inline constexpr UINT WM_RVINPLACEUNDO = WM_USER + 11;
 inline constexpr UINT WM_RVINPLACEREDO = WM_USER + 12;
-// Posted to the application with a closed cell editor, which it frees.
+// Posted to the application with the closed cell editors, which it frees.
 inline constexpr UINT WM_RVFREEINPLACE = WM_USER + 16;
 // The editor's height at most; a taller cell makes the editor scroll itself.
 inline constexpr int RVInplaceMaxHeight = 10000;
@@ -127,13 +128,20 @@ public:
     // operation draining its cell): closing takes the editor out of the
     // document at once (a cell editor open inside it first, its items back in
     // the cell, its history given to the document, the focus back to the
-    // holder), and the editor, hidden and tied to nothing, is freed only from
-    // the message loop, once everything that ran has returned. An editor
-    // freed with its parent control closes then.
+    // holder). An editor freed with its parent control closes then.
     // Closes the editor (once; nothing after).
     void Close();
-    // Closes the editor and has it freed from the message loop.
+    // Closes the editor and keeps it, hidden and tied to nothing, until
+    // nothing on the call stack can hold it: the application's message loop
+    // frees it (one message posted to the application frees every editor
+    // kept meanwhile), or the next cell editor to open does (FreeClosed).
+    // Without an application the editor stays its parent's, freed with it.
     void Release();
+    // Frees the closed editors kept so far, unless a cell editor's message
+    // handler or an undo play has not returned yet (either may hold one).
+    // Called as a cell editor opens, so that a program without a message
+    // loop keeps at most the editors closed since it last opened one.
+    static void FreeClosed();
     // Closed: no longer the table's editor, waiting to be freed.
     bool Closed() const { return FClosed; }
 

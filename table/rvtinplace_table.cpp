@@ -58,6 +58,7 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     TCustomRollViewEdit* holder = data->RollViewEdit();
     if (itemNo < 0 || holder == nullptr)
         return;
+    TRVTableInplaceEdit::FreeClosed();
     DestroyInplace(true);
     Deselect();
     data->PartialSelectedItem = nullptr;
@@ -152,7 +153,7 @@ void TRVTableItemInfo::DestroyInplace(bool reassignChosen)
         editor->SetClearingState();
     }
     // Letting the cell go may already have closed it; the editor is freed
-    // from the message loop, whatever holds it now.
+    // once nothing on the call stack can hold it (Release).
     editor->Release();
     InplaceEditor = nullptr;
 }
@@ -255,9 +256,8 @@ void TRVTableItemInfo::MergeInplaceUndo()
     // disposes of what they keep.
     TRVEditRVData* owner = RVUndoOwnerData(data);
     for (const bool redo : {false, true}) {
-        std::unique_ptr<TRVUndoList>& source = redo ? inner->RedoList : inner->UndoList;
-        // A list being played stays with the play (the editor closed by one of its records).
-        if (source->Count() == 0 || source->Playing())
+        TRVUndoList* source = redo ? inner->RedoList.get() : inner->UndoList.get();
+        if (source->Count() == 0)
             continue;
         TRVUndoList* target = redo ? data->RedoList.get() : data->UndoList.get();
         auto record = std::make_unique<TRVUndoCellModify>();
@@ -268,20 +268,30 @@ void TRVTableItemInfo::MergeInplaceUndo()
         record->Col = editor->Col;
         record->CaretItemNo = inner->GetCurItemNo();
         record->CaretOffs = inner->GetOffsetInCurItem();
-        const int limit = source->Limit;
-        record->UndoList = std::move(source);
-        RVAdoptUndoList(*record->UndoList, owner);
-        source = std::make_unique<TRVUndoList>(owner);
-        source->Limit = limit;
-        auto group = std::make_unique<TRVUndoInfos>();
+        record->UndoList = std::make_unique<TRVUndoList>(owner);
+        auto group = std::make_shared<TRVUndoInfos>();
         group->UndoType = rvutModifyItem;
         group->CaretItemNo = data->GetCurItemNo();
         group->CaretOffs = data->GetOffsetInCurItem();
         group->Records.push_back(std::move(record));
-        // The document's edits count this step; its list takes the group now
-        // or, while it is played, once the play has returned.
+        // The document's edits count this step.
         data->NoteEditAndGetUndoList();
-        target->AddGroup(std::move(group));
+        // The edits go over now or, while a play in the editor uses the list
+        // (the editor closed by one of its records), once the play has
+        // returned: the closed editor is not freed before. The document's
+        // list takes the group now or once its own play has returned.
+        source->AfterPlay([source, target, group, owner] {
+            auto* cellRecord = static_cast<TRVUndoCellModify*>(group->Records.front().get());
+            while (source->Count() > 0) {
+                std::unique_ptr<TRVUndoInfos> kept = source->TakeGroup(0);
+                // The play's own group stays empty when it recorded nothing.
+                if (!kept->Records.empty())
+                    cellRecord->UndoList->AddInfos(std::move(kept));
+            }
+            RVAdoptUndoList(*cellRecord->UndoList, owner);
+            if (cellRecord->UndoList->Count() > 0)
+                target->AddGroup(std::make_unique<TRVUndoInfos>(std::move(*group)));
+        });
     }
 }
 

@@ -92,12 +92,30 @@ void SyncToolkitFocus(HWND wnd)
 }
 
 // ---- Posted messages
+// How many messages of each number are queued: posted, and neither delivered
+// nor dropped yet.
+// (Never freed: the toolkit drops the messages still queued as the program ends.)
+std::unordered_map<UINT, int>& Queued()
+{
+    static auto* queued = new std::unordered_map<UINT, int>;
+    return *queued;
+}
+
 class TPostedMessage : public QEvent {
 public:
     TPostedMessage(HWND aWnd, const TMessage& aMessage, std::unique_ptr<TObject> aPayload)
         : QEvent(static_cast<QEvent::Type>(PostedMessageEventType())), Wnd(aWnd), Message(aMessage),
           Payload(std::move(aPayload))
-    {}
+    {
+        ++Queued()[Message.Msg];
+    }
+    ~TPostedMessage() override
+    {
+        if (--Queued()[Message.Msg] == 0)
+            Queued().erase(Message.Msg);
+    }
+    TPostedMessage(const TPostedMessage&) = delete;
+    TPostedMessage& operator=(const TPostedMessage&) = delete;
     HWND Wnd;
     TMessage Message;
     std::unique_ptr<TObject> Payload;
@@ -219,6 +237,14 @@ bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 bool PostMessage(HWND wnd, UINT msg, std::unique_ptr<TObject> payload, LPARAM lParam)
 {
     return Post(wnd, msg, 0, lParam, std::move(payload));
+}
+
+bool MessageQueued(UINT first, UINT last)
+{
+    for (const auto& [msg, count] : Queued())
+        if (msg >= first && msg <= last && count > 0)
+            return true;
+    return false;
 }
 
 void PostQuitMessage(int)

@@ -37,6 +37,9 @@ bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // still queued) frees its payload too. Handlers must not free it themselves.
 // False (and the payload freed at once) for a bad handle.
 bool PostMessage(HWND wnd, UINT msg, std::unique_ptr<TObject> payload, LPARAM lParam);
+// Whether a message numbered First to Last is queued: posted, to any window or
+// the application, and neither delivered nor dropped yet.
+bool MessageQueued(UINT first, UINT last);
 inline LRESULT SendMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return SendMessage(wnd, msg, wParam, lParam);

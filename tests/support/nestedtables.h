@@ -1,18 +1,19 @@
 // For the tests of tables nested in cells: every table of a document at every
 // depth, the content as text for failure messages, the comparison of an
 // editor's layout with the one a fresh editor makes of the same document, and
-// waiting until the messages a step posted have been handled.
+// handling the messages a step defers until none is queued.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "platform/controls/forms.h"
+#include "platform/controls/winapi.h"
 #include "platform/core/streams.h"
 #include "table/rvtable.h"
 #include "table/rvtinplace.h"
 #include "tests/support/editinvariant.h"
 #include "tests/support/testeditor.h"
-#include "tests/support/waituntil.h"
 
 namespace nestedtables {
 
@@ -109,31 +110,19 @@ inline std::string FreshLayoutFault(TCustomRollViewEdit& edit, THeadlessEditor& 
     return fault;
 }
 
-// Handles the messages posted so far and those their handlers post (a cell
-// editor moved, an undo passed on, a closed editor freed) until a pass over
-// the queue changes nothing Edit shows: its content, the cells edited one
-// inside the other and which editor has the focus. False at the deadline.
-inline bool SettleMessages(TCustomRollViewEdit& edit)
+// Handles messages until none that a step defers is queued: the messages of
+// cell editors and their holders from WM_RVMOVEEDITOR to WM_RVFREEINPLACE (a
+// move to another cell, an undo or redo passed on, an event for the viewer,
+// the closed cell editors to free) and CM_RELEASE (a cell editor released
+// after a cell selection). Each pass handles every message queued before it,
+// and their handlers may queue more.
+inline void SettleMessages()
 {
-    const auto shown = [&edit] {
-        std::string s = Content(edit.EditRVData()) + (edit.Focused() ? " *" : "");
-        for (TCustomRollViewEdit* e = edit.CellEditor(); e != nullptr; e = e->CellEditor())
-            if (auto* cell = dynamic_cast<TRVTableInplaceEdit*>(e))
-                s += " (" + std::to_string(cell->Row) + "," + std::to_string(cell->Col) + ")" +
-                     (e->Focused() ? "*" : "");
-        return s;
+    const auto queued = [] {
+        return MessageQueued(WM_RVMOVEEDITOR, WM_RVFREEINPLACE) || MessageQueued(CM_RELEASE, CM_RELEASE);
     };
-    std::string last = shown();
-    const auto pass = [] { Application->ProcessMessages(); };
-    pass();
-    return WaitUntil(
-        [&] {
-            std::string now = shown();
-            const bool same = now == last;
-            last = std::move(now);
-            return same;
-        },
-        WaitDeadlineMs, pass);
+    while (queued())
+        Application->ProcessMessages();
 }
 
 } // namespace nestedtables

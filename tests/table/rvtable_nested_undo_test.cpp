@@ -1,6 +1,6 @@
 // Undo and redo of edits in cells and in tables nested in cells, through the
-// editor control as a program calls it (Undo while UndoAction answers, the
-// application's messages handled once after each call): the steps come back
+// editor control as a program calls it (Undo while UndoAction answers, then
+// the messages it deferred handled): the steps come back
 // in the order they were made, every one of them, redo mirrors undo, freeing
 // the editor afterwards frees what the lists keep, and the program's Format
 // after a change of a nested table lays out what a fresh editor would.
@@ -43,11 +43,11 @@ protected:
         TRVTableItemInfo* inner = InsertTable(1, 1);
         return Open(inner, 0, 0) ? inner : nullptr;
     }
-    // One undo (redo) through the control, the messages it posts handled once.
+    // One undo (redo) through the control, until nothing it deferred is queued.
     void Step(bool redo)
     {
         redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
-        Application->ProcessMessages();
+        nestedtables::SettleMessages();
     }
     // Undo while the control has something to undo, each call changing the
     // document, back to Start in Steps calls; then redo while it has something
@@ -113,7 +113,7 @@ TEST_F(NestedTableUndo, EveryCellsEditComesBackInOrder)
             // From the middle of the text above, over the first column.
             Caret(0, 4);
             SimulateKey(Editor.Edit, VK_DOWN);
-            Application->ProcessMessages();
+            nestedtables::SettleMessages();
         } else {
             Open(Table, 0, 0);
         }
@@ -121,7 +121,7 @@ TEST_F(NestedTableUndo, EveryCellsEditComesBackInOrder)
         Editor.Edit->InsertText("a");
         if (way == ByDownKey) {
             SimulateKey(Editor.Edit->CellEditor(), VK_DOWN);
-            Application->ProcessMessages();
+            nestedtables::SettleMessages();
         } else {
             Open(Table, 1, 0);
         }

@@ -24,6 +24,7 @@
 #include "platform/controls/winapi.h"
 #include "table/rvtinplace.h"
 #include "tests/support/markercheck.h"
+#include "tests/support/nestedtables.h"
 #include "tests/support/tablegrid.h"
 
 namespace {
@@ -229,9 +230,9 @@ protected:
             Editor.Edit->Redo();
         else
             Editor.Edit->Undo();
-        // What the undo posted, and what that posts in turn.
-        for (int i = 0; i < 4; ++i)
-            Application->ProcessMessages();
+        // Until nothing the undo deferred is queued (a cell editor's undo
+        // passed to the editor, a closed cell editor to free).
+        nestedtables::SettleMessages();
         return true;
     }
     // The document saved with no cell editor open (closing one joins its

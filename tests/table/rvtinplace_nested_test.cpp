@@ -1,8 +1,15 @@
 // Cell editors open one inside the other: the caret placed in the outermost
 // document while they stay open, Ctrl+Home and Ctrl+End from the innermost,
-// and a program's undo and redo of the document while a cell editor holds an edit.
+// and a program's undo and redo of the document while a cell editor holds an
+// edit. Cell editors opened and closed under the call stack: by records of a
+// program's own played from the document or from a cell editor, by a
+// program's key handler in a cell editor, and many times over by a program
+// that never runs the message loop.
 // The random test of nested tables walks the rest (grid operations over the
 // edited cell, undo groups across cells, the order of the groups, the focus).
+#include <functional>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "platform/controls/syntheticinput.h"
@@ -15,7 +22,8 @@ namespace {
 class NestedCellEditors : public TTableEditFixture {
 protected:
     std::string Content() { return nestedtables::Content(d); }
-    void Settle() { ASSERT_TRUE(nestedtables::SettleMessages(*Editor.Edit)) << "the messages never settle"; }
+    // The messages a step defers handled.
+    void Settle() { nestedtables::SettleMessages(); }
     size_t CellEditors() const
     {
         size_t n = 0;
@@ -114,6 +122,204 @@ TEST_F(NestedCellEditors, AProgramsUndoOfTheDocumentTakesTheCellEditorsEditFirst
         Settle();
         EXPECT_EQ(Content(), retyped);
     }
+}
+
+// A program's own record: playing it runs Play in the document it is played
+// in, then records itself again into the group the play opened (redo runs it
+// too).
+class TProgramRecord : public TRVUndoInfo {
+public:
+    using TPlay = std::function<void()>;
+    explicit TProgramRecord(TPlay play) : Play(std::move(play)) {}
+    bool RequiresFormat() override { return false; }
+    void Undo(TRVEditRVData* rvData) override
+    {
+        Play();
+        if (TRVUndoList* list = rvData->NoteEditAndGetUndoList())
+            list->AddInfo(std::make_unique<TProgramRecord>(Play));
+    }
+    TPlay Play;
+};
+
+class CellEditorsUnderTheStack : public NestedCellEditors {
+protected:
+    // A group of its own in Doc's undo list holding a program's record.
+    void AddProgramGroup(TRVEditRVData* doc, TProgramRecord::TPlay play)
+    {
+        doc->BeginUndoSequence(rvutCustom, true);
+        doc->NoteEditAndGetUndoList()->AddInfo(std::make_unique<TProgramRecord>(std::move(play)));
+        doc->Change();
+    }
+    // The control's undo (redo), the messages it posts handled.
+    void Play(bool redo)
+    {
+        redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
+        Settle();
+    }
+    // The cell the open cell editor edits, "none" without one.
+    std::string Edited()
+    {
+        int row = -1;
+        int col = -1;
+        return Table->GetEditedCell(row, col) != nullptr ? std::to_string(row) + "," + std::to_string(col)
+                                                         : "none";
+    }
+};
+
+// A record that opens a cell editor over the cell that the next record of
+// its group splits again (two cells merged): the merge's record closes the
+// editor before it moves the cells' items (the merged text goes back into the
+// cell first), and the cells come back as they were.
+TEST_F(CellEditorsUnderTheStack, AGridRecordClosesTheCellEditorThatARecordBeforeItOpened)
+{
+    NewTable(2, 2);
+    const std::string plain = Content();
+    Table->MergeCells(0, 0, 2, 1, false);
+    d->Change();
+    d->UndoList->AddInfo(std::make_unique<TProgramRecord>([this] { Table->EditCell(0, 0); }));
+    const std::string merged = Content();
+    Play(false);
+    EXPECT_EQ(Content(), plain);
+    EXPECT_EQ(Edited(), "none");
+    EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
+    Play(true);
+    EXPECT_EQ(Content(), merged);
+    EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
+}
+
+// A record whose play opens a cell editor, types into it and closes it: the
+// typing clears the redo list the play records into, and the closed editor
+// hands its history to the undo list being played; both wait until the play
+// has returned. The play's own group goes, the typing is the next undo step,
+// and the typing left nothing to redo.
+TEST_F(CellEditorsUnderTheStack, AHistoryHandedOverDuringAPlayWaitsForThePlay)
+{
+    NewTable(2, 2);
+    const std::string plain = Content();
+    AddProgramGroup(d, [this] {
+        Table->EditCell(0, 0);
+        Editor.Edit->InsertText("q");
+        Table->DestroyInplace(true);
+    });
+    Play(false);
+    EXPECT_NE(Content().find("[\"q0,0\"]"), std::string::npos) << Content();
+    EXPECT_EQ(Edited(), "none");
+    EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
+    ASSERT_NE(Editor.Edit->UndoAction(), rvutNone);
+    Play(false);
+    EXPECT_EQ(Content(), plain);
+    EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+}
+
+// Two edits typed in a cell, then a record in the cell editor's own list
+// that closes that editor and opens another cell: the closed editor's
+// history reaches the document when the play returns (the two edits undo and
+// redo in turn), and the editor is not freed under the play, though a cell
+// editor opens in it.
+TEST_F(CellEditorsUnderTheStack, ARecordThatClosesItsOwnCellEditorLosesNoHistory)
+{
+    NewTable(2, 2);
+    const std::string plain = Content();
+    Table->EditCell(0, 0);
+    Editor.Edit->InsertText("a");
+    const std::string first = Content();
+    Editor.Edit->InsertText("b");
+    const std::string typed = Content();
+    AddProgramGroup(Editor.Edit->CellEditor()->EditRVData(), [this] {
+        Table->DestroyInplace(true);
+        Table->EditCell(1, 1);
+    });
+    Play(false);
+    EXPECT_EQ(Content(), typed);
+    EXPECT_EQ(Edited(), "1,1");
+    Play(false);
+    EXPECT_EQ(Content(), first);
+    Play(false);
+    EXPECT_EQ(Content(), plain);
+    Play(true);
+    EXPECT_EQ(Content(), first);
+    Play(true);
+    EXPECT_EQ(Content(), typed);
+}
+
+// A program's key handler in a cell editor runs a table operation that closes
+// that editor and opens its cell again: the closed editor stays until the
+// handler has returned.
+TEST_F(CellEditorsUnderTheStack, AKeyHandlerThatReopensItsCellKeepsTheClosedEditor)
+{
+    NewTable(2, 2);
+    Editor.Edit->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
+        if (key == VK_F2)
+            Table->UnmergeCells(0, 0, 1, 1, true, true);
+    };
+    Table->EditCell(0, 0);
+    Editor.Edit->InsertText("k");
+    const std::string typed = Content();
+    SimulateKey(Editor.Edit->CellEditor(), VK_F2);
+    Settle();
+    EXPECT_EQ(Content(), typed);
+    EXPECT_EQ(Edited(), "0,0");
+}
+
+// A closed cell editor not freed yet has no window to get the pointer, but a
+// move sent to it still passes nothing on to the editor that held its table,
+// also once the table is gone.
+TEST_F(CellEditorsUnderTheStack, AClosedCellEditorPassesNoMouseMoveOn)
+{
+    NewTable(2, 2);
+    int moves = 0;
+    Editor.Edit->OnMouseMove = [&moves](TObject*, TShiftState, int, int) { ++moves; };
+    Table->EditCell(0, 0);
+    TCustomRollViewEdit* closed = Editor.Edit->CellEditor();
+    ASSERT_NE(closed, nullptr);
+    SimulateMouseMove(closed, 2, 2);
+    EXPECT_GT(moves, 0);
+    d->DestroyInplaceEditor();
+    for (const bool cleared : {false, true}) {
+        if (cleared)
+            d->Clear();
+        const int before = moves;
+        closed->Perform(WM_MOUSEMOVE, 0, 3 | (3 << 16));
+        EXPECT_EQ(moves, before) << (cleared ? "the table gone" : "the table kept");
+    }
+    Settle();
+}
+
+// Counts the components linked to it that are freed.
+class TFreeWatcher : public TComponent {
+public:
+    TFreeWatcher() : TComponent(nullptr) {}
+    int Freed = 0;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove)
+            ++Freed;
+    }
+};
+
+// A program that never runs the message loop opens and closes cell editors
+// many times, typing in each: the closed editors are freed as the next one
+// opens, and the message loop frees the last.
+TEST_F(CellEditorsUnderTheStack, WithoutAMessageLoopClosedCellEditorsAreFreed)
+{
+    NewTable(2, 2);
+    TFreeWatcher watcher;
+    const int cycles = 200;
+    for (int i = 0; i < cycles; ++i) {
+        Table->EditCell(i % 2, (i / 2) % 2);
+        ASSERT_NE(Editor.Edit->CellEditor(), nullptr);
+        Editor.Edit->CellEditor()->FreeNotification(&watcher);
+        Editor.Edit->InsertText("x");
+        if (i % 3 == 0)
+            d->DestroyInplaceEditor();
+    }
+    d->DestroyInplaceEditor();
+    EXPECT_GE(watcher.Freed, cycles - 2);
+    Settle();
+    EXPECT_EQ(watcher.Freed, cycles);
 }
 
 } // namespace

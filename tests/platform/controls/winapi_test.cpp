@@ -111,7 +111,11 @@ TEST_F(WinApiTest, PostedMessagesArriveLaterInOrder)
     EXPECT_TRUE(PostMessage(wnd, WM_USER + 1, 1, 10));
     EXPECT_TRUE(PostMessage(wnd, WM_USER + 2, 2, 20));
     EXPECT_TRUE(Target->Received.empty()) << "posting does not deliver";
+    EXPECT_TRUE(MessageQueued(WM_USER + 1, WM_USER + 1));
+    EXPECT_TRUE(MessageQueued(WM_USER + 2, WM_USER + 9));
+    EXPECT_FALSE(MessageQueued(WM_USER + 3, WM_USER + 9));
     ASSERT_TRUE(Settle([&] { return Target->Received.size() == 2; }));
+    EXPECT_FALSE(MessageQueued(WM_USER + 1, WM_USER + 2)) << "delivered messages are no longer queued";
     EXPECT_EQ(Target->Received[0].Msg, WM_USER + 1u);
     EXPECT_EQ(Target->Received[0].LParam, 10);
     EXPECT_EQ(Target->Received[1].Msg, WM_USER + 2u);
@@ -136,8 +140,10 @@ TEST_F(WinApiTest, PayloadIsFreedWhenItsControlDiesFirst)
     int freed = 0;
     ASSERT_TRUE(PostMessage(Target->Handle(), WM_USER + 15, std::make_unique<TPayload>(1, &freed), 0));
     ASSERT_TRUE(PostMessage(Target->Handle(), WM_USER + 15, std::make_unique<TPayload>(2, &freed), 0));
+    EXPECT_TRUE(MessageQueued(WM_USER + 15, WM_USER + 15));
     delete Target;
     EXPECT_EQ(freed, 2) << "freed with the window, undelivered";
+    EXPECT_FALSE(MessageQueued(WM_USER + 15, WM_USER + 15)) << "dropped messages are no longer queued";
     Pump();
     EXPECT_EQ(freed, 2);
 }
