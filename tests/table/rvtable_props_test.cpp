@@ -337,7 +337,7 @@ TEST_F(TablePropsTest, APropertySetWhileACellIsEditedIsTheLatestStep)
         states.push_back(editinvariant::SaveRVF(*d));
         const auto play = [&](bool redo) {
             redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
-            EXPECT_TRUE(nestedtables::SettleMessages(*Editor.Edit));
+            nestedtables::SettleMessages();
             EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "");
         };
         for (size_t i = states.size() - 1; i > 0; --i) {
