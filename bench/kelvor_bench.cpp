@@ -44,8 +44,8 @@
 // without a line end, first shown and then the window resized with it shown:
 // the longest block of either. One line of 1 MB of sequences that are no
 // UTF-8, one after another, against one of as many bytes 0x80-0xFF: the
-// longest block of either, and the processor time of the first against the
-// second. `kelvor_bench --binary` runs these alone,
+// longest block while the first is shown, and the processor time of the
+// first against the second. `kelvor_bench --binary` runs these alone,
 // `kelvor_bench --invalid-line` the last alone.
 //
 // Special words (kelvor_bench_words.cpp): the same lines followed with 500
