@@ -211,6 +211,9 @@ public:
     // pane's poll never spends another pane's turn.
     TClock::time_point PollTurnStart;
     TClock::time_point PollTurnEnd;
+    // The pane showed its last line when it was last scrolled or shown new
+    // lines: a new size of the pane keeps that line in view.
+    bool ShowsEnd = true;
 
     // Forgets what belongs to the file before a reopening.
     void Reopened()
@@ -225,12 +228,20 @@ public:
 void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state,
                  TClock::duration budget = TimerTurnBudget, bool poll = false);
 
-// The pane's state, made for File the first time the pane is shown text.
-TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* file)
+// The pane's state; null before the pane was first shown text.
+TPaneDisplayState* FindPaneState(const TComponent* view)
 {
     for (int i = 0; i < view->ComponentCount(); ++i)
         if (auto* state = dynamic_cast<TPaneDisplayState*>(view->Components(i)))
             return state;
+    return nullptr;
+}
+
+// The pane's state, made for File the first time the pane is shown text.
+TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* file)
+{
+    if (TPaneDisplayState* state = FindPaneState(view))
+        return state;
     auto* state = new TPaneDisplayState(view);
     state->FileName = file->FileName;
     state->LineCount = file->LineCount;
@@ -637,6 +648,31 @@ void TForm1::TailNewText(int index, TTailFile* file)
     // The record is not read after this point: the window's reactions may run
     // handlers of their own.
     AnnounceLogEvent(file->FileName);
+}
+
+void TForm1::TailViewScrolled(TObject* sender)
+{
+    // Only a pane that has text moves: its state is there.
+    auto* view = static_cast<TRollView*>(sender);
+    // A pane laid out for its new size goes back to the top line it keeps,
+    // also when a scroll bar that came meanwhile had it follow its end: the
+    // resize decides where it ends up.
+    if (!view->RVData->State.Contains(rvstResizing))
+        FindPaneState(view)->ShowsEnd = view->VPos() >= view->GetVScrollMax();
+}
+
+void TForm1::TailViewResize(TObject* sender)
+{
+    auto* view = static_cast<TRollView*>(sender);
+    TPaneDisplayState* state = FindPaneState(view);
+    if (!state)
+        return; // never shown text: nothing to keep in view
+    // The viewer keeps the top line; a pane that showed its end keeps that
+    // instead. One that did not may show it now (made taller).
+    if (state->ShowsEnd)
+        view->SetVScrollPos(view->GetVScrollMax());
+    else
+        state->ShowsEnd = view->VPos() >= view->GetVScrollMax();
 }
 
 void TForm1::AnnounceLogEvent(const AnsiString& fileName)
