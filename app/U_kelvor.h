@@ -9,7 +9,8 @@
 //   U_kelvor_save.cpp     the settings file written in place, with a copy of
 //                         the old one kept until the new one is whole
 //   U_kelvor_display.cpp  the monitor's callbacks: new text shown line by line
-//                         in the colour of its first special word, truncation
+//                         in the colour of its first special word, truncation;
+//                         a pane's last line kept in view when it is resized
 //   U_kelvor_commands.cpp the popup menu's commands: opening, removing and
 //                         resetting files, recent files, saving a pane's text,
 //                         the switches and the numbers asked in input boxes
@@ -255,6 +256,11 @@ public:
     // The text style of the first special word (in SpecialWords' order) that
     // occurs in Line, case-sensitively; -1 when none does. Empty words never match.
     int GetSpecialWordStyle(const AnsiString& line) const;
+    // OnVScrolled and OnResize of every pane: a pane that showed its last line
+    // before it took a new size (the window's, or its share of it) shows it
+    // after; another keeps its top line, as the viewer does.
+    void TailViewScrolled(TObject* sender);
+    void TailViewResize(TObject* sender);
 
     // ---- Commands, recent files and pane layout (U_kelvor_commands.cpp, U_kelvor_panes.cpp)
     // Asks before opening a file that is open already; a failure shows its

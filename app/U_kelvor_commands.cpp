@@ -108,6 +108,8 @@ TTailFile* TForm1::AddTailPane(const AnsiString& name)
         view->SetBorderStyle(bsNone);
         view->OnClick = [this](TObject* sender) { TailViewClick(sender); };
         view->OnDblClick = [this](TObject* sender) { TailViewDblClick(sender); };
+        view->OnVScrolled = [this](TObject* sender) { TailViewScrolled(sender); };
+        view->OnResize = [this](TObject* sender) { TailViewResize(sender); };
         view->Constraints()->SetMinHeight(10);
         TRVOptions options = view->Options();
         options.Exclude(rvoRClickDeselects);

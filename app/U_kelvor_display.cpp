@@ -84,7 +84,11 @@ enum class TPendingKind : uint8_t { Continuation, Paragraph, Break };
 class TPendingLines {
 public:
     bool Empty() const { return FChunks.empty(); }
-    void Clear() { FChunks.clear(); }
+    void Clear()
+    {
+        FChunks.clear();
+        FFrontCut.Clear();
+    }
     // The lines that follow lie in Text (until the next chunk); the chunk's own
     // copy. Room is made for LineCount lines at once: a burst keeps up to a
     // purge line's worth of them waiting, and growing by halves would leave
@@ -123,14 +127,16 @@ public:
     // pieces show as it would whole (TextCutNear): the piece before the cut
     // goes, and the rest waits as the oldest line, continuing its paragraph.
     // A chunk that is one line and nothing else (a piece of a line without an
-    // end) hands its text over instead of a copy.
+    // end) hands its text over instead of a copy. The cuts of one line share
+    // what they read of its end, so that together they read it about once.
     template <class F, class G> bool PopFront(F show, G fits)
     {
         TChunk& chunk = FChunks.front();
         TLine& front = chunk.Lines[chunk.Next];
         const std::string_view whole(chunk.Text.data() + front.Start, front.Length);
-        const size_t cut =
-            front.Kind == TPendingKind::Break ? whole.size() : TextCutNear(whole, fits(whole), GetACP());
+        const size_t cut = front.Kind == TPendingKind::Break
+                               ? whole.size()
+                               : TextCutNear(whole, fits(whole), GetACP(), &FFrontCut);
         if (cut < whole.size()) {
             show(AnsiString(whole.substr(0, cut)), front.Style, front.Kind);
             front.Start += static_cast<uint32_t>(cut);
@@ -139,6 +145,7 @@ public:
             return false;
         }
         const TLine line = chunk.Lines[chunk.Next++];
+        FFrontCut.Clear();
         const bool last = chunk.Next == chunk.Lines.size();
         if (last && line.Start == 0 && line.Length == chunk.Text.size())
             show(std::move(chunk.Text), line.Style, line.Kind);
@@ -162,6 +169,8 @@ private:
         size_t Next;
     };
     std::deque<TChunk> FChunks;
+    // What the cuts of the oldest line found of its end.
+    TTextCutMemo FFrontCut;
 };
 
 // What the display remembers of a pane between two chunks of its file. Owned
@@ -202,6 +211,9 @@ public:
     // pane's poll never spends another pane's turn.
     TClock::time_point PollTurnStart;
     TClock::time_point PollTurnEnd;
+    // The pane showed its last line when it was last scrolled or shown new
+    // lines: a new size of the pane keeps that line in view.
+    bool ShowsEnd = true;
 
     // Forgets what belongs to the file before a reopening.
     void Reopened()
@@ -216,12 +228,20 @@ public:
 void ShowPending(TForm1* form, TRollView* view, TPaneDisplayState* state,
                  TClock::duration budget = TimerTurnBudget, bool poll = false);
 
-// The pane's state, made for File the first time the pane is shown text.
-TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* file)
+// The pane's state; null before the pane was first shown text.
+TPaneDisplayState* FindPaneState(const TComponent* view)
 {
     for (int i = 0; i < view->ComponentCount(); ++i)
         if (auto* state = dynamic_cast<TPaneDisplayState*>(view->Components(i)))
             return state;
+    return nullptr;
+}
+
+// The pane's state, made for File the first time the pane is shown text.
+TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* file)
+{
+    if (TPaneDisplayState* state = FindPaneState(view))
+        return state;
     auto* state = new TPaneDisplayState(view);
     state->FileName = file->FileName;
     state->LineCount = file->LineCount;
@@ -242,24 +262,46 @@ size_t HighBytes(std::string_view text)
 // and room for Most bytes: the whole line when it is of the usual length or
 // a whole turn lays it out at the pane's costs, else its start that is
 // expected to lay out within Seconds (one byte at least, Most at the most).
+// The line is costed a block at a time, from a count of the block's bytes
+// above 0x7F, and only as far as a turn could lay out: each piece of a long
+// line reads about what it shows, never the whole rest of the line.
 size_t LineBytesToShow(std::string_view text, double seconds, size_t most, const TPaneDisplayState& state)
 {
     if (text.size() <= MinCutLineBytes)
         return text.size();
-    // The whole line's cost from a count of its bytes above 0x7F: a line
-    // that fits, the usual case, is not walked a byte at a time.
-    const size_t high = HighBytes(text);
-    const double whole = static_cast<double>(text.size() - high) * state.AsciiCost +
-                         static_cast<double>(high) * state.OtherCost;
-    if (whole <= std::chrono::duration<double>(TurnLimit).count())
-        return text.size();
+    constexpr size_t Block = 4096;
+    auto costOf = [&](std::string_view bytes) {
+        const size_t high = HighBytes(bytes);
+        return static_cast<double>(bytes.size() - high) * state.AsciiCost +
+               static_cast<double>(high) * state.OtherCost;
+    };
+    // The blocks that fit in Seconds, then the byte of the next block at
+    // which the cost passes it.
+    const size_t room = std::min(text.size(), most);
+    size_t fits = room;
+    size_t at = 0;
     double cost = 0;
-    for (size_t i = 0; i < std::min(text.size(), most); ++i) {
-        cost += static_cast<unsigned char>(text[i]) > 0x7F ? state.OtherCost : state.AsciiCost;
-        if (cost > seconds)
-            return std::max<size_t>(i, 1);
+    for (; at < room; at += Block) {
+        const double blockCost = costOf(text.substr(at, Block));
+        if (cost + blockCost > seconds) {
+            double walked = cost;
+            for (size_t i = at; i < std::min(at + Block, room); ++i) {
+                walked += static_cast<unsigned char>(text[i]) > 0x7F ? state.OtherCost : state.AsciiCost;
+                if (walked > seconds) {
+                    fits = std::max<size_t>(i, 1);
+                    break;
+                }
+            }
+            break;
+        }
+        cost += blockCost;
     }
-    return std::min(text.size(), most);
+    // The line goes whole when a turn lays it all out: counted on only as far
+    // as a turn goes.
+    const double turn = std::chrono::duration<double>(TurnLimit).count();
+    for (; at < text.size() && cost <= turn; at += Block)
+        cost += costOf(text.substr(at, Block));
+    return cost <= turn ? text.size() : fits;
 }
 
 // A part of the lines that wait: its bytes, those above 0x7F among them, and
@@ -588,6 +630,31 @@ void TForm1::TailNewText(int index, TTailFile* file)
     // The record is not read after this point: the window's reactions may run
     // handlers of their own.
     AnnounceLogEvent(file->FileName);
+}
+
+void TForm1::TailViewScrolled(TObject* sender)
+{
+    // Only a pane that has text moves: its state is there.
+    auto* view = static_cast<TRollView*>(sender);
+    // A pane laid out for its new size goes back to the top line it keeps,
+    // also when a scroll bar that came meanwhile had it follow its end: the
+    // resize decides where it ends up.
+    if (!view->RVData->State.Contains(rvstResizing))
+        FindPaneState(view)->ShowsEnd = view->VPos() >= view->GetVScrollMax();
+}
+
+void TForm1::TailViewResize(TObject* sender)
+{
+    auto* view = static_cast<TRollView*>(sender);
+    TPaneDisplayState* state = FindPaneState(view);
+    if (!state)
+        return; // never shown text: nothing to keep in view
+    // The viewer keeps the top line; a pane that showed its end keeps that
+    // instead. One that did not may show it now (made taller).
+    if (state->ShowsEnd)
+        view->SetVScrollPos(view->GetVScrollMax());
+    else
+        state->ShowsEnd = view->VPos() >= view->GetVScrollMax();
 }
 
 void TForm1::AnnounceLogEvent(const AnsiString& fileName)

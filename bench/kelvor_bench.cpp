@@ -42,7 +42,11 @@
 // that are no valid UTF-8 (kelvor_bench_binary.cpp), each case shown twice:
 // the longest block, worst of them; and one line of 512 KB of such bytes
 // without a line end, first shown and then the window resized with it shown:
-// the longest block of either. `kelvor_bench --binary` runs these alone.
+// the longest block of either. One line of 1 MB of sequences that are no
+// UTF-8, one after another, against one of as many bytes 0x80-0xFF: the
+// longest block while the first is shown, and the processor time of the
+// first against the second. `kelvor_bench --binary` runs these alone,
+// `kelvor_bench --invalid-line` the last alone.
 //
 // Special words (kelvor_bench_words.cpp): the same lines followed with 500
 // special words that overlap one another and the lines' text, and with 3, each
@@ -615,10 +619,12 @@ TLongLineFigures LongLines(TKelvorSide& kelvor, const std::string& dir, const st
 // alone; "--append [LENGTH [CHUNK-LINES]]" runs the append cases alone (those
 // of that line length and chunk size); "--catch-up" runs the two burst
 // catch-up cases alone; "--binary" and "--words" run the cases of bytes that
-// are no UTF-8 and of special words alone.
+// are no UTF-8 and of special words alone, "--invalid-line" the one line of
+// invalid UTF-8 against high bytes alone.
 struct TBenchArgs {
     bool CatchUpOnly = false;
     bool BinaryOnly = false;
+    bool InvalidLineOnly = false;
     bool WordsOnly = false;
     bool MemoryOnly = false;
     bool AppendOnly = false;
@@ -632,6 +638,7 @@ TBenchArgs ReadArgs(int argc, char** argv)
     args.CatchUpOnly = argc > 1 && std::string(argv[1]) == "--catch-up";
     args.MemoryOnly = argc > 1 && std::string(argv[1]) == "--memory";
     args.BinaryOnly = argc > 1 && std::string(argv[1]) == "--binary";
+    args.InvalidLineOnly = argc > 1 && std::string(argv[1]) == "--invalid-line";
     args.WordsOnly = argc > 1 && std::string(argv[1]) == "--words";
     args.AppendOnly = argc > 1 && std::string(argv[1]) == "--append";
     args.OnlyLength = args.AppendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
@@ -702,8 +709,17 @@ struct THeadlines {
     double SingleBlock = 0;
     double BinaryBlock = 0;
     double BinaryLineBlock = 0;
+    double InvalidLineBlock = 0;
+    double InvalidLineCpuRatio = 0;
     double SpecialWordsRatio = 0;
 };
+
+void PrintInvalidLineHeadline(double block, double cpuRatio)
+{
+    std::printf("one invalid UTF-8 line longest block ms (bound 100): %.0f; CPU against as many high bytes "
+                "(bound 2): %.2f\n",
+                block * 1000, cpuRatio);
+}
 
 void PrintHeadlines(const THeadlines& h)
 {
@@ -720,6 +736,7 @@ void PrintHeadlines(const THeadlines& h)
                 h.BinaryBlock * 1000);
     std::printf("one binary line longest block ms, worst of first showing and resizes: %.0f\n",
                 h.BinaryLineBlock * 1000);
+    PrintInvalidLineHeadline(h.InvalidLineBlock, h.InvalidLineCpuRatio);
     std::printf("cost with 500 special words against 3, worse of the two cases: %.2f\n", h.SpecialWordsRatio);
 }
 
@@ -772,13 +789,22 @@ int main(int argc, char** argv)
         return finish();
     }
 
+    if (args.InvalidLineOnly) {
+        double cpuRatio = 0;
+        const double invalid = InvalidLineLongestBlock(file, dir, cpuRatio);
+        PrintInvalidLineHeadline(invalid, cpuRatio);
+        return finish();
+    }
     if (args.BinaryOnly) {
         const double line = BinaryLineLongestBlock(file, dir);
         const double lines = BinaryLongestBlock(file, dir);
+        double cpuRatio = 0;
+        const double invalid = InvalidLineLongestBlock(file, dir, cpuRatio);
         std::printf("binary and invalid UTF-8 lines longest block ms, worst of the cases: %.0f\n",
                     lines * 1000);
         std::printf("one binary line longest block ms, worst of first showing and resizes: %.0f\n",
                     line * 1000);
+        PrintInvalidLineHeadline(invalid, cpuRatio);
         return finish();
     }
 
@@ -830,6 +856,7 @@ int main(int argc, char** argv)
 
     h.BinaryLineBlock = BinaryLineLongestBlock(file, dir);
     h.BinaryBlock = BinaryLongestBlock(file, dir);
+    h.InvalidLineBlock = InvalidLineLongestBlock(file, dir, h.InvalidLineCpuRatio);
 
     h.SpecialWordsRatio = SpecialWordsRatio(kelvor, log, purgeLines);
 

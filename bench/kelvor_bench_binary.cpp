@@ -4,6 +4,7 @@
 #include "bench/kelvor_bench_binary.h"
 
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -50,14 +51,28 @@ std::string RandomBytes(size_t count, std::mt19937& random)
     return bytes;
 }
 
-// Log lines in which every few words a sequence stands that is no UTF-8: a
-// lone continuation byte, a lead byte without its continuation, an overlong
-// form, a surrogate, a code point beyond U+10FFFF; count bytes of them.
+// Sequences that are no UTF-8: a lone continuation byte, a lead byte without
+// its continuation, an overlong form, a surrogate, a code point beyond
+// U+10FFFF.
+const char* const Bad[] = {"\x80",     "\xBF\xBF",     "\xC3(",        "\xE2\x82",         "\xF0\x90\x80",
+                           "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFE\xFF"};
+
+// Count bytes of the sequences above, picked at random one after another
+// (one sequence may complete another, or a character of it).
+std::string InvalidUtf8(size_t count, std::mt19937& random)
+{
+    std::string text;
+    std::uniform_int_distribution<int> pick(0, 9);
+    while (text.size() < count)
+        text += Bad[pick(random)];
+    text.resize(count);
+    return text;
+}
+
+// Log lines in which every few words a sequence stands that is no UTF-8;
+// count bytes of them.
 std::string InvalidUtf8Lines(size_t count, std::mt19937& random)
 {
-    static const char* const Bad[] = {
-        "\x80",     "\xBF\xBF",     "\xC3(",        "\xE2\x82",         "\xF0\x90\x80",
-        "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFE\xFF"};
     static const char* const Words[] = {"request", "served", "cache", "miss", "user", "token"};
     std::string text;
     std::uniform_int_distribution<int> pick(0, 59);
@@ -84,6 +99,14 @@ std::string ProgramFile()
 double Seconds(Clock::time_point from)
 {
     return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+// The processor time the process has used, in seconds.
+double CpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // Appends Text to a fresh file that the pane follows from its start, then
@@ -121,6 +144,26 @@ double ShowCase(TTailFile* file, const std::string& dir, const std::string& byte
     });
 }
 
+// Shows Bytes followed by End as one line without a line end in a fresh
+// file the pane follows; the longest block, and (through Cpu and Shown) the
+// processor time and the time until the pane shows End at the line's end.
+double ShowOneLine(TTailFile* file, const std::string& log, const std::string& bytes, const std::string& end,
+                   double* cpu = nullptr, double* shown = nullptr)
+{
+    const double cpuStart = CpuSeconds();
+    const Clock::time_point start = Clock::now();
+    const double longest = ShowFresh(file, log, bytes + end, [&] {
+        const int n = file->View->GetLineCount();
+        const std::string last = n > 0 ? file->View->GetItemText(n - 1) : std::string();
+        return last.size() >= end.size() && last.compare(last.size() - end.size(), end.size(), end) == 0;
+    });
+    if (cpu)
+        *cpu = CpuSeconds() - cpuStart;
+    if (shown)
+        *shown = Seconds(start);
+    return longest;
+}
+
 // The longest time one turn of the events kept the loop from running after
 // the window took another size: the panes are laid out again for it.
 double ResizeBlock(int widthChange)
@@ -150,11 +193,7 @@ double BinaryLineLongestBlock(TTailFile* file, const std::string& dir)
         c = static_cast<char>(high(random));
     const std::string end = "#end-of-the-binary-line";
     const std::string previous = file->FileName;
-    const double first = ShowFresh(file, dir + "/binary-line.log", bytes + end, [&] {
-        const int n = file->View->GetLineCount();
-        const std::string last = n > 0 ? file->View->GetItemText(n - 1) : std::string();
-        return last.size() >= end.size() && last.compare(last.size() - end.size(), end.size(), end) == 0;
-    });
+    const double first = ShowOneLine(file, dir + "/binary-line.log", bytes, end);
     // Wider and back, as a user drags the window's edge.
     const double wider = ResizeBlock(40);
     const double narrower = ResizeBlock(-40);
@@ -195,4 +234,36 @@ double BinaryLongestBlock(TTailFile* file, const std::string& dir)
     file->View->Clear();
     file->View->Format();
     return worst;
+}
+
+double InvalidLineLongestBlock(TTailFile* file, const std::string& dir, double& cpuRatio)
+{
+    constexpr size_t Length = 1 << 20;
+    std::mt19937 random(20240503);
+    const std::string invalid = InvalidUtf8(Length, random);
+    std::string high(Length, '\0');
+    std::uniform_int_distribution<int> highByte(0x80, 0xFF);
+    for (char& c : high)
+        c = static_cast<char>(highByte(random));
+    const std::string end = "#end-of-the-line";
+    const std::string previous = file->FileName;
+    const std::string log = dir + "/invalid-line.log";
+    double longest = 0;
+    cpuRatio = 0;
+    // Each side twice, in turns, so that neither alone meets the fonts first.
+    for (int round = 0; round < 2; ++round) {
+        double highCpu = 0, invalidCpu = 0, highShown = 0, invalidShown = 0;
+        const double highBlock = ShowOneLine(file, log, high, end, &highCpu, &highShown);
+        const double invalidBlock = ShowOneLine(file, log, invalid, end, &invalidCpu, &invalidShown);
+        std::printf("one line of %zu bytes of invalid UTF-8, without a line end: longest block %.1f ms, "
+                    "%.2f CPU-s, shown after %.2f s; of bytes 0x80-0xFF: %.1f ms, %.2f CPU-s, %.2f s\n",
+                    Length, invalidBlock * 1000, invalidCpu, invalidShown, highBlock * 1000, highCpu,
+                    highShown);
+        longest = std::max(longest, invalidBlock);
+        cpuRatio = std::max(cpuRatio, invalidCpu / highCpu);
+    }
+    file->Reopen(previous);
+    file->View->Clear();
+    file->View->Format();
+    return longest;
 }

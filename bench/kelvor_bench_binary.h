@@ -18,3 +18,10 @@ double BinaryLongestBlock(TTailFile* file, const std::string& dir);
 // file, was first shown, and while the window was resized with it shown
 // (printed); File is the pane's record, Dir a folder for the log.
 double BinaryLineLongestBlock(TTailFile* file, const std::string& dir);
+// One line of 1 MB without a line end of sequences that are no UTF-8 one
+// after another, and one of as many bytes 0x80-0xFF, each appended at once to
+// a fresh file and shown, in turns, twice (printed): the longest time the
+// event loop was kept from running while the first was shown, worst of its
+// two showings. CpuRatio is the processor time of showing the first against
+// the second, worse of the two rounds.
+double InvalidLineLongestBlock(TTailFile* file, const std::string& dir, double& cpuRatio);

@@ -145,15 +145,16 @@ public:
         c = n > 0 ? units[0] : 0;
         return next;
     }
-    // Whether any character from P on has the text reordered.
-    bool AsksForReorderingFrom(const char* p) const
+    // The first character from P on that has the text reordered; End when none.
+    const char* FindReorderingFrom(const char* p) const
     {
         for (UChar32 c = 0; p < FEnd;) {
-            p = Read(p, c);
+            const char* next = Read(p, c);
             if (AsksForReordering(c))
-                return true;
+                return p;
+            p = next;
         }
-        return false;
+        return FEnd;
     }
 
 private:
@@ -165,7 +166,7 @@ private:
 
 } // namespace
 
-size_t TextCutNear(std::string_view text, size_t limit, unsigned codePage)
+size_t TextCutNear(std::string_view text, size_t limit, unsigned codePage, TTextCutMemo* memo)
 {
     if (limit >= text.size())
         return text.size();
@@ -183,8 +184,14 @@ size_t TextCutNear(std::string_view text, size_t limit, unsigned codePage)
         const size_t at = static_cast<size_t>(p - reader.Begin());
         bool place = left && previousLeft && !open.EmbeddingOpen() && !textclusters::IsCombining(c);
         if (place && open.BracketOpen()) {
-            if (reordered < 0)
-                reordered = reader.AsksForReorderingFrom(reader.Begin());
+            if (reordered < 0 && memo && memo->FReorderingTail <= text.size()) {
+                reordered = memo->FReorderingTail > 0;
+            } else if (reordered < 0) {
+                const char* found = reader.FindReorderingFrom(reader.Begin());
+                reordered = found < reader.End();
+                if (memo)
+                    memo->FReorderingTail = static_cast<size_t>(reader.End() - found);
+            }
             place = reordered == 0;
         }
         if (place) {

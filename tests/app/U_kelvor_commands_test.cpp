@@ -549,3 +549,70 @@ TEST(TailOpenReason, AFileWithoutPermissionSaysSo)
 }
 
 } // namespace
+
+// The pane shows its newest line whole.
+bool ShowsLastLine(TRollView* view)
+{
+    const TRVDrawLines& lines = view->RVData->DrawItems;
+    int left = 0, top = 0;
+    if (lines.Count() == 0 || !view->GetItemClientCoords(view->GetLineCount() - 1, left, top))
+        return false;
+    return top >= 0 && top + lines[lines.Count() - 1]->Height <= view->ClientHeight();
+}
+
+TEST_F(CommandsTest, APaneAtItsEndKeepsItsEndInViewWhenTheWindowIsResized)
+{
+    // Lines wider than the narrowed window: narrowing brings a horizontal bar.
+    std::string lines;
+    for (int i = 0; i < 40; ++i)
+        lines += "line " + std::to_string(i) + " of the log, long enough to be cut off by a narrow pane\n";
+    for (const int count : {1, 50}) {
+        SCOPED_TRACE(std::to_string(count) + " panes");
+        Form->SetBounds(0, 0, 900, 70 * count + 100);
+        std::vector<TTailFile*> files;
+        for (int i = 0; i < count; ++i)
+            files.push_back(Open(Log("p" + std::to_string(i) + ".log")));
+        Form->AdjustSizePMIClick(Form);
+        for (TTailFile* file : files)
+            Append(file->FileName, lines);
+        Poll();
+        // Among several, the first pane is scrolled back a step from its end:
+        // it keeps its top line until it is made tall enough to show its end.
+        TRollView* back = count > 1 ? files[0]->View : nullptr;
+        if (back)
+            back->SetVScrollPos(back->VPos() - 1);
+        const int top = back ? back->VPos() : 0;
+        const struct {
+            int Width, Height;
+            bool BackShowsEnd;
+        } sizes[] = {{900, 60 * count + 100, false},
+                     {300, 60 * count + 100, false},
+                     {300, 45 * count + 100, false},
+                     {300, 120 * count + 100, true},
+                     {300, 45 * count + 100, true}};
+        for (const auto& size : sizes) {
+            SCOPED_TRACE(std::to_string(size.Width) + "x" + std::to_string(size.Height));
+            Form->SetBounds(0, 0, size.Width, size.Height);
+            for (size_t i = back ? 1 : 0; i < files.size(); ++i)
+                ASSERT_TRUE(ShowsLastLine(files[i]->View)) << "pane " << i;
+            if (back) {
+                EXPECT_EQ(ShowsLastLine(back), size.BackShowsEnd);
+                EXPECT_TRUE(size.BackShowsEnd || back->VPos() == top);
+            }
+        }
+        while (Form->Tail->GetCount() > 0)
+            Form->RemoveTailFile(Form->Tail->GetFile(0));
+    }
+}
+
+TEST_F(CommandsTest, APaneMadeTooSmallForItsLinesShowsTheNewest)
+{
+    // Its vertical bar comes while the pane is laid out for its new size.
+    Form->SetBounds(0, 0, 400, 300);
+    TTailFile* file = Open(Log("a.log"));
+    Append(file->FileName, "first\nsecond\n");
+    Poll();
+    ASSERT_EQ(file->View->GetLineCount(), 2);
+    Form->SetClientHeight(file->View->Top() + 25);
+    EXPECT_TRUE(ShowsLastLine(file->View));
+}

@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/codepages.h"
@@ -97,4 +98,34 @@ TEST(TextCutTest, PiecesDrawnSideBySideShowWhatTheWholeShows)
     }
     SetACP(0);
     EXPECT_GT(cutsTried, 200);
+}
+
+TEST(TextCutTest, CutsThatShareAMemoCutWhereCutsWithoutOneDo)
+{
+    // A line cut piece after piece, each time what the last cut left, with
+    // one memo and without: brackets open and close throughout, and what has
+    // the text reordered stands before the rest, inside it, at its end or
+    // nowhere.
+    const std::vector<std::string> marks = {"", "\u05E9", "x\u202Bz\u202C", "\u0663"};
+    std::mt19937 random(7);
+    int cuts = 0;
+    for (const std::string& early : marks)
+        for (const std::string& late : marks) {
+            std::string line = early;
+            for (int k = 0; k < 400; ++k) {
+                const int r = static_cast<int>(random() % 10);
+                line += r == 0 ? '(' : r == 1 ? ')' : r == 2 ? ' ' : static_cast<char>('a' + random() % 26);
+            }
+            line += late + "(ef gh";
+            SCOPED_TRACE(line);
+            TTextCutMemo memo;
+            for (std::string_view rest = line; !rest.empty(); ++cuts) {
+                const size_t limit = random() % 40;
+                const size_t cut = TextCutNear(rest, limit, CP_UTF8, &memo);
+                ASSERT_EQ(cut, TextCutNear(rest, limit, CP_UTF8)) << "at " << line.size() - rest.size();
+                ASSERT_GT(cut, 0u);
+                rest.remove_prefix(cut);
+            }
+        }
+    EXPECT_GT(cuts, 100);
 }
