@@ -1,13 +1,16 @@
 // The invariant every editing test checks after every command on a laid-out
 // editor: undo gives back the document saved before the command byte for
 // byte, redo the one saved after it; the incremental layout equals a fresh
-// full layout (draw items, heights, minimum width); the caret stands on a
+// full layout (draw items, heights, minimum width) and paints the same, its
+// selection kept as item positions included; the caret stands on a
 // valid stop of a valid item, never on a list marker; Unicode text stays
 // valid UTF-16; the markers list holds the document's markers in document
 // order, numbered as a fresh numbering gives them.
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,7 @@
 #include "document/rvitem.h"
 #include "edit/rvervdata.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/recordingcanvas.h"
 #include "tests/support/markercheck.h"
 
 namespace editinvariant {
@@ -64,6 +68,22 @@ inline std::string Describe(const TLayout& l)
         s += "\n";
     }
     return s;
+}
+
+// The document painted whole on the recording canvas with its selection,
+// one line per primitive: what is drawn where, in which colours.
+inline std::string PaintingOf(TRVEditRVData& d)
+{
+    const int w = std::max(d.GetWidth(), 1);
+    const int h = std::max(d.DocumentHeight, 1);
+    TRecordingCanvas canvas(w, h, 96);
+    d.PaintTo(&canvas, Rect(0, 0, w, h));
+    std::ostringstream out;
+    for (const TCanvasRecord& r : canvas.Records())
+        out << static_cast<int>(r.Op) << " (" << r.Rect.Left << "," << r.Rect.Top << "," << r.Rect.Right
+            << "," << r.Rect.Bottom << ") at " << r.X << "," << r.Y << " pen " << r.Pen.Color << " brush "
+            << r.Brush.Color << " font " << r.Font.Color << " [" << r.TextUtf8() << "]\n";
+    return out.str();
 }
 
 // A check of the caller's own, run on the layout as the command left it.
@@ -130,12 +150,14 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where, const TLayout
         Check(Where);
     EXPECT_EQ(markercheck::Fault(*d.GetAbsoluteRootData()), "");
     const TLayout Incremental = LayoutOf(d);
+    const std::string IncrementalPainting = PaintingOf(d);
     EXPECT_EQ(d.DocumentMinWidth, d.CalculateMinDocWidthPlus(nullptr, nullptr));
     d.Format_(true, true, true, 0, nullptr, false, false);
     const TLayout Full = LayoutOf(d);
     EXPECT_TRUE(Incremental == Full) << "incremental:\n"
                                      << Describe(Incremental) << "full:\n"
                                      << Describe(Full);
+    EXPECT_EQ(IncrementalPainting, PaintingOf(d));
     EXPECT_EQ(d.GetCurItemNo(), ItemNo);
     EXPECT_EQ(d.GetOffsetInCurItem(), Offs);
 }
