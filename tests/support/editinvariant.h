@@ -18,6 +18,7 @@
 
 #include "document/rvitem.h"
 #include "edit/rvervdata.h"
+#include "platform/core/codepages.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/recordingcanvas.h"
 #include "tests/support/markercheck.h"
@@ -70,19 +71,41 @@ inline std::string Describe(const TLayout& l)
     return s;
 }
 
-// The document painted whole on the recording canvas with its selection,
-// one line per primitive: what is drawn where, in which colours.
-inline std::string PaintingOf(TRVEditRVData& d)
+// One primitive of a painting: what is drawn where, in which colours.
+struct TPainted {
+    TCanvasOp Op;
+    TRect Rect;
+    int X, Y;
+    TColor Pen, Brush, Font;
+    WideString Text;
+    bool operator==(const TPainted& o) const
+    {
+        return Op == o.Op && Rect == o.Rect && X == o.X && Y == o.Y && Pen == o.Pen && Brush == o.Brush &&
+               Font == o.Font && Text == o.Text;
+    }
+};
+
+// The document painted whole on the recording canvas, with its selection.
+inline std::vector<TPainted> PaintingOf(TRVEditRVData& d)
 {
     const int w = std::max(d.GetWidth(), 1);
     const int h = std::max(d.DocumentHeight, 1);
     TRecordingCanvas canvas(w, h, 96);
     d.PaintTo(&canvas, Rect(0, 0, w, h));
-    std::ostringstream out;
+    std::vector<TPainted> painted;
+    painted.reserve(canvas.Records().size());
     for (const TCanvasRecord& r : canvas.Records())
-        out << static_cast<int>(r.Op) << " (" << r.Rect.Left << "," << r.Rect.Top << "," << r.Rect.Right
-            << "," << r.Rect.Bottom << ") at " << r.X << "," << r.Y << " pen " << r.Pen.Color << " brush "
-            << r.Brush.Color << " font " << r.Font.Color << " [" << r.TextUtf8() << "]\n";
+        painted.push_back({r.Op, r.Rect, r.X, r.Y, r.Pen.Color, r.Brush.Color, r.Font.Color, r.Text});
+    return painted;
+}
+
+inline std::string Describe(const std::vector<TPainted>& painting)
+{
+    std::ostringstream out;
+    for (const TPainted& p : painting)
+        out << static_cast<int>(p.Op) << " (" << p.Rect.Left << "," << p.Rect.Top << "," << p.Rect.Right
+            << "," << p.Rect.Bottom << ") at " << p.X << "," << p.Y << " pen " << p.Pen << " brush "
+            << p.Brush << " font " << p.Font << " [" << UTF8Encode(p.Text) << "]\n";
     return out.str();
 }
 
@@ -150,14 +173,17 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where, const TLayout
         Check(Where);
     EXPECT_EQ(markercheck::Fault(*d.GetAbsoluteRootData()), "");
     const TLayout Incremental = LayoutOf(d);
-    const std::string IncrementalPainting = PaintingOf(d);
+    const std::vector<TPainted> IncrementalPainting = PaintingOf(d);
     EXPECT_EQ(d.DocumentMinWidth, d.CalculateMinDocWidthPlus(nullptr, nullptr));
     d.Format_(true, true, true, 0, nullptr, false, false);
     const TLayout Full = LayoutOf(d);
     EXPECT_TRUE(Incremental == Full) << "incremental:\n"
                                      << Describe(Incremental) << "full:\n"
                                      << Describe(Full);
-    EXPECT_EQ(IncrementalPainting, PaintingOf(d));
+    const std::vector<TPainted> FullPainting = PaintingOf(d);
+    EXPECT_TRUE(IncrementalPainting == FullPainting) << "incremental:\n"
+                                                     << Describe(IncrementalPainting) << "full:\n"
+                                                     << Describe(FullPainting);
     EXPECT_EQ(d.GetCurItemNo(), ItemNo);
     EXPECT_EQ(d.GetOffsetInCurItem(), Offs);
 }
