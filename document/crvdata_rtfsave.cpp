@@ -96,7 +96,8 @@ private:
     TRVRTFOptions FOptions;
     bool FParaHasMarker = false;  // the paragraph being written starts with a list marker
     int FParasStarted = 0;        // paragraph starts written (the first without a paragraph mark before it)
-    bool FParaHasContent = false; // the paragraph being written has more than its marker and empty text
+    bool FLineBroken = false;     // the line being written was started by a line break
+    bool FLineHasContent = false; // the line being written has more than a marker and empty text
     int FCheckpointNo = 0;
 };
 
@@ -120,9 +121,15 @@ void TRTFBodyWriter::WriteItemStart(int itemNo)
     RVWriteLn(&FStream, "");
     // A line break where no paragraph is open (after a table's last row, or
     // at the start of a selection) opens one: "\line" there would read as an
-    // empty line of its own, and the next paragraph would lose its mark.
-    if (!item->ParaStart(false) && !FRVData->State.Contains(rvstRTFSkipPar)) {
+    // empty line of its own, and the next paragraph would lose its mark. So
+    // does one right after an item that stands on a line of its own (a rule
+    // ends with its own paragraph mark): nothing there for "\line" to break,
+    // and the empty line it starts at the end of a document or cell is lost.
+    const bool afterWholeLine = itemNo > 0 && FRVData->GetItem(itemNo - 1)->GetBoolValue(rvbpFullWidth);
+    FLineHasContent = false;
+    if (!item->ParaStart(false) && !FRVData->State.Contains(rvstRTFSkipPar) && !afterWholeLine) {
         RVWrite(&FStream, "\\line");
+        FLineBroken = true;
         return;
     }
     AnsiString s;
@@ -130,7 +137,7 @@ void TRTFBodyWriter::WriteItemStart(int itemNo)
         s += FParaHasMarker ? "\\plain\\par" : "\\par";
     FRVData->State.Exclude(rvstRTFSkipPar);
     ++FParasStarted;
-    FParaHasContent = false;
+    FLineBroken = false;
     s += "\\pard";
     if (item->GetPageBreakBefore())
         s += "\\page";
@@ -227,28 +234,29 @@ void TRTFBodyWriter::WriteRange(int startItemNo, int endItemNo, int startOffs, i
             const int to =
                 i == endItemNo ? std::min(endOffs, FRVData->ItemLength(i) + 1) : FRVData->ItemLength(i) + 1;
             WriteText(i, from, to);
-            FParaHasContent = FParaHasContent || to > from;
+            FLineHasContent = FLineHasContent || to > from;
         } else {
             WriteNonText(i);
-            FParaHasContent = FParaHasContent || item->StyleNo != rvsListMarker;
+            FLineHasContent = FLineHasContent || item->StyleNo != rvsListMarker;
         }
         if (fieldOpen)
             RVWrite(&FStream, "}}");
     }
     // The checkpoint waiting after the last item belongs to the end of the
-    // document. A reader makes no paragraph of a last paragraph that holds
-    // nothing and has no paragraph mark: an empty last paragraph after others
-    // (a list paragraph of its marker alone in any case) is closed by its
-    // mark, in a cell as in the document. A reader gives the bookmarks
-    // before that mark to the paragraph: this bookmark follows the mark,
-    // where nothing comes after it.
-    const bool emptyLastPara = FParasStarted > 0 && !FParaHasContent && (FParasStarted > 1 || FParaHasMarker);
+    // document. A reader makes no line of a last line that holds nothing and
+    // has no paragraph mark: an empty last paragraph after others (a list
+    // paragraph of its marker alone in any case), and an empty last line
+    // after a line break, are closed by a mark, in a cell as in the document.
+    // A reader gives the bookmarks before that mark to the paragraph: this
+    // bookmark follows the mark, where nothing comes after it.
+    const bool emptyLastLine =
+        !FLineHasContent && (FLineBroken || (FParasStarted > 0 && (FParasStarted > 1 || FParaHasMarker)));
     const bool endCheckpoint = FRVData->NotAddedCP != nullptr && endItemNo == FRVData->GetItemCount() - 1;
-    if (endCheckpoint && !emptyLastPara)
+    if (endCheckpoint && !emptyLastLine)
         WriteBookmark(FRVData->NotAddedCP);
-    if (emptyLastPara)
+    if (emptyLastLine)
         RVWrite(&FStream, FParaHasMarker ? "\\plain\\par" : "\\par");
-    if (endCheckpoint && emptyLastPara)
+    if (endCheckpoint && emptyLastLine)
         WriteBookmark(FRVData->NotAddedCP);
     if (FLevel == 0)
         RVWrite(&FStream, "}");

@@ -229,8 +229,10 @@ public:
     // An item offset inside a character of a text item moved to the
     // character's edge (Forward: the one after it); other offsets, and
     // offsets of items that are not there, as they are. Characters are those
-    // the caret steps over (view/rvchars.h): what a selection copies is what
-    // deleting it removes.
+    // the caret steps over (view/rvchars.h), the ends of the item's draw
+    // items among the edges (a line may be cut inside a character): what a
+    // selection copies is what deleting it removes, and what is painted
+    // selected.
     int CharacterEdge(int itemNo, int offs, bool forward);
     // The same among the characters of offsets FirstOffs..LastOffs of the
     // text item alone, whose ends count as edges (a draw item's, so that a

@@ -82,7 +82,39 @@ int TCustomRVFormattedData::CharacterEdge(int itemNo, int offs, bool forward)
 {
     if (itemNo < 0 || itemNo >= GetItemCount() || !IsTextItem(itemNo))
         return offs;
-    return CharacterEdgeWithin(itemNo, offs, forward, 1, ItemLength(itemNo) + 1);
+    const int length = ItemLength(itemNo);
+    int firstOffs = 1;
+    int lastOffs = length + 1;
+    // A line may end inside a character (after a space that combining marks
+    // follow, the marks go on to the next line): the caret stops at the ends
+    // of each draw item, and so do the edges here. The draw items of the
+    // item come one after another in the order of their offsets.
+    const int count = DrawItems.Count();
+    const int first = GetItem(itemNo)->DrawItemNo;
+    if (first >= 0 && first < count && DrawItems[first]->ItemNo == itemNo) {
+        int lo = first + 1;
+        int hi = count;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            const TRVDrawLineInfo* dli = DrawItems[mid];
+            if (dli->ItemNo == itemNo && dli->Offs <= offs)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        // Draw item lo - 1 starts at or before Offs (or is the item's first);
+        // past its end (a space dropped at the end of its line) the range
+        // goes on to the start of the next one.
+        const TRVDrawLineInfo* dli = DrawItems[lo - 1];
+        firstOffs = dli->Offs;
+        lastOffs = dli->Offs + dli->Length;
+        if (offs > lastOffs)
+            lastOffs = lo < count && DrawItems[lo]->ItemNo == itemNo ? DrawItems[lo]->Offs : length + 1;
+        // Draw items laid out for another text than the item holds now.
+        firstOffs = std::clamp(firstOffs, 1, length + 1);
+        lastOffs = std::clamp(lastOffs, firstOffs, length + 1);
+    }
+    return CharacterEdgeWithin(itemNo, offs, forward, firstOffs, lastOffs);
 }
 
 int TCustomRVFormattedData::CharacterEdgeWithin(int itemNo, int offs, bool forward, int firstOffs,

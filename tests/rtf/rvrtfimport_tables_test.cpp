@@ -531,40 +531,47 @@ TEST_F(TRTFTableTest, TablesNestedDeepReadBackAndCountLaterChangesEverywhere)
         EXPECT_GT(stores[i]->ChangeCount(), before[i]) << "level " << i;
 }
 
-// A line break right after a table (its paragraph going on below it) cannot
-// continue the table's last row in RTF: it reads back as a paragraph of its
-// own, the paragraphs after it in their place and an empty one at the end
-// kept, in a cell as in the document.
-TEST_F(TRTFTableTest, ALineBreakAfterATableReadsBackAsItsOwnParagraph)
+// A line break right after an item that stands on a line of its own (a rule,
+// a table: its paragraph going on below it) cannot continue that line in
+// RTF: it reads back as a paragraph of its own, the paragraphs after it in
+// their place and empty ones at the end kept, in a cell as in the document.
+TEST_F(TRTFTableTest, ALineBreakAfterAWholeLineItemReadsBackAsItsOwnParagraph)
 {
-    // Each case: the lines after the table, "" an empty one, and what follows.
+    const std::pair<const char*, std::function<void(TCustomRVData*)>> kinds[] = {
+        {"[hr]", [](TCustomRVData* holder) { holder->AddBreak(); }},
+        {"[1x1: a]", [](TCustomRVData* holder) {
+             auto* table = new TRVTableItemInfo(1, 1, holder);
+             table->GetCells(0, 0)->Clear();
+             table->GetCells(0, 0)->AddNL("a", 0, 0);
+             holder->AddItem(AnsiString(), table);
+         }}};
+    // Each case: the lines after the item, "" an empty one, and what follows.
     const std::pair<std::vector<const char*>, const char*> cases[] = {
-        {{"x", "y"}, "next"}, {{""}, "next"}, {{""}, nullptr}};
-    for (const auto& [lines, next] : cases)
-        for (const bool inCell : {false, true}) {
-            SCOPED_TRACE(std::string(lines[0]) + (next ? " and a paragraph" : "") +
-                         (inCell ? " in a cell" : ""));
-            TRVStyle sourceStyle(nullptr);
-            TTestRVData source(&sourceStyle);
-            TCustomRVData* holder = inCell ? NestTables(&source, 1) : &source;
-            holder->AddNL("first", 0, 0);
-            auto* table = new TRVTableItemInfo(1, 1, holder);
-            table->GetCells(0, 0)->Clear();
-            table->GetCells(0, 0)->AddNL("a", 0, 0);
-            holder->AddItem(AnsiString(), table);
-            for (const char* line : lines) {
-                holder->AddNL(line, 0, -1);
-                holder->GetItem(holder->GetItemCount() - 1)->SetBR(true);
+        {{"x", "y"}, "next"}, {{""}, "next"}, {{""}, nullptr}, {{"", ""}, nullptr}, {{"x", ""}, nullptr}};
+    for (const auto& [shown, add] : kinds)
+        for (const auto& [lines, next] : cases)
+            for (const bool inCell : {false, true}) {
+                SCOPED_TRACE(std::string(shown) + " then " + std::to_string(lines.size()) + " lines, " +
+                             lines[0] + (next ? " and a paragraph" : "") + (inCell ? " in a cell" : ""));
+                TRVStyle sourceStyle(nullptr);
+                TTestRVData source(&sourceStyle);
+                TCustomRVData* holder = inCell ? NestTables(&source, 1) : &source;
+                holder->AddNL("first", 0, 0);
+                add(holder);
+                for (const char* line : lines) {
+                    holder->AddNL(line, 0, -1);
+                    holder->GetItem(holder->GetItemCount() - 1)->SetBR(true);
+                }
+                if (next != nullptr)
+                    holder->AddNL(next, 0, 0);
+                const std::string head = "first\n" + std::string(shown);
+                const std::string summary = RTFSummary(*holder);
+                ASSERT_EQ(summary.substr(0, head.size() + 1), head + "|");
+                ASSERT_EQ(ReadBack(source), rtf_ec_OK);
+                const std::vector<TRVTableItemInfo*> tables = Tables(Data);
+                ASSERT_EQ(tables.size(), std::string(shown) == "[hr]" ? inCell : inCell + 1u);
+                // The first line break after the item starts a paragraph.
+                EXPECT_EQ(RTFSummary(inCell ? *tables[0]->GetCells(0, 0) : static_cast<TCustomRVData&>(Data)),
+                          head + "\n" + summary.substr(head.size() + 1));
             }
-            if (next != nullptr)
-                holder->AddNL(next, 0, 0);
-            const std::string summary = RTFSummary(*holder);
-            ASSERT_EQ(summary.substr(0, 15), "first\n[1x1: a]|");
-            ASSERT_EQ(ReadBack(source), rtf_ec_OK);
-            const std::vector<TRVTableItemInfo*> tables = Tables(Data);
-            ASSERT_EQ(tables.size(), inCell ? 2u : 1u);
-            // The first line break after the table starts a paragraph.
-            EXPECT_EQ(RTFSummary(inCell ? *tables[0]->GetCells(0, 0) : static_cast<TCustomRVData&>(Data)),
-                      "first\n[1x1: a]\n" + summary.substr(15));
-        }
 }

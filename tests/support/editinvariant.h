@@ -1,13 +1,16 @@
 // The invariant every editing test checks after every command on a laid-out
 // editor: undo gives back the document saved before the command byte for
 // byte, redo the one saved after it; the incremental layout equals a fresh
-// full layout (draw items, heights, minimum width); the caret stands on a
+// full layout (draw items, heights, minimum width) and paints the same, its
+// selection kept as item positions included; the caret stands on a
 // valid stop of a valid item, never on a list marker; Unicode text stays
 // valid UTF-16; the markers list holds the document's markers in document
 // order, numbered as a fresh numbering gives them.
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,7 +18,9 @@
 
 #include "document/rvitem.h"
 #include "edit/rvervdata.h"
+#include "platform/core/codepages.h"
 #include "platform/core/streams.h"
+#include "platform/graphics/recordingcanvas.h"
 #include "tests/support/markercheck.h"
 
 namespace editinvariant {
@@ -64,6 +69,44 @@ inline std::string Describe(const TLayout& l)
         s += "\n";
     }
     return s;
+}
+
+// One primitive of a painting: what is drawn where, in which colours.
+struct TPainted {
+    TCanvasOp Op;
+    TRect Rect;
+    int X, Y;
+    TColor Pen, Brush, Font;
+    WideString Text;
+    bool operator==(const TPainted& o) const
+    {
+        return Op == o.Op && Rect == o.Rect && X == o.X && Y == o.Y && Pen == o.Pen && Brush == o.Brush &&
+               Font == o.Font && Text == o.Text;
+    }
+};
+
+// The document painted whole on the recording canvas, with its selection.
+inline std::vector<TPainted> PaintingOf(TRVEditRVData& d)
+{
+    const int w = std::max(d.GetWidth(), 1);
+    const int h = std::max(d.DocumentHeight, 1);
+    TRecordingCanvas canvas(w, h, 96);
+    d.PaintTo(&canvas, Rect(0, 0, w, h));
+    std::vector<TPainted> painted;
+    painted.reserve(canvas.Records().size());
+    for (const TCanvasRecord& r : canvas.Records())
+        painted.push_back({r.Op, r.Rect, r.X, r.Y, r.Pen.Color, r.Brush.Color, r.Font.Color, r.Text});
+    return painted;
+}
+
+inline std::string Describe(const std::vector<TPainted>& painting)
+{
+    std::ostringstream out;
+    for (const TPainted& p : painting)
+        out << static_cast<int>(p.Op) << " (" << p.Rect.Left << "," << p.Rect.Top << "," << p.Rect.Right
+            << "," << p.Rect.Bottom << ") at " << p.X << "," << p.Y << " pen " << p.Pen << " brush "
+            << p.Brush << " font " << p.Font << " [" << UTF8Encode(p.Text) << "]\n";
+    return out.str();
 }
 
 // A check of the caller's own, run on the layout as the command left it.
@@ -130,12 +173,17 @@ inline void CheckState(TRVEditRVData& d, const std::string& Where, const TLayout
         Check(Where);
     EXPECT_EQ(markercheck::Fault(*d.GetAbsoluteRootData()), "");
     const TLayout Incremental = LayoutOf(d);
+    const std::vector<TPainted> IncrementalPainting = PaintingOf(d);
     EXPECT_EQ(d.DocumentMinWidth, d.CalculateMinDocWidthPlus(nullptr, nullptr));
     d.Format_(true, true, true, 0, nullptr, false, false);
     const TLayout Full = LayoutOf(d);
     EXPECT_TRUE(Incremental == Full) << "incremental:\n"
                                      << Describe(Incremental) << "full:\n"
                                      << Describe(Full);
+    const std::vector<TPainted> FullPainting = PaintingOf(d);
+    EXPECT_TRUE(IncrementalPainting == FullPainting) << "incremental:\n"
+                                                     << Describe(IncrementalPainting) << "full:\n"
+                                                     << Describe(FullPainting);
     EXPECT_EQ(d.GetCurItemNo(), ItemNo);
     EXPECT_EQ(d.GetOffsetInCurItem(), Offs);
 }

@@ -219,6 +219,30 @@ TEST_F(SelectTest, SelectionBoundsOnAListMarkerMoveToTheTextAfterIt)
     }
 }
 
+// A line cut inside a character (a space at its end, the combining marks
+// after it on the next line) has an edge of characters at the cut, as the
+// caret has a stop there: a selection's end stays at it. Inside a character
+// of one line an end goes to the character's edges on that line; draw items
+// laid out for a longer text name no edge past the item's end.
+TEST_F(SelectTest, ALineCutInsideACharacterIsAnEdgeOfCharacters)
+{
+    Style.TextStyles()->Add()->SetUnicode(true);
+    const int uni = Style.TextStyles()->Count() - 1;
+    Data.AddNLWTag(u" \u0301\u0301x", uni, 0, TRVTag());
+    AddDrawItem(Data, 0, 0, 0, 7, 13, 1, 1, true);
+    AddDrawItem(Data, 0, 0, 13, 14, 13, 2, 3, true);
+    const struct {
+        int Offs;
+        bool Forward;
+        int Edge;
+    } cases[] = {{2, true, 2}, {2, false, 2}, {3, true, 4}, {3, false, 2}, {4, false, 4}, {5, true, 5}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Data.CharacterEdge(0, c.Offs, c.Forward), c.Edge)
+            << c.Offs << (c.Forward ? " forward" : "");
+    Data.SetItemTextW(0, u"\u0301\u0301\u0301");
+    EXPECT_EQ(Data.CharacterEdge(0, 3, true), 4);
+}
+
 TEST_F(SelectTest, EmptyDocument)
 {
     int d = 0, o = 0;
