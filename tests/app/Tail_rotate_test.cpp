@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -288,14 +289,20 @@ std::string WrittenLine(int log, int number)
 
 // Logs written by another thread and rotated by rename and re-create while the
 // monitor follows them on its timer: each pane shows every line once, in
-// order, with a break at each rotation. The writer renames a log away only
-// once its pane shows a line of the file under the name (a file made and
-// renamed away between two polls is never seen).
+// order, with a break at each rotation. The writer writes each generation in
+// batches, and before each batch but the first waits until every pane shows
+// the line before it: polls fall between the writes at any pace of the
+// machine, and a log is renamed away only once its pane showed a line of the
+// file under the name (a file made and renamed away between two polls is
+// never seen). The last batch of a generation is not waited for: the rename
+// follows it at once, and what the monitor has not read of the old file yet
+// comes before the new file's lines.
 TEST_F(TailRotateFormTest, EveryLineWrittenWhileLogsAreRotatedIsShownOnceInOrder)
 {
     const int logs = 8;
     const int generations = 6;
-    const int linesPerGeneration = 50;
+    const int batches = 5;
+    const int linesPerBatch = 10;
     std::vector<std::string> paths;
     std::vector<TTailFile*> files;
     for (int i = 0; i < logs; ++i) {
@@ -305,6 +312,12 @@ TEST_F(TailRotateFormTest, EveryLineWrittenWhileLogsAreRotatedIsShownOnceInOrder
     }
     // The number of the last line each pane shows, for the writer.
     std::vector<std::atomic<int>> shown(logs);
+    const auto linesShown = [&] {
+        long long sum = 0;
+        for (const std::atomic<int>& last : shown)
+            sum += last;
+        return sum;
+    };
     std::atomic<bool> writing{true};
     std::atomic<bool> givenUp{false}; // the test no longer waits for the panes
     std::atomic<bool> writeFailed{false};
@@ -314,21 +327,29 @@ TEST_F(TailRotateFormTest, EveryLineWrittenWhileLogsAreRotatedIsShownOnceInOrder
             fds.push_back(open(path.c_str(), O_WRONLY | O_APPEND));
         int number = 0;
         for (int g = 0; g < generations; ++g) {
-            for (int n = 0; n < linesPerGeneration; ++n) {
-                ++number;
-                for (int i = 0; i < logs; ++i) {
-                    const std::string line = WrittenLine(i, number) + "\n";
-                    if (write(fds[i], line.data(), line.size()) != static_cast<ssize_t>(line.size()))
-                        writeFailed = true;
+            for (int b = 0; b < batches; ++b) {
+                if (b > 0) {
+                    const int written = number;
+                    WaitUntil(
+                        [&] {
+                            return givenUp ||
+                                   std::all_of(shown.begin(), shown.end(),
+                                               [&](const std::atomic<int>& last) { return last >= written; });
+                        },
+                        linesShown);
                 }
-                // A pace, so that polls fall between the writes.
-                std::this_thread::sleep_for(std::chrono::microseconds(300));
+                for (int n = 0; n < linesPerBatch; ++n) {
+                    ++number;
+                    for (int i = 0; i < logs; ++i) {
+                        const std::string line = WrittenLine(i, number) + "\n";
+                        if (write(fds[i], line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+                            writeFailed = true;
+                    }
+                }
             }
             if (g + 1 == generations)
                 break;
             for (int i = 0; i < logs; ++i) {
-                const int first = g * linesPerGeneration + 1;
-                WaitUntil([&] { return shown[i] >= first || givenUp; });
                 const std::string away = paths[i] + "." + std::to_string(g + 1);
                 if (rename(paths[i].c_str(), away.c_str()) != 0)
                     writeFailed = true;
@@ -340,7 +361,7 @@ TEST_F(TailRotateFormTest, EveryLineWrittenWhileLogsAreRotatedIsShownOnceInOrder
             close(fd);
         writing = false;
     });
-    const int total = generations * linesPerGeneration;
+    const int total = generations * batches * linesPerBatch;
     const auto everyLineShown = [&] {
         bool all = !writing;
         for (int i = 0; i < logs; ++i) {
@@ -349,7 +370,7 @@ TEST_F(TailRotateFormTest, EveryLineWrittenWhileLogsAreRotatedIsShownOnceInOrder
         }
         return all;
     };
-    const bool done = WaitUntil(everyLineShown, 2 * WaitDeadlineMs, PumpEvents);
+    const bool done = WaitUntil(everyLineShown, linesShown, PumpEvents);
     givenUp = true;
     writer.join();
     ASSERT_FALSE(writeFailed);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/Tail.h"
@@ -324,6 +325,11 @@ std::vector<std::string> SlowLines(size_t bytes)
     return lines;
 }
 
+// What the tests of turns feed a pane in such lines: far less than a piece
+// (a turn bounded by bytes would show it all) and many turns' worth of laying
+// out on any machine (a turn takes 20 ms at the most).
+constexpr size_t SlowChunkBytes = size_t{32} << 10;
+
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -343,10 +349,10 @@ void ExpectShownInOrder(TRollView* view, const std::vector<std::string>& lines, 
 
 TEST_F(KelvorDisplayTest, BytesThatAreSlowToLayOutAreShownWholeAndInOrder)
 {
-    // A chunk of such lines under two pieces, then plain text: a turn is
-    // bounded by its time, not by bytes, and shows a line at least; the rest
-    // shows as the events run, nothing lost, doubled or reordered.
-    const std::vector<std::string> lines = SlowLines(CTail::PieceLimit);
+    // A chunk of such lines, then plain text: a turn is bounded by its time,
+    // not by bytes, and shows a line at least; the rest shows as the events
+    // run, nothing lost, doubled or reordered.
+    const std::vector<std::string> lines = SlowLines(SlowChunkBytes);
     FeedOnce(Joined(lines));
     EXPECT_GT(View->GetLineCount(), 0);
     Feed("plain after\n");
@@ -362,7 +368,7 @@ TEST_F(KelvorDisplayTest, APanesTimerTurnRightAfterAnotherPanesPollHasItsOwnTime
     TTailFile* other = Form->OpenTailFile(Dir.Write("b.log", ""));
     ASSERT_NE(other, nullptr);
     other->LineComplete = true;
-    const std::vector<std::string> lines = SlowLines(2 * CTail::PieceLimit);
+    const std::vector<std::string> lines = SlowLines(SlowChunkBytes);
     FeedOnce(Joined(lines));
     ASSERT_TRUE(LinesWaitIn(View));
     FeedOnce(Joined(lines), other);
@@ -380,12 +386,12 @@ TEST_F(KelvorDisplayTest, APanesTimerTurnRightAfterAnotherPanesPollHasItsOwnTime
 
 TEST_F(KelvorDisplayTest, ALineTooLongForATurnIsShownInPiecesThatShowItAsAWhole)
 {
-    // 256 KB of bytes 0x80-0xFF after a special word, then a short line: the
+    // 8 KB of bytes 0x80-0xFF after a special word, then a short line: the
     // long line shows in pieces cut where they show what the whole shows, each
     // continuing its paragraph in its colour, laid out as afresh.
     std::mt19937 random(11);
     std::string line = "ERROR ";
-    while (line.size() < (size_t{256} << 10))
+    while (line.size() < (size_t{8} << 10))
         line += static_cast<char>(0x80 + random() % 0x80);
     line += "#end";
     Feed(line);
@@ -399,7 +405,8 @@ TEST_F(KelvorDisplayTest, ALineTooLongForATurnIsShownInPiecesThatShowItAsAWhole)
         SCOPED_TRACE(i);
         const std::string piece = View->GetItemText(i);
         if (i + 1 < pieces) {
-            EXPECT_EQ(TextCutNear(line.substr(joined.size()), piece.size(), GetACP()), piece.size());
+            EXPECT_EQ(TextCutNear(std::string_view(line).substr(joined.size()), piece.size(), GetACP()),
+                      piece.size());
         }
         EXPECT_EQ(View->GetItemStyle(i), 1);
         EXPECT_EQ(View->IsParaStart(i), i == 0);

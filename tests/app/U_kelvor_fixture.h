@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -125,17 +126,31 @@ inline bool LinesWaitIn(const TComponent* pane)
 }
 
 // Runs the event loop until no pane of the window has lines waiting, however
-// busy the machine; false when some still wait at the deadline.
+// busy the machine: the wait goes on while the panes show more (each turn
+// shows a line or a piece of one at least); false when lines still wait and
+// no pane showed more for a whole deadline.
 inline bool WaitUntilPanesShowAll(const TForm1* form)
 {
-    return WaitUntil(
-        [form] {
-            for (int i = 0; i < form->Tail->GetCount(); ++i)
-                if (form->Tail->GetFile(i)->View && LinesWaitIn(form->Tail->GetFile(i)->View))
-                    return false;
-            return true;
-        },
-        WaitDeadlineMs, PumpEvents);
+    // The panes as they are at each ask: the events may close one.
+    const auto panes = [form] {
+        std::vector<const TRollView*> views;
+        for (int i = 0; i < form->Tail->GetCount(); ++i)
+            if (form->Tail->GetFile(i)->View)
+                views.push_back(form->Tail->GetFile(i)->View);
+        return views;
+    };
+    const auto allShown = [&] {
+        const std::vector<const TRollView*> views = panes();
+        return std::none_of(views.begin(), views.end(),
+                            [](const TRollView* view) { return LinesWaitIn(view); });
+    };
+    const auto itemsShown = [&] {
+        long long items = 0;
+        for (const TRollView* view : panes())
+            items += view->GetLineCount();
+        return items;
+    };
+    return WaitUntil(allShown, itemsShown, PumpEvents);
 }
 
 // The window made and closed as the program makes and closes it, on the

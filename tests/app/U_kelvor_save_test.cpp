@@ -392,7 +392,8 @@ TEST_F(SettingsCloseTest, AClosingWindowWaitsForAnotherSaveWithoutBlocking)
         TTimer probe(nullptr);
         probe.SetInterval(1);
         probe.OnTimer = [&](TObject*) { ++ticks; };
-        EXPECT_TRUE(WaitUntil([&] { return ticks >= 3; }, WaitDeadlineMs, PumpEvents)) << "events go on";
+        EXPECT_TRUE(WaitUntil([&] { return ticks >= 3; }, [&] { return ticks; }, PumpEvents))
+            << "events go on";
         EXPECT_TRUE(Form->Visible() && Dir.Read(ini) == oldText) << "the window waits";
         if (released)
             flock(other, LOCK_UN);

@@ -56,12 +56,15 @@ protected:
     {
         FKelvor = SpawnKelvor(FDir, ini);
         // Asked for until shown (and kept as it was found: it may be off the
-        // screen again for a moment).
-        ASSERT_TRUE(WaitUntil([&] {
-            const std::vector<std::string> windows = FServer.Windows("^Kelvor:");
-            FWindow = windows.empty() ? std::string() : windows.front();
-            return !FWindow.empty();
-        })) << FDir.Read("kelvor.out");
+        // screen again for a moment), while the program starts.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const std::vector<std::string> windows = FServer.Windows("^Kelvor:");
+                FWindow = windows.empty() ? std::string() : windows.front();
+                return !FWindow.empty();
+            },
+            ProgramProgress(FKelvor)))
+            << FDir.Read("kelvor.out");
     }
 
     // Ends the program as the desktop does at log-out; it writes its settings.

@@ -39,11 +39,13 @@ protected:
         // Shown and managed: the window manager lists it. The window is asked
         // for anew each time: while the manager takes it over, or the program
         // sets its states, it may be off the screen for a moment or a new window.
-        ASSERT_TRUE(WaitUntil([&] {
-            FWindow = ShownWindow("^Kelvor:");
-            return !FWindow.empty() && StackPlace(FWindow) >= 0;
-        })) << Stacking()
-            << FDir.Read("kelvor.out");
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                FWindow = ShownWindow("^Kelvor:");
+                return !FWindow.empty() && StackPlace(FWindow) >= 0;
+            },
+            ProgramProgress(FKelvor)))
+            << Stacking() << FDir.Read("kelvor.out");
     }
 
     // Ends the program as the desktop does at log-out; it writes its settings.

@@ -95,11 +95,14 @@ TEST(KelvorEndToEndTest, WatchesTwoLogsColoursTheSpecialWordAndSavesTheFilesAtEx
     pid_t program = SpawnProgram({kelvor, ini}, dir.File("kelvor.out"));
     TProgramGuard guard{program};
     std::string window;
-    ASSERT_TRUE(WaitUntil([&] {
-        const auto windows = server.Windows("^Kelvor:");
-        window = windows.empty() ? std::string() : windows.front();
-        return !window.empty();
-    })) << "no window; the program said:\n"
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto windows = server.Windows("^Kelvor:");
+            window = windows.empty() ? std::string() : windows.front();
+            return !window.empty();
+        },
+        ProgramProgress(program)))
+        << "no window; the program said:\n"
         << dir.Read("kelvor.out");
 
     for (int i = 0; i < 8; ++i)
@@ -170,7 +173,7 @@ TEST(KelvorEndToEndTest, ASignalEndsTheProgramWhileAStartUpBoxWaits)
     pid_t program = SpawnProgram({kelvor, ini}, dir.File("kelvor.out"));
     TProgramGuard guard{program};
     // The box about the missing file shows and waits for a click that never comes.
-    ASSERT_TRUE(WaitUntil([&] { return !server.Windows("^Error$").empty(); }))
+    ASSERT_TRUE(WaitUntil([&] { return !server.Windows("^Error$").empty(); }, ProgramProgress(program)))
         << "no box; the program said:\n"
         << dir.Read("kelvor.out");
     int status = 0;

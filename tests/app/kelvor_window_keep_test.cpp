@@ -40,12 +40,15 @@ protected:
                                                               settings);
         pid = SpawnProgram({KelvorProgram(), ini}, FDir.File(name + ".out"));
         std::string window;
-        EXPECT_TRUE(WaitUntil([&] {
-            for (const std::string& id : FServer.Windows("^Kelvor:"))
-                if (std::find(before.begin(), before.end(), id) == before.end())
-                    window = id;
-            return !window.empty() && StackPlace(window) >= 0;
-        })) << FDir.Read(name + ".out");
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                for (const std::string& id : FServer.Windows("^Kelvor:"))
+                    if (std::find(before.begin(), before.end(), id) == before.end())
+                        window = id;
+                return !window.empty() && StackPlace(window) >= 0;
+            },
+            ProgramProgress(pid)))
+            << FDir.Read(name + ".out");
         return window;
     }
 

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "tests/support/waituntil.h"
@@ -44,9 +46,52 @@ pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logF
     _exit(127);
 }
 
+namespace {
+
+// The clock ticks of processor time that the process, its reaped children and
+// its running descendants have used (0 for a process that is gone).
+long long ProcessorTicks(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
+        return 0;
+    // After the name (which may hold spaces and parentheses): the state, then
+    // fields 4 to 13, then the user and system times of the process and of
+    // its reaped children.
+    std::istringstream fields(line.substr(line.rfind(')') + 1));
+    std::string field;
+    for (int i = 3; i <= 13; ++i)
+        fields >> field;
+    long long ticks = 0;
+    for (int i = 0; i < 4; ++i) {
+        long long value = 0;
+        if (fields >> value)
+            ticks += value;
+    }
+    // The running children of each of its threads.
+    std::error_code error;
+    for (const auto& task :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream children(task.path() / "children");
+        for (pid_t child; children >> child;)
+            ticks += ProcessorTicks(child);
+    }
+    return ticks;
+}
+
+} // namespace
+
+TProgress ProgramProgress(pid_t pid)
+{
+    static const long ticksPerSecond = sysconf(_SC_CLK_TCK);
+    return [pid] { return ProcessorTicks(pid) * 20 / ticksPerSecond; };
+}
+
 bool ReapProgram(pid_t pid, int& status, int timeoutMs)
 {
-    const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeoutMs);
+    const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, ProgramProgress(pid),
+                                 nullptr, timeoutMs);
     if (!ended) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
@@ -233,35 +278,35 @@ int StartXvfbServer(const std::string& screen, pid_t& pid, const std::string& pr
         return -1;
     }
     // The server writes the display's number and a line end once it accepts
-    // clients; it ends the pipe without them when it fails.
+    // clients; it ends the pipe without them when it fails. Read as it comes,
+    // while the server starts (its processor time grows).
     std::string number;
     bool named = false;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitDeadlineMs);
-    while (!named) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
-                .count();
-        if (left <= 0)
-            break;
-        pollfd ready{fds[0], POLLIN, 0};
-        const int polled = poll(&ready, 1, static_cast<int>(left));
-        if (polled < 0 && errno == EINTR)
-            continue;
-        if (polled <= 0)
-            break;
-        char c;
-        const ssize_t n = read(fds[0], &c, 1);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        if (c == '\n')
-            named = !number.empty();
-        else if (c >= '0' && c <= '9' && number.size() < 9)
+    fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    const auto answered = [&] {
+        for (;;) {
+            char c;
+            const ssize_t n = read(fds[0], &c, 1);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno == EAGAIN)
+                return false;
+            if (n <= 0)
+                return true;
+            if (c == '\n') {
+                named = !number.empty();
+                return true;
+            }
+            if (c < '0' || c > '9' || number.size() >= 9)
+                return true;
             number += c;
-        else
-            break;
-    }
+        }
+    };
+    const auto waitForMore = [&] {
+        pollfd ready{fds[0], POLLIN, 0};
+        poll(&ready, 1, 100);
+    };
+    WaitUntil(answered, ProgramProgress(pid), waitForMore);
     close(fds[0]);
     if (!named) {
         StopXvfbServer(pid);

@@ -8,14 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/waituntil.h"
+
 // Starts args[0] with args, these extra "NAME=value" environment entries, and
 // its standard output and error in logFile (/dev/null when empty), in the
 // working folder given (the test program's when empty).
 pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logFile,
                    const std::vector<std::string>& env = {}, const std::string& folder = std::string());
 
-// Waits up to timeoutMs for the process to end; when it does not, kills it.
-// True when it ended by itself; its wait status in status.
+// The progress of a program at work, for WaitUntil: the processor time the
+// process and its descendants have used, in twentieths of a second. A program
+// that only runs its timers (a millisecond or two a second) stands still.
+TProgress ProgramProgress(pid_t pid);
+
+// Waits for the process to end while it works (ProgramProgress), or for up
+// to timeoutMs without a step; when it does not end, kills it. True when it
+// ended by itself; its wait status in status.
 bool ReapProgram(pid_t pid, int& status, int timeoutMs);
 
 // Kills the process (when pid > 0), waits for it and sets pid to -1.

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,16 +49,38 @@ bool ChromiumAvailable()
 std::string RunCommand(const std::string& Command, int& ExitStatus)
 {
     ExitStatus = -1;
+    // The output goes to a file that only this process and the command hold.
+    char name[] = "/tmp/kelvor-command-XXXXXX";
+    const int out = mkstemp(name);
+    if (out < 0)
+        return std::string();
+    unlink(name);
+    // In a process group of its own, so that all it started ends with it.
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        dup2(out, 1);
+        close(out);
+        execl("/bin/sh", "sh", "-c", Command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    bool ended = false;
+    if (pid > 0) {
+        ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, ProgramProgress(pid));
+        if (!ended) {
+            kill(-pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+    }
     std::string output;
-    FILE* pipe = popen(Command.c_str(), "r");
-    if (!pipe)
-        return output;
     char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    if (status != -1 && WIFEXITED(status))
+    ssize_t n;
+    lseek(out, 0, SEEK_SET);
+    while ((n = read(out, buffer, sizeof buffer)) > 0)
+        output.append(buffer, static_cast<size_t>(n));
+    close(out);
+    if (ended && WIFEXITED(status))
         ExitStatus = WEXITSTATUS(status);
     return output;
 }
@@ -68,7 +92,7 @@ std::string ChromiumRunPage(const std::string& PageFile, const std::string& Work
     std::string profile = WorkDir + "/chromium-profile-XXXXXX";
     if (!mkdtemp(profile.data()))
         return std::string();
-    const std::string command = "timeout 120 " + std::string(ChromiumPath) +
+    const std::string command = std::string(ChromiumPath) +
                                 " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
                                 " --disable-background-networking --disable-component-update --disable-sync"
                                 " --disable-dev-shm-usage --user-data-dir=" +
@@ -105,7 +129,7 @@ bool LibreOfficeAvailable()
 bool LibreOfficeConvert(const std::string& WorkDir, const std::string& ConvertTo, const std::string& OutDir,
                         const std::vector<std::string>& Files)
 {
-    std::string command = "cd " + ShellQuoted(WorkDir) + " && timeout 300 soffice -env:UserInstallation=" +
+    std::string command = "cd " + ShellQuoted(WorkDir) + " && soffice -env:UserInstallation=" +
                           ShellQuoted("file://" + WorkDir + "/profile") + " --headless --convert-to " +
                           ShellQuoted(ConvertTo) + " --outdir " + ShellQuoted(OutDir);
     for (const std::string& file : Files)

@@ -17,14 +17,16 @@ bool ChromiumAvailable();
 // text of the page's element <pre id="out">, entities decoded. The page's
 // script is expected to fill that element. Empty when Chromium could not run
 // or the page has no such element. No network, no first-run or background
-// services, and a time limit of two minutes.
+// services, and ended when it stands still (as RunCommand ends a command).
 std::string ChromiumRunPage(const std::string& PageFile, const std::string& WorkDir);
 
 // "key=value" lines as a map; the values of a repeated key are joined with "|".
 std::map<std::string, std::string> ParseKeyValueLines(const std::string& Text);
 
 // Runs a shell command and returns what it printed on standard output; the
-// exit status goes to ExitStatus (-1 when the command could not be run).
+// exit status goes to ExitStatus (-1 when the command could not be run, or
+// stood still for WaitDeadlineMs, see ProgramProgress, and was ended with
+// all it had started).
 std::string RunCommand(const std::string& Command, int& ExitStatus);
 
 // Whether an executable exists at Path.

@@ -78,16 +78,21 @@ protected:
     {
         if (withTray) {
             FTray = SpawnProgram({FindProgram("trayer"), "--edge", "bottom"}, FDir.File("trayer.out"));
-            ASSERT_TRUE(WaitUntil([&] {
-                return !CaptureOutput("xdotool search --onlyvisible --class '^trayer$'").empty();
-            })) << "no tray\n"
+            ASSERT_TRUE(WaitUntil(
+                [&] { return !CaptureOutput("xdotool search --onlyvisible --class '^trayer$'").empty(); },
+                ProgramProgress(FTray)))
+                << "no tray\n"
                 << FDir.Read("trayer.out");
         }
         FManager = SpawnProgram({FindProgram("openbox")}, FDir.File("openbox.out"),
                                 {"HOME=" + FDir.Path(), "XDG_CONFIG_HOME=" + FDir.Path()});
-        ASSERT_TRUE(WaitUntil([&] {
-            return CaptureOutput("xprop -root _NET_CLIENT_LIST 2>&1").find("window id") != std::string::npos;
-        })) << "openbox did not start\n"
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return CaptureOutput("xprop -root _NET_CLIENT_LIST 2>&1").find("window id") !=
+                       std::string::npos;
+            },
+            ProgramProgress(FManager)))
+            << "openbox did not start\n"
             << FDir.Read("openbox.out");
     }
 

@@ -17,7 +17,8 @@ const char* const ChildVariable = "KELVOR_XVFB_CHILD";
 // The file the child writes its report to.
 const char* const ResultVariable = "KELVOR_XVFB_RESULT";
 
-// How long the child may run: its own waits each have WaitDeadlineMs.
+// How long the child may go on without a step of its work (ProgramProgress):
+// longer than any of its own waits.
 constexpr int ChildDeadlineMs = 4 * WaitDeadlineMs;
 
 } // namespace

@@ -35,19 +35,19 @@ int StartXvfb(const std::string& Xvfb, int FirstDisplay, pid_t& Pid);
 struct TXvfbRun {
     bool XvfbInstalled = false;
     int Display = -1;   // the server's display; -1 when none could be started
-    bool Ended = false; // the child finished within two minutes (else it was killed)
+    bool Ended = false; // the child finished (else it stood still too long and was killed)
     int Status = -1;    // the child's wait status
     std::string Result; // the first line the child reported (empty: none)
 };
 
 // Starts Xvfb when it is installed (an 800x600 screen on a display it picks
 // itself, see StartXvfbServer), runs this test program under it with
-// --gtest_filter=Filter, waits for it for two minutes at most and stops the
-// server; the server and the child end with this program whichever way it
-// ends. The child sees InXvfbChild() true, DISPLAY naming the server (for the
-// X tools it runs too) and reports through WriteXvfbResult; leak checks are
-// off in it (the X libraries keep caches for the process's life; leaks are
-// checked offscreen).
+// --gtest_filter=Filter, waits for it while it works (for two minutes at most
+// without a step of its work) and stops the server; the server and the child
+// end with this program whichever way it ends. The child sees InXvfbChild()
+// true, DISPLAY naming the server (for the X tools it runs too) and reports
+// through WriteXvfbResult; leak checks are off in it (the X libraries keep
+// caches for the process's life; leaks are checked offscreen).
 TXvfbRun RunUnderXvfb(const std::string& Filter);
 // The same; FirstDisplay is not used (the server picks its display).
 TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay);

@@ -169,7 +169,8 @@ TEST_F(RollViewUserTest, DraggingBelowThePaneScrollsItAndSelectsToItsBottom)
     SimulateMouseMove(View, from.X, below, {ssLeft});
     EXPECT_EQ(View->ScrollDeltaY, 10);
     // The auto-scroll timer moves the view ten units a tick.
-    EXPECT_TRUE(WaitUntil([&] { return View->VPos() >= startPos + 30; }, WaitDeadlineMs, PumpEvents));
+    EXPECT_TRUE(
+        WaitUntil([&] { return View->VPos() >= startPos + 30; }, [&] { return View->VPos(); }, PumpEvents));
     SimulateMouseUp(View, mbLeft, from.X, below);
     EXPECT_FALSE(View->ScrollTimerActive());
     const int lastShown = View->RVData->GetLastItemVisible();

@@ -134,7 +134,7 @@ TEST(MetafilePrograms, InkscapesMetafilesLookAsInkscapeDrawsThePicture)
  viewBox="0 0 240 120"><path d="M 20 20 C 40 100 80 100 100 20 M 120 20 C 140 100 180 100 200 20"
  fill="none" stroke="#000000" stroke-width="4"/><rect x="20" y="80" width="60" height="30" fill="#ff0000"/>
 <ellipse cx="170" cy="95" rx="40" ry="15" fill="#0000ff"/></svg>)");
-    RunIn(Dir, "HOME='" + Dir.Path() + "' timeout 300 '" + Inkscape +
+    RunIn(Dir, "HOME='" + Dir.Path() + "' '" + Inkscape +
                    "' --export-type=emf,wmf,png --export-background=white --export-background-opacity=1 "
                    "picture.svg");
     if (Dir.Read("picture.png").empty() || Dir.Read("picture.emf").empty())
@@ -157,7 +157,7 @@ TEST(MetafilePrograms, GnuplotsPlotLooksAsLibreOfficeDrawsIt)
     Dir.Write("plot.gp",
               "set terminal emf size 480,360 font \"Arial,12\"\nset output \"plot.emf\"\n"
               "set samples 80\nplot sin(x) title \"sin\" lw 3, cos(x) with points pt 7 title \"cos\"\n");
-    RunIn(Dir, "timeout 120 '" + Gnuplot + "' plot.gp");
+    RunIn(Dir, "'" + Gnuplot + "' plot.gp");
     if (Dir.Read("plot.emf").empty())
         GTEST_SKIP() << "gnuplot has no metafile terminal here";
     const TPixelBuffer Px = Ours(Dir.Read("plot.emf"));
@@ -194,7 +194,7 @@ TEST(MetafilePrograms, InkscapesCapsAndJoinsLookAsInkscapeDrawsThePicture)
     TempDir Dir;
     for (const char* Name : {"inkscape_caps_joins.svg", "inkscape_caps_joins.wmf"})
         Dir.Write(Name, Dir.Read(TestDataPath("fixtures/metafile/" + std::string(Name))));
-    RunIn(Dir, "HOME='" + Dir.Path() + "' timeout 300 '" + Inkscape +
+    RunIn(Dir, "HOME='" + Dir.Path() + "' '" + Inkscape +
                    "' --export-type=png --export-background=white --export-background-opacity=1 "
                    "inkscape_caps_joins.svg");
     if (Dir.Read("inkscape_caps_joins.png").empty())
