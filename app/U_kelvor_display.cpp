@@ -15,10 +15,15 @@
 // lines out in parts sized by what the pane's text has cost per byte, and
 // stops at TurnLimit, so that text that is slow to lay out (bytes of a
 // binary file, characters that only fallback fonts draw) leaves the rest,
-// in order, for the next turn.
+// in order, for the next turn. A byte is charged the processor time its
+// layout took, never the time the machine gave to others meanwhile: a busy
+// machine makes parts smaller only by the share of time it leaves the
+// window, and a piece of a long line is never cut smaller than
+// MinPieceBytes, so that a long line shows at a cost linear in its length.
 #include "app/U_kelvor.h"
 
 #include <malloc.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -70,6 +75,15 @@ constexpr size_t MaxPartBytes = size_t{256} << 10;
 // longer than this as well as than a turn can lay out: lines of the usual
 // lengths go whole, however slow their characters.
 constexpr size_t MinCutLineBytes = 1024;
+// The least a turn with time left shows of a long line: every turn pays
+// for painting and scrolling the pane, which pieces of a few bytes would
+// repeat for every few bytes.
+constexpr size_t MinPieceBytes = 256;
+// How much longer than their processor time the pane's parts took lately
+// (the machine gave its time to others meanwhile) is counted up to this.
+constexpr double MaxWallPerCpu = 8;
+// The share of what was measured before that each new part keeps.
+constexpr double KeepOfWallPerCpu = 0.75;
 // The pane's timer: at once while lines are to be shown, else a look now and
 // then for a file that stopped sending without a poll saying so.
 constexpr unsigned ShowNextSlice = 1;
@@ -199,11 +213,17 @@ public:
     TClock::time_point WaitingSince;
     // The pane was cleared since it was last laid out.
     bool WholeLayout = false;
-    // What laying out a byte of the pane's text cost lately, in seconds:
-    // ASCII bytes, and bytes above 0x7F (their characters, and those of the
-    // ASCII bytes with them).
+    // What laying out a byte of the pane's text cost lately, in seconds of
+    // the processor: ASCII bytes, and bytes above 0x7F (their characters,
+    // and those of the ASCII bytes with them).
     double AsciiCost = FirstAsciiCost;
     double OtherCost = FirstOtherCost;
+    // The time the pane's parts took against their processor time lately
+    // (each part's sums weigh less by KeepOfWallPerCpu per part after it),
+    // and their ratio, from 1 (an idle machine) to MaxWallPerCpu.
+    double WallSum = 0;
+    double CpuSum = 0;
+    double WallPerCpu = 1;
     // Shows what waits when no poll will (owned by this state).
     TTimer* ShowTimer = nullptr;
     // When the pane's last poll turn began and ended: its timer's turn that
@@ -258,10 +278,28 @@ size_t HighBytes(std::string_view text)
         std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
 }
 
+// The time Bytes bytes (High of them above 0x7F) are expected to take to lay
+// out at the pane's costs, on the machine as busy as it was lately.
+double ExpectedSeconds(size_t bytes, size_t high, const TPaneDisplayState& state)
+{
+    return (static_cast<double>(bytes - high) * state.AsciiCost +
+            static_cast<double>(high) * state.OtherCost) *
+           state.WallPerCpu;
+}
+
+// The processor time the calling thread has used, in seconds.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 // How many bytes of a waiting line go into a part that has Seconds left
 // and room for Most bytes: the whole line when it is of the usual length or
 // a whole turn lays it out at the pane's costs, else its start that is
-// expected to lay out within Seconds (one byte at least, Most at the most).
+// expected to lay out within Seconds (MinPieceBytes at least, Most at the
+// most).
 // The line is costed a block at a time, from a count of the block's bytes
 // above 0x7F, and only as far as a turn could lay out: each piece of a long
 // line reads about what it shows, never the whole rest of the line.
@@ -271,9 +309,7 @@ size_t LineBytesToShow(std::string_view text, double seconds, size_t most, const
         return text.size();
     constexpr size_t Block = 4096;
     auto costOf = [&](std::string_view bytes) {
-        const size_t high = HighBytes(bytes);
-        return static_cast<double>(bytes.size() - high) * state.AsciiCost +
-               static_cast<double>(high) * state.OtherCost;
+        return ExpectedSeconds(bytes.size(), HighBytes(bytes), state);
     };
     // The blocks that fit in Seconds, then the byte of the next block at
     // which the cost passes it.
@@ -286,9 +322,9 @@ size_t LineBytesToShow(std::string_view text, double seconds, size_t most, const
         if (cost + blockCost > seconds) {
             double walked = cost;
             for (size_t i = at; i < std::min(at + Block, room); ++i) {
-                walked += static_cast<unsigned char>(text[i]) > 0x7F ? state.OtherCost : state.AsciiCost;
+                walked += ExpectedSeconds(1, static_cast<unsigned char>(text[i]) > 0x7F ? 1 : 0, state);
                 if (walked > seconds) {
-                    fits = std::max<size_t>(i, 1);
+                    fits = std::max(i, std::min(MinPieceBytes, room));
                     break;
                 }
             }
@@ -312,14 +348,18 @@ struct TPart {
     double Expected = 0;
 };
 
-// Learns the pane's costs from a part laid out in Seconds.
-void NoteCost(TPaneDisplayState* state, const TPart& part, double seconds)
+// Learns the pane's costs from a part whose layout took Cpu seconds of the
+// processor and Wall seconds of time.
+void NoteCost(TPaneDisplayState* state, const TPart& part, double cpu, double wall)
 {
     if (part.Bytes == 0)
         return;
+    state->WallSum = state->WallSum * KeepOfWallPerCpu + wall;
+    state->CpuSum = state->CpuSum * KeepOfWallPerCpu + cpu;
+    state->WallPerCpu = std::clamp(state->WallSum / std::max(state->CpuSum, 1e-9), 1.0, MaxWallPerCpu);
     const double ascii = static_cast<double>(part.Bytes - part.High);
     if (part.High == 0) {
-        state->AsciiCost = seconds / ascii;
+        state->AsciiCost = cpu / ascii;
         return;
     }
     // What the ASCII bytes are known to cost, the rest is the others'. Their
@@ -327,7 +367,7 @@ void NoteCost(TPaneDisplayState* state, const TPart& part, double seconds)
     // fallback fonts are looked for and loaded): it rises at once and falls
     // by quarters, so that a part that happened to meet nothing new does not
     // size the next one for text that is all known.
-    const double others = std::max(seconds - ascii * state->AsciiCost, 0.0);
+    const double others = std::max(cpu - ascii * state->AsciiCost, 0.0);
     const double measured = others / static_cast<double>(part.High);
     state->OtherCost = std::max(
         measured >= state->OtherCost ? measured : (3 * state->OtherCost + measured) / 4, state->AsciiCost);
@@ -358,6 +398,7 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
         !poll && start - state->PollTurnEnd <= SameTurnGap ? state->PollTurnStart : start;
     const TClock::time_point limit = passStart + TurnLimit;
     TClock::time_point now = start;
+    double partCpuStart = ThreadCpuSeconds();
     size_t shown = 0;
     while (!state->Pending.Empty()) {
         // A piece's worth first, within the limit; then what the budget allows.
@@ -378,8 +419,7 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
                     const size_t high = HighBytes(text);
                     part.Bytes += text.size() + 1;
                     part.High += high;
-                    part.Expected += static_cast<double>(text.size() + 1 - high) * state->AsciiCost +
-                                     static_cast<double>(high) * state->OtherCost;
+                    part.Expected += ExpectedSeconds(text.size() + 1, high, *state);
                     show(std::move(text), style, kind);
                 },
                 [&](std::string_view text) {
@@ -398,7 +438,9 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
             view->FormatTail();
         state->WholeLayout = false;
         now = TClock::now();
-        NoteCost(state, part, std::chrono::duration<double>(now - partStart).count());
+        const double cpu = ThreadCpuSeconds();
+        NoteCost(state, part, cpu - partCpuStart, std::chrono::duration<double>(now - partStart).count());
+        partCpuStart = cpu;
         shown += part.Bytes;
         if (now >= end)
             break;

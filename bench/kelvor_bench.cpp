@@ -48,6 +48,12 @@
 // first against the second. `kelvor_bench --binary` runs these alone,
 // `kelvor_bench --invalid-line` the last alone.
 //
+// One long line without a line end at two lengths (kelvor_bench_longline.cpp):
+// the window's processor time of showing 4N bytes against N bytes, for log
+// text and for bytes 0x80-0xFF, on an idle core and on one the window shares
+// with three busy threads; the headline is the worst of the four ratios.
+// `kelvor_bench --long-line` runs these alone.
+//
 // Special words (kelvor_bench_words.cpp): the same lines followed with 500
 // special words that overlap one another and the lines' text, and with 3, each
 // list in turn, through the same road: a burst of 20 MB caught up by the
@@ -79,6 +85,7 @@
 #include "app/Tail.h"
 #include "app/U_kelvor.h"
 #include "bench/kelvor_bench_binary.h"
+#include "bench/kelvor_bench_longline.h"
 #include "bench/kelvor_bench_words.h"
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
@@ -620,11 +627,13 @@ TLongLineFigures LongLines(TKelvorSide& kelvor, const std::string& dir, const st
 // of that line length and chunk size); "--catch-up" runs the two burst
 // catch-up cases alone; "--binary" and "--words" run the cases of bytes that
 // are no UTF-8 and of special words alone, "--invalid-line" the one line of
-// invalid UTF-8 against high bytes alone.
+// invalid UTF-8 against high bytes alone, "--long-line" the long line at two
+// lengths alone.
 struct TBenchArgs {
     bool CatchUpOnly = false;
     bool BinaryOnly = false;
     bool InvalidLineOnly = false;
+    bool LongLineOnly = false;
     bool WordsOnly = false;
     bool MemoryOnly = false;
     bool AppendOnly = false;
@@ -639,6 +648,7 @@ TBenchArgs ReadArgs(int argc, char** argv)
     args.MemoryOnly = argc > 1 && std::string(argv[1]) == "--memory";
     args.BinaryOnly = argc > 1 && std::string(argv[1]) == "--binary";
     args.InvalidLineOnly = argc > 1 && std::string(argv[1]) == "--invalid-line";
+    args.LongLineOnly = argc > 1 && std::string(argv[1]) == "--long-line";
     args.WordsOnly = argc > 1 && std::string(argv[1]) == "--words";
     args.AppendOnly = argc > 1 && std::string(argv[1]) == "--append";
     args.OnlyLength = args.AppendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
@@ -711,6 +721,7 @@ struct THeadlines {
     double BinaryLineBlock = 0;
     double InvalidLineBlock = 0;
     double InvalidLineCpuRatio = 0;
+    double LongLineCpuRatio = 0;
     double SpecialWordsRatio = 0;
 };
 
@@ -719,6 +730,13 @@ void PrintInvalidLineHeadline(double block, double cpuRatio)
     std::printf("one invalid UTF-8 line longest block ms (bound 100): %.0f; CPU against as many high bytes "
                 "(bound 2): %.2f\n",
                 block * 1000, cpuRatio);
+}
+
+void PrintLongLineHeadline(double ratio)
+{
+    std::printf("one long line CPU 4N/N bytes, worst of log text and high bytes on an idle and a shared core "
+                "(bound 6): %.2f\n",
+                ratio);
 }
 
 void PrintHeadlines(const THeadlines& h)
@@ -738,6 +756,7 @@ void PrintHeadlines(const THeadlines& h)
                 h.BinaryLineBlock * 1000);
     PrintInvalidLineHeadline(h.InvalidLineBlock, h.InvalidLineCpuRatio);
     std::printf("cost with 500 special words against 3, worse of the two cases: %.2f\n", h.SpecialWordsRatio);
+    PrintLongLineHeadline(h.LongLineCpuRatio);
 }
 
 } // namespace
@@ -793,6 +812,10 @@ int main(int argc, char** argv)
         double cpuRatio = 0;
         const double invalid = InvalidLineLongestBlock(file, dir, cpuRatio);
         PrintInvalidLineHeadline(invalid, cpuRatio);
+        return finish();
+    }
+    if (args.LongLineOnly) {
+        PrintLongLineHeadline(LongLineCpuRatio(file, dir));
         return finish();
     }
     if (args.BinaryOnly) {
@@ -857,6 +880,7 @@ int main(int argc, char** argv)
     h.BinaryLineBlock = BinaryLineLongestBlock(file, dir);
     h.BinaryBlock = BinaryLongestBlock(file, dir);
     h.InvalidLineBlock = InvalidLineLongestBlock(file, dir, h.InvalidLineCpuRatio);
+    h.LongLineCpuRatio = LongLineCpuRatio(file, dir);
 
     h.SpecialWordsRatio = SpecialWordsRatio(kelvor, log, purgeLines);
 

@@ -144,26 +144,6 @@ double ShowCase(TTailFile* file, const std::string& dir, const std::string& byte
     });
 }
 
-// Shows Bytes followed by End as one line without a line end in a fresh
-// file the pane follows; the longest block, and (through Cpu and Shown) the
-// processor time and the time until the pane shows End at the line's end.
-double ShowOneLine(TTailFile* file, const std::string& log, const std::string& bytes, const std::string& end,
-                   double* cpu = nullptr, double* shown = nullptr)
-{
-    const double cpuStart = CpuSeconds();
-    const Clock::time_point start = Clock::now();
-    const double longest = ShowFresh(file, log, bytes + end, [&] {
-        const int n = file->View->GetLineCount();
-        const std::string last = n > 0 ? file->View->GetItemText(n - 1) : std::string();
-        return last.size() >= end.size() && last.compare(last.size() - end.size(), end.size(), end) == 0;
-    });
-    if (cpu)
-        *cpu = CpuSeconds() - cpuStart;
-    if (shown)
-        *shown = Seconds(start);
-    return longest;
-}
-
 // The longest time one turn of the events kept the loop from running after
 // the window took another size: the panes are laid out again for it.
 double ResizeBlock(int widthChange)
@@ -180,6 +160,23 @@ double ResizeBlock(int widthChange)
 }
 
 } // namespace
+
+double ShowOneLine(TTailFile* file, const std::string& log, const std::string& bytes, const std::string& end,
+                   double* cpu, double* shown)
+{
+    const double cpuStart = CpuSeconds();
+    const Clock::time_point start = Clock::now();
+    const double longest = ShowFresh(file, log, bytes + end, [&] {
+        const int n = file->View->GetLineCount();
+        const std::string last = n > 0 ? file->View->GetItemText(n - 1) : std::string();
+        return last.size() >= end.size() && last.compare(last.size() - end.size(), end.size(), end) == 0;
+    });
+    if (cpu)
+        *cpu = CpuSeconds() - cpuStart;
+    if (shown)
+        *shown = Seconds(start);
+    return longest;
+}
 
 double BinaryLineLongestBlock(TTailFile* file, const std::string& dir)
 {

@@ -25,3 +25,11 @@ double BinaryLineLongestBlock(TTailFile* file, const std::string& dir);
 // two showings. CpuRatio is the processor time of showing the first against
 // the second, worse of the two rounds.
 double InvalidLineLongestBlock(TTailFile* file, const std::string& dir, double& cpuRatio);
+// Appends Bytes followed by End, as one line without a line end, at once to
+// a fresh file Log that the pane follows from its start, and polls as the
+// timer would until the pane shows End at the line's end: the longest time
+// one poll and the events it left kept the event loop from running, and
+// (through Cpu and Shown, when given) the processor time of the process and
+// the time until the pane showed End.
+double ShowOneLine(TTailFile* file, const std::string& log, const std::string& bytes, const std::string& end,
+                   double* cpu = nullptr, double* shown = nullptr);

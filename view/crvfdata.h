@@ -198,8 +198,10 @@ public:
     void FormatWords(int itemNo, TRVFormatLineState& state);
     // Closes the screen line that ends before LineEnd: alignment, line
     // spacing (Extra, pixels below the line) and right-to-left order.
+    // PlacesBefore, when given, receives the places of the line's draw items
+    // as they were before this moved any of them (none when nothing moved).
     void FinishScreenLine(const TRVScreenAndDevice& sad, int rightEdge, int lineEnd, bool lastLine,
-                          int& extra, bool& noLineYet);
+                          int& extra, bool& noLineYet, std::vector<TRVDrawItemPlace>* placesBefore = nullptr);
     // The unscaled indents of a line of item ItemNo's paragraph.
     void GetIndents(int itemNo, bool isFirstLine, int& paraStartItem, int& leftIndent, int& rightIndent);
     // The draw item starts a line, or follows a list marker's draw item.
@@ -307,6 +309,16 @@ public:
     void Item2FirstDrawItem(int itemNo, int& drawItemNo);
     // The draw items First..Last of the screen line that holds DrawItemNo.
     void GetScreenLineBounds(int drawItemNo, int& first, int& last);
+    // The first draw item of the screen line that holds DrawItemNo: at once
+    // for the document's last line while the layout's note of it holds, so
+    // that a line of many pieces is not walked through.
+    int GetLineStart(int drawItemNo) const;
+    // The document's last line as the last layout left it, when the draw
+    // items have not changed since: its first draw item, whether its draw
+    // items are text pieces that lie left to right (each at or after the end
+    // of the one before it) and the height of its tallest draw item. False
+    // when not known.
+    bool GetLastLine(int& first, bool& textInOrder, int& maxHeight) const;
     // The draw item and the offset in it at a document point, for selecting
     // (Strict: only a point inside a draw item hits); -1, -1 without draw items.
     void FindDrawItemForSel(int x, int y, int& drawItemNo, int& drawOffs, bool strict);
@@ -633,8 +645,11 @@ private:
     // crvfdata_format.cpp
     TRVTailStart CanFormatTail() const;
     // Notes the open last line (before it is closed); puts it back as noted,
-    // with the line's width following a new text or document width.
-    void NoteOpenLine(const TRVFormatLineState& st);
+    // with the line's width following a new text or document width. The
+    // layout began at draw item LaidOutFrom, which starts a line; the draw
+    // items from there to KeptEnd were kept in that line from before, and
+    // the note before found them in order or not (see TRVOpenLineNote).
+    void NoteOpenLine(const TRVFormatLineState& st, int laidOutFrom, int keptEnd, bool keptTextInOrder);
     void ReopenLastLine(TRVFormatLineState& st, int oldTextWidth, int oldDocumentWidth);
     // Rules before draw item Before take the new document width.
     void WidenRules(int before);
@@ -708,7 +723,7 @@ private:
     void MoveSelectionRefs(int selStart, int selEnd, int startDi, int endDi, int moved);
     void RenumberJumps(int firstItem, int lastItem);
     // crvfdata_finish.cpp
-    void ReorderRightToLeft(const TRVScreenAndDevice& sad, int last);
+    void ReorderRightToLeft(const TRVScreenAndDevice& sad, int first, int last);
 
     TRVParaStartNote FLastParaStart;
     TRVOpenLineNote FOpenLine;

@@ -12,9 +12,12 @@
 #include "view/crvfdata.h"
 
 void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int rightEdge, int lineEnd,
-                                              bool lastLine, int& extra, bool& noLineYet)
+                                              bool lastLine, int& extra, bool& noLineYet,
+                                              std::vector<TRVDrawItemPlace>* placesBefore)
 {
     extra = 0;
+    if (placesBefore != nullptr)
+        placesBefore->clear();
     // The first call of a layout pass has no line to close.
     if (noLineYet) {
         noLineYet = false;
@@ -43,15 +46,35 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
         }
     }
 
-    int first = last;
-    while (first > 0 && !DrawItems[first]->FromNewLine)
-        --first;
+    // The line's first draw item is looked for only when the line is spaced
+    // or moved: a left-aligned line closes at no cost per piece, however
+    // many pieces it holds.
+    int first = -1;
+    auto lineStart = [&] {
+        if (first < 0) {
+            first = last;
+            while (first > 0 && !DrawItems[first]->FromNewLine)
+                --first;
+        }
+        return first;
+    };
+    // The places before the first move, for the caller that reopens the line.
+    bool kept = false;
+    auto keepPlaces = [&] {
+        if (placesBefore == nullptr || kept)
+            return;
+        kept = true;
+        for (int i = lineStart(); i <= last; ++i) {
+            const TRVDrawLineInfo* dli = DrawItems[i];
+            placesBefore->push_back({dli->Left, dli->Width, dli->SpaceBefore, dli->ExtraSpaceBelow});
+        }
+    };
 
     // Line spacing.
     if (para->LineSpacingType() == rvlsPercent && para->LineSpacing() > 100) {
         bool found = false;
         int minTop = 0, maxBottom = 0;
-        for (int i = first; i <= last; ++i) {
+        for (int i = lineStart(); i <= last; ++i) {
             const TRVDrawLineInfo* dli = DrawItems[i];
             if (!IsTextItem(dli->ItemNo))
                 continue;
@@ -67,13 +90,17 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
         extra = MulDiv(para->LineSpacing(), sad.DevicePpiY, sad.ScreenPpiY);
     }
     extra = std::clamp(extra, TRVDrawLineInfo::MinExtraSpaceBelow, TRVDrawLineInfo::MaxExtraSpaceBelow);
-    if (extra != 0)
-        for (int i = first; i <= last; ++i)
+    if (extra != 0) {
+        keepPlaces();
+        for (int i = lineStart(); i <= last; ++i)
             DrawItems[i]->ExtraSpaceBelow = extra;
+    }
+    const bool rightToLeft = GetParaBiDiMode(item->ParaNo) == rvbdRightToLeft;
 
     if (align == rvaJustify && !lastLine) {
         if (lastItem->FromNewLine)
             return;
+        keepPlaces();
         // The pieces that start with a space share the free room; the first
         // piece of the line is never widened.
         auto isSpacePiece = [this](const TRVDrawLineInfo* dli) {
@@ -82,7 +109,7 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
                    RVU_IsSpace(Items->GetView(dli->ItemNo), dli->Offs, pieceItem->ItemOptions);
         };
         int spaces = 0;
-        for (int j = first + 1; j <= last; ++j)
+        for (int j = lineStart() + 1; j <= last; ++j)
             if (isSpacePiece(DrawItems[j]))
                 ++spaces;
         for (int j = first + 1; j <= last; ++j) {
@@ -100,24 +127,25 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
                 dli->Left = prev->Left + prev->Width;
             }
         }
-        ReorderRightToLeft(sad, last);
+        if (rightToLeft)
+            ReorderRightToLeft(sad, first, last);
         return;
     }
 
-    if (free != 0)
-        for (int i = last; i >= first; --i)
+    if (free != 0) {
+        keepPlaces();
+        for (int i = last; i >= lineStart(); --i)
             DrawItems[i]->Left += free;
-    ReorderRightToLeft(sad, last);
+    }
+    if (rightToLeft) {
+        keepPlaces();
+        ReorderRightToLeft(sad, lineStart(), last);
+    }
 }
 
-void TCustomRVFormattedData::ReorderRightToLeft(const TRVScreenAndDevice& sad, int last)
+void TCustomRVFormattedData::ReorderRightToLeft(const TRVScreenAndDevice& sad, int first, int last)
 {
     const TCustomRVItemInfo* lastItem = GetItem(DrawItems[last]->ItemNo);
-    if (GetParaBiDiMode(lastItem->ParaNo) != rvbdRightToLeft)
-        return;
-    int first = last;
-    while (first >= 1 && !DrawItems[first]->FromNewLine)
-        --first;
 
     // The first-line indent was applied on the left; in a right-to-left
     // paragraph it belongs to the right side.

@@ -205,7 +205,8 @@ void TCustomRVFormattedData::LayoutItems(int firstItemNo, TRVFormatLineState& st
     }
 }
 
-void TCustomRVFormattedData::NoteOpenLine(const TRVFormatLineState& st)
+void TCustomRVFormattedData::NoteOpenLine(const TRVFormatLineState& st, int laidOutFrom, int keptEnd,
+                                          bool keptTextInOrder)
 {
     TRVOpenLineNote& note = FOpenLine;
     note.Valid = st.LineEnd == DrawItems.Count();
@@ -214,19 +215,34 @@ void TCustomRVFormattedData::NoteOpenLine(const TRVFormatLineState& st)
     note.ItemCount = GetItemCount();
     note.DrawItemCount = DrawItems.Count();
     note.JumpsCount = Jumps.Count();
-    // The line FinishScreenLine closes: back to the draw item that starts it.
+    // The line FinishScreenLine closes: back to the draw item that starts it
+    // (the one the kept draw items' line starts with, once they are reached).
     int first = st.LineEnd;
     if (!st.NoLineYet && first > 0) {
         --first;
-        while (first > 0 && !DrawItems[first]->FromNewLine)
+        while (first > 0 && !DrawItems[first]->FromNewLine) {
+            if (first < keptEnd) {
+                first = laidOutFrom;
+                break;
+            }
             --first;
+        }
+    }
+    // What the note before found of the kept draw items holds while their
+    // line is still open; the draw items after them are looked at now.
+    const bool kept = first == laidOutFrom && keptEnd > first;
+    note.TextInOrder = !kept || keptTextInOrder;
+    if (!kept)
+        note.MaxHeight = 0;
+    for (int i = kept ? keptEnd : first; note.TextInOrder && i < st.LineEnd; ++i) {
+        const TRVDrawLineInfo* dli = DrawItems[i];
+        if (!IsTextItem(dli->ItemNo) || dli->Width < 0)
+            note.TextInOrder = false;
+        note.MaxHeight = std::max(note.MaxHeight, dli->Height);
     }
     note.FirstDrawItemNo = first;
+    // Filled by FinishScreenLine when closing the line moves its draw items.
     note.Places.clear();
-    for (int i = first; i < st.LineEnd; ++i) {
-        const TRVDrawLineInfo* dli = DrawItems[i];
-        note.Places.push_back({dli->Left, dli->Width, dli->SpaceBefore, dli->ExtraSpaceBelow});
-    }
 }
 
 void TCustomRVFormattedData::ReopenLastLine(TRVFormatLineState& st, int oldTextWidth, int oldDocumentWidth)
@@ -371,6 +387,14 @@ bool TCustomRVFormattedData::LayoutDocument(TCanvas* canvas, const TRVScreenAndD
     if (tailStart != TRVTailStart::OpenLine)
         st.LineEnd = DrawItems.Count();
     FFirstNewDrawItem = reopenedDrawItem;
+    // The draw items of the reopened line, kept as they were (their places
+    // put back), and what the note found of them.
+    int keptEnd = reopenedDrawItem;
+    bool keptTextInOrder = true;
+    if (tailStart == TRVTailStart::OpenLine) {
+        keptEnd = FOpenLine.DrawItemCount;
+        keptTextInOrder = FOpenLine.TextInOrder;
+    }
     try {
         LayoutItems(firstItemNo, st);
     } catch (...) {
@@ -378,10 +402,13 @@ bool TCustomRVFormattedData::LayoutDocument(TCanvas* canvas, const TRVScreenAndD
         InvalidateTailLayout();
         throw;
     }
-    NoteOpenLine(st);
+    NoteOpenLine(st, reopenedDrawItem, keptEnd, keptTextInOrder);
     int extra = 0;
     FinishScreenLine(sad, st.LineWidth + st.LineLeft, st.LineEnd, !State.Contains(rvstLastParaAborted), extra,
-                     st.NoLineYet);
+                     st.NoLineYet, &FOpenLine.Places);
+    // Moved draw items may lie in another order (right to left).
+    if (!FOpenLine.Places.empty())
+        FOpenLine.TextInOrder = false;
     DocumentHeight = GetBottomMargin() + st.BaseLine + st.LineDescent + extra;
     if (GetItemCount() > 0)
         DocumentHeight +=

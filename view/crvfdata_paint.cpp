@@ -30,6 +30,12 @@ struct TRVPaintContext {
     TRVOptions Options;
     int First;
     int Last;
+    // The document's last line when the layout's note of it holds (-1 when
+    // not known), and the part of it that may show: its draw items from
+    // ShownFrom to ShownTo besides its first (none when ShownFrom > ShownTo).
+    int LastLine = -1;
+    int ShownFrom = 0;
+    int ShownTo = -1;
 };
 
 // Whether draw item i is the first of its item's draw items.
@@ -138,6 +144,7 @@ class TRVPainter {
 public:
     TRVPainter(TCustomRVFormattedData* aData, TRVPaintContext& aContext) : Data(aData), C(aContext) {}
 
+    void FindShownPartOfLastLine();
     void ParagraphDecorations();
     void TextBackgrounds();
     void SoftPageBreaks();
@@ -180,10 +187,63 @@ void TRVPainter::ParagraphDecorations()
             C.Last = std::min(C.Last, i);
             break;
         }
+        // A paragraph starts a line: past the start of the last line, no
+        // paragraph starts and no line follows.
+        if (C.LastLine >= 0 && i > C.LastLine)
+            break;
         DrawParagraph(i, pastBottom);
         if (di.Get(i - 1)->Top > C.DocClip.Bottom)
             pastBottom = true;
     }
+}
+
+// The last line's draw items that may show in the clip, by halves: in a line
+// of text pieces that lie left to right both their left and their right
+// edges grow from one to the next. The rest lie so far left or right of the
+// clip that what their letters reach beyond their cells stays out of it too:
+// OutsideHorizontally would pass over each of them.
+void TRVPainter::FindShownPartOfLastLine()
+{
+    int first = -1;
+    bool textInOrder = false;
+    int maxHeight = 0;
+    if (!Data->GetLastLine(first, textInOrder, maxHeight))
+        return;
+    C.LastLine = first;
+    const TRVDrawLines& di = Data->DrawItems;
+    const int count = di.Count();
+    C.ShownFrom = first + 1;
+    C.ShownTo = count - 1;
+    // A checkpoint's mark runs across the window from wherever its item
+    // lies. (A page break goes only before an item that starts a paragraph,
+    // so never before one past the first of a line.)
+    if (!textInOrder || (C.Options.Contains(rvoShowCheckpoints) && Data->FirstCP != nullptr))
+        return;
+    const int64_t margin = 2 * int64_t(maxHeight) + 16;
+    auto leftOfClip = [&](int i) {
+        const TRVDrawLineInfo* dli = di.Get(i);
+        return int64_t(dli->Left) + dli->Width + margin <= C.DocClip.Left;
+    };
+    auto rightOfClip = [&](int i) { return int64_t(di.Get(i)->Left) - margin >= C.DocClip.Right; };
+    int lo = first + 1;
+    int hi = count;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (leftOfClip(mid))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    C.ShownFrom = lo;
+    hi = count;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (rightOfClip(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    C.ShownTo = lo - 1;
 }
 
 // Draws the decorations of the paragraph starting at draw item i, if any, and
@@ -289,6 +349,13 @@ void TRVPainter::Items()
 {
     const TRVDrawLines& di = Data->DrawItems;
     for (int i = C.First; i <= C.Last; ++i) {
+        // Of the last line, its first draw item and the part that may show.
+        if (C.LastLine >= 0 && i > C.LastLine) {
+            if (i < C.ShownFrom)
+                i = C.ShownFrom;
+            if (i > std::min(C.ShownTo, C.Last))
+                break;
+        }
         const TRVDrawLineInfo* dli = di.Get(i);
         TCustomRVItemInfo* item = Data->GetItem(dli->ItemNo);
         const bool itemStart = StartsItem(di, i);
@@ -481,6 +548,7 @@ void TCustomRVFormattedData::PaintTo(TCanvas* canvas, const TRect& clipRect)
     c.Last = DrawItems.Count() - 1;
 
     TRVPainter painter(this, c);
+    painter.FindShownPartOfLastLine();
     painter.ParagraphDecorations();
     painter.TextBackgrounds();
     painter.SoftPageBreaks();

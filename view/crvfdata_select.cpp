@@ -201,13 +201,42 @@ void TCustomRVFormattedData::Item2DrawItem(int itemNo, int offs, int& drawItemNo
 
 void TCustomRVFormattedData::GetScreenLineBounds(int drawItemNo, int& first, int& last)
 {
-    first = drawItemNo;
-    while (first >= 1 && !DrawItems.Get(first)->FromNewLine)
-        --first;
+    first = GetLineStart(drawItemNo);
+    int lastLine = -1;
+    bool textInOrder = false;
+    int maxHeight = 0;
+    if (GetLastLine(lastLine, textInOrder, maxHeight) && first == lastLine) {
+        last = DrawItems.Count() - 1;
+        return;
+    }
     last = drawItemNo + 1;
     while (last < DrawItems.Count() && !DrawItems.Get(last)->FromNewLine)
         ++last;
     --last;
+}
+
+bool TCustomRVFormattedData::GetLastLine(int& first, bool& textInOrder, int& maxHeight) const
+{
+    const TRVOpenLineNote& note = FOpenLine;
+    if (!note.Valid || note.DrawItemCount != DrawItems.Count() || note.FirstDrawItemNo >= note.DrawItemCount)
+        return false;
+    first = note.FirstDrawItemNo;
+    textInOrder = note.TextInOrder;
+    maxHeight = note.MaxHeight;
+    return true;
+}
+
+int TCustomRVFormattedData::GetLineStart(int drawItemNo) const
+{
+    int lastLine = -1;
+    bool textInOrder = false;
+    int maxHeight = 0;
+    if (GetLastLine(lastLine, textInOrder, maxHeight) && drawItemNo >= lastLine)
+        return lastLine;
+    int first = drawItemNo;
+    while (first >= 1 && !DrawItems.Get(first)->FromNewLine)
+        --first;
+    return first;
 }
 
 int TCustomRVFormattedData::FindDrawItemByItem(int itemNo) const
@@ -478,8 +507,7 @@ int TCustomRVFormattedData::GetDrawItemNo(int y, int mode)
     if (mode == 1) {
         // The line before the line above Y: painting from there misses nothing.
         for (int step = 0; step < 2; ++step) {
-            while (mid > 0 && !DrawItems.Get(mid)->FromNewLine)
-                --mid;
+            mid = GetLineStart(mid);
             if (mid > 0)
                 --mid;
         }

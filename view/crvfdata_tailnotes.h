@@ -45,11 +45,20 @@ struct TRVMinWidthCache {
 // the last paragraph.
 enum class TRVTailStart { None, OpenLine, ParaStart };
 // The state at the end of the last layout, just before its last line was
-// closed: the line-building state and the places of that line's draw items
-// as they were before alignment, line spacing and right-to-left order
-// moved them. Laying out the items that came since from there gives what a
-// whole layout gives, unless a line's end depended on nothing following
-// the last item (LookedPastEnd) and the first new item joins that line.
+// closed: the line-building state and, when closing the line moved its
+// draw items (alignment, line spacing, right-to-left order), their places
+// as they were before (none when nothing moved them, so that a line of many
+// pieces costs nothing to note or to reopen). Laying out the items that came
+// since from there gives what a whole layout gives, unless a line's end
+// depended on nothing following the last item (LookedPastEnd) and the first
+// new item joins that line.
+//
+// While it is valid and names every draw item, the note also tells the
+// painter where the document's last line starts and whether its draw items
+// lie left to right (TextInOrder: text pieces, none of negative width, which
+// the line builder places each where the one before it ends and closing
+// the line did not move; none taller than MaxHeight), so that a line of many
+// pieces is painted from the ones that show.
 struct TRVDrawItemPlace {
     int Left = 0;
     int Width = 0;
@@ -65,4 +74,6 @@ struct TRVOpenLineNote {
     int JumpsCount = 0;      // and hyperlink rectangles
     int FirstDrawItemNo = 0; // the open line's first draw item
     std::vector<TRVDrawItemPlace> Places;
+    bool TextInOrder = false;
+    int MaxHeight = 0;
 };

@@ -223,6 +223,86 @@ TEST_F(PaintTest, OnlyThePiecesOfAVeryLongLineThatShowArePainted)
     }
 }
 
+TEST_F(PaintTest, TheLastLineOfManyPiecesPaintsEveryPieceThatShows)
+{
+    // A short line, then an unwrapped last line grown by 400 pieces, each laid
+    // out as a pane lays out what arrives. Wherever the view stands, the
+    // pieces drawn are exactly those that come near enough to it to show
+    // (their cells with twice their height and 16 pixels around), whether
+    // the line reads left to right or right to left, its letters stand
+    // closer than their width, or a picture or a shown checkpoint far off the
+    // view is painted as well.
+    TParaInfo* unwrapped = Style.ParaStyles()->Add();
+    unwrapped->SetOptions({rvpaoNoWrap});
+    TParaInfo* rightToLeft = Style.ParaStyles()->Add();
+    rightToLeft->SetOptions({rvpaoNoWrap});
+    rightToLeft->SetBiDiMode(rvbdRightToLeft);
+    const int ltr = Style.ParaStyles()->Count() - 2;
+    Style.TextStyles()->Add()->SetCharSpacing(-10);
+    const int close = Style.TextStyles()->Count() - 1;
+    struct TCase {
+        const char* Name;
+        int ParaNo;
+        int StyleNo;
+        bool Checkpoint; // shown, on piece 300
+        bool Picture;    // after piece 300
+    };
+    const TCase cases[] = {{"left to right", ltr, 0, false, false},
+                           {"right to left", ltr + 1, 0, false, false},
+                           {"letters closer than their width", ltr, close, false, false},
+                           {"a checkpoint shown", ltr, 0, true, false},
+                           {"a picture", ltr, 0, false, true}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        Data.Options = c.Checkpoint ? TRVOptions{rvoShowCheckpoints} : TRVOptions{};
+        Data.AddNL("first", 0, 0);
+        Data.FormatAll();
+        TTestBoxItem* box = nullptr;
+        for (int k = 0; k < 400; ++k) {
+            Data.AddNL("piece " + std::to_string(1000 + k) + ' ', c.StyleNo, k == 0 ? c.ParaNo : -1);
+            if (k == 300 && c.Picture) {
+                box = new TTestBoxItem(&Data, 20, 13);
+                box->ParaNo = -1;
+                Data.AddItem("", box);
+            }
+            Data.FormatTail();
+        }
+        if (c.Checkpoint)
+            Data.SetCheckpointInfo(300, TRVTag(), "far", false);
+        const TRVDrawLines& di = Data.DrawItems;
+        ASSERT_EQ(di.Count(), c.Picture ? 402 : 401);
+        auto margin = [&](int i) { return 2 * di[i]->Height + 16; };
+        // Views at the ends, inside, and where a piece just misses the view
+        // or just meets it, on either side.
+        std::vector<int> views = {0, 5000, 30700, 40000};
+        for (int k : {50, 200})
+            for (int meets : {0, 1}) {
+                views.push_back(di[k]->Left + di[k]->Width + margin(k) - meets);
+                views.push_back(di[k]->Left - margin(k) - 300 + meets);
+            }
+        for (const int hOffs : views) {
+            SCOPED_TRACE(hOffs);
+            Data.HOffs = hOffs;
+            const size_t boxPaints = box ? box->Paints.size() : 0;
+            Paint(300, 130);
+            std::vector<int> expected;
+            for (int i = 0; i < di.Count(); ++i)
+                if (Data.IsTextItem(di[i]->ItemNo) && di[i]->Left - margin(i) < hOffs + 300 &&
+                    di[i]->Left + di[i]->Width + margin(i) > hOffs)
+                    expected.push_back(di[i]->Left - hOffs);
+            std::vector<int> drawn;
+            for (const TText& t : Texts())
+                drawn.push_back(t.X);
+            EXPECT_EQ(drawn, expected);
+            EXPECT_EQ(Canvas.RecordsOf(TCanvasOp::Ellipse).size(), c.Checkpoint ? 1u : 0u);
+            if (box) {
+                EXPECT_EQ(box->Paints.size(), boxPaints + 1);
+            }
+        }
+    }
+}
+
 TEST_F(PaintTest, APieceFarWiderThanTheViewPaintsOnlyTheCharactersThatShow)
 {
     // One unwrapped item of 100,000 characters (700,000 px): whatever part of
