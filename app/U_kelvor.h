@@ -261,6 +261,9 @@ public:
     // after; another keeps its top line, as the viewer does.
     void TailViewScrolled(TObject* sender);
     void TailViewResize(TObject* sender);
+    // Lays the pane out again for new fonts: one that showed its last line
+    // shows it after, as on a resize.
+    void ReformatPane(TRollView* view);
 
     // ---- Commands, recent files and pane layout (U_kelvor_commands.cpp, U_kelvor_panes.cpp)
     // Asks before opening a file that is open already; a failure shows its

@@ -342,10 +342,8 @@ void TForm1::FontSizePMIClick(TObject*)
     for (int i = 0; i < styles->Count(); ++i)
         styles->Items(i)->SetSize(value);
     for (int i = 0; i < Tail->GetCount(); ++i)
-        if (TRollView* view = Tail->GetFile(i)->View) {
-            view->Format();
-            view->Repaint();
-        }
+        if (TRollView* view = Tail->GetFile(i)->View)
+            ReformatPane(view);
 }
 
 void TForm1::SetShowOnLogEvent(bool value)

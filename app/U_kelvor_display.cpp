@@ -699,6 +699,18 @@ void TForm1::TailViewResize(TObject* sender)
         state->ShowsEnd = view->VPos() >= view->GetVScrollMax();
 }
 
+void TForm1::ReformatPane(TRollView* view)
+{
+    // Laid out afresh, the pane keeps its offset in pixels, which new fonts
+    // give to other lines; the layout's own scrolling must not decide.
+    const TPaneDisplayState* state = FindPaneState(view);
+    const bool showsEnd = state != nullptr && state->ShowsEnd;
+    view->Format();
+    if (showsEnd)
+        view->SetVScrollPos(view->GetVScrollMax());
+    view->Repaint();
+}
+
 void TForm1::AnnounceLogEvent(const AnsiString& fileName)
 {
     if (ShowOnLogEvent) {

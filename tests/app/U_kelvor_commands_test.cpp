@@ -616,3 +616,29 @@ TEST_F(CommandsTest, APaneMadeTooSmallForItsLinesShowsTheNewest)
     Form->SetClientHeight(file->View->Top() + 25);
     EXPECT_TRUE(ShowsLastLine(file->View));
 }
+
+TEST_F(CommandsTest, ANewFontSizeKeepsAPaneAtItsEndThere)
+{
+    // Two panes of 40 lines; the first scrolled back a step. Larger and then
+    // smaller letters: the second shows its newest line each time; the first
+    // is not brought to its end by larger letters.
+    Form->SetBounds(0, 0, 600, 400);
+    TTailFile* back = Open(Log("back.log"));
+    TTailFile* end = Open(Log("end.log"));
+    std::string lines;
+    for (int i = 0; i < 40; ++i)
+        lines += "line " + std::to_string(i) + "\n";
+    Append(back->FileName, lines);
+    Append(end->FileName, lines);
+    Poll();
+    back->View->SetVScrollPos(back->View->VPos() - 1);
+    for (const char* size : {"20", "8"}) {
+        SCOPED_TRACE(size);
+        UI.QueueInputText(size);
+        Form->FontSizePMIClick(Form);
+        EXPECT_TRUE(ShowsLastLine(end->View));
+        if (size[0] == '2') {
+            EXPECT_FALSE(ShowsLastLine(back->View));
+        }
+    }
+}
