@@ -313,11 +313,11 @@ public:
     // for the document's last line while the layout's note of it holds, so
     // that a line of many pieces is not walked through.
     int GetLineStart(int drawItemNo) const;
-    // The document's last line as the last layout left it, when the draw
-    // items have not changed since: its first draw item, whether its draw
-    // items are text pieces that lie left to right (each at or after the end
-    // of the one before it) and the height of its tallest draw item. False
-    // when not known.
+    // The document's last line as the last layout left it (whatever changes
+    // the draw items since forgets the note): its first draw item, whether
+    // its draw items are text pieces that lie left to right (each at or after
+    // the end of the one before it) and the height of its tallest draw item.
+    // False when not known.
     bool GetLastLine(int& first, bool& textInOrder, int& maxHeight) const;
     // The draw item and the offset in it at a document point, for selecting
     // (Strict: only a point inside a draw item hits); -1, -1 without draw items.

@@ -296,8 +296,6 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
 
         st.BaseLine = prevBottom;
         st.LineEnd = startDi;
-        // The note of the last line names draw items no more.
-        ForgetOpenLine();
         DrawItems.MarkForDelete(startDi, endDi);
         for (int i = firstItem; i <= lastItem; ++i)
             LayoutItem(i, st);

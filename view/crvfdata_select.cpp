@@ -218,7 +218,7 @@ void TCustomRVFormattedData::GetScreenLineBounds(int drawItemNo, int& first, int
 bool TCustomRVFormattedData::GetLastLine(int& first, bool& textInOrder, int& maxHeight) const
 {
     const TRVOpenLineNote& note = FOpenLine;
-    if (!note.Valid || note.DrawItemCount != DrawItems.Count() || note.FirstDrawItemNo >= note.DrawItemCount)
+    if (!note.Valid)
         return false;
     first = note.FirstDrawItemNo;
     textInOrder = note.TextInOrder;
