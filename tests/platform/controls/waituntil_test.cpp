@@ -31,11 +31,16 @@ namespace {
 
 TEST(WaitUntilTest, AWaitGoesOnWhileWhatItWatchesMovesAndEndsOnceItStandsStill)
 {
-    // Each pump is a step of the work and takes longer than the deadline.
+    // Each pump is a step of the work that lasts until the wait's deadline of
+    // 1 ms has passed since it began, so only a wait that starts its
+    // deadline again at each step reaches the twentieth.
+    using TClock = std::chrono::steady_clock;
     int steps = 0;
     const auto step = [&] {
         ++steps;
-        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        const TClock::time_point begun = TClock::now();
+        while (TClock::now() - begun <= std::chrono::milliseconds(1))
+            std::this_thread::yield();
     };
     EXPECT_TRUE(WaitUntil([&] { return steps == 20; }, [&] { return steps; }, step, 1));
     // The measure stops moving after five steps: the wait ends without the condition.
