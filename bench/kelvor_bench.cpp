@@ -102,12 +102,6 @@ double Seconds(Clock::time_point From)
     return std::chrono::duration<double>(Clock::now() - From).count();
 }
 
-double Median(std::vector<double> Values)
-{
-    std::sort(Values.begin(), Values.end());
-    return Values[Values.size() / 2];
-}
-
 // Small blocks in use plus the large ones the allocator maps apart, less the
 // blocks that the pools of items, draw items and texts keep free for reuse
 // (the allocator counts their slabs as in use).

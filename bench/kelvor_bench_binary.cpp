@@ -161,6 +161,12 @@ double ResizeBlock(int widthChange)
 
 } // namespace
 
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 double ShowOneLine(TTailFile* file, const std::string& log, const std::string& bytes, const std::string& end,
                    double* cpu, double* shown)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TTailFile;
 
@@ -33,3 +34,6 @@ double InvalidLineLongestBlock(TTailFile* file, const std::string& dir, double& 
 // the time until the pane showed End.
 double ShowOneLine(TTailFile* file, const std::string& log, const std::string& bytes, const std::string& end,
                    double* cpu = nullptr, double* shown = nullptr);
+// The middle of Values (the upper one of an even count); the benches' figure
+// of several rounds, which a moment of other load does not move.
+double Median(std::vector<double> values);

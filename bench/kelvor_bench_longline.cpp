@@ -31,12 +31,6 @@ double ThreadCpuSeconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // Busy threads on the core the calling thread runs on, which is held to that
 // core, for the scope: the window gets a share of one core, as beside other
 // programs on a loaded machine. The threads touch no library object.
