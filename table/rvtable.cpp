@@ -190,6 +190,7 @@ void TRVTableItemInfo::SetBackgroundImage(TGraphic* graphic)
 {
     if (graphic == GetBackgroundImage())
         return;
+    const TRVTemporalCellEdit inEditor(this);
     RecordBackgroundImage(-1, -1);
     if (!Background && graphic != nullptr && !graphic->Empty())
         Background = std::make_unique<TRVBackground>(false);

@@ -104,6 +104,37 @@ enum TRVCellDirection {
     rvcdPrev
 };
 
+// For the time of one operation on a table that lies in a cell no editor
+// edits, with an editor's document around it that records undo, the table
+// lies in an editor as a table of that document does, so that the operation
+// records its steps as there: the cell's items move into a hidden editor of
+// the cell's table (that table put into one of its own first when it lies in
+// such a cell too), and when the scope ends they move back and what the
+// operation recorded, as one group, becomes one cell-edit record of the
+// document around the cell's table. Undo then finds every cell by rows and
+// columns that only recorded operations have changed. Anywhere else (a
+// table in a document or in an edited cell, not inserted, in a viewer, or
+// where nothing records) the scope does nothing. A scope opened inside
+// another one's operation finds the table in an editor already.
+class TRVTemporalCellEdit {
+public:
+    explicit TRVTemporalCellEdit(TRVTableItemInfo* table);
+    ~TRVTemporalCellEdit();
+    TRVTemporalCellEdit(const TRVTemporalCellEdit&) = delete;
+    TRVTemporalCellEdit& operator=(const TRVTemporalCellEdit&) = delete;
+
+private:
+    // The scope that put the cell's table into an editor, when it needed one.
+    std::unique_ptr<TRVTemporalCellEdit> FOuter;
+    // The cell's table and the cell; the hidden editor holding the cell's
+    // items (null: the scope does nothing).
+    TRVTableItemInfo* FHolder = nullptr;
+    TRVTableCellData* FCell = nullptr;
+    std::unique_ptr<TCustomRollViewEdit> FEditor;
+    // The table's item in the cell, where undoing puts the cell's caret.
+    int FItemNo = 0;
+};
+
 // The edited cell's selection and place while its editor is closed for a moment.
 struct TRVTableInplaceParamStorage {
     bool Stored = false;
@@ -212,12 +243,18 @@ public:
     int GetMyItemNo() const;
     // GetMyItemNo when the table is inserted in an editor with undo, else -1.
     int GetEditorItemNoForUndo() const;
-    // Open and close a table-level undo group around structural changes.
+    // Open and close a table-level undo group around structural changes. For
+    // a table in a cell no editor edits, the group is the document's that
+    // records the cell's edits: a program's InitUndo and DoneUndo around
+    // operations on such a table make them one step there.
     void InitUndo();
     void DoneUndo();
-    // Runs Operation between InitUndo and DoneUndo, closing the group also when it raises.
+    // Runs Operation between InitUndo and DoneUndo, closing the group also
+    // when it raises; in a cell no editor edits, as in an editor
+    // (TRVTemporalCellEdit).
     template <class F> void InUndoGroup(F operation)
     {
+        const TRVTemporalCellEdit inEditor(this);
         InitUndo();
         try {
             operation();

@@ -36,67 +36,35 @@ private:
     bool FWasInserted;
 };
 
-// Opens the undo group for a change of Table and answers the list its record
-// goes into; null when nothing records (the table not inserted, in no
-// editor's document or in one without undo). A table in an editor's document
-// records there; its cell editor, when one is open, hands over its edits
-// first, so that they stay the earlier steps. A table in a cell that no
-// editor edits records into a group of its own in a cell-edit record of the
-// list that records changes of the cell's table, found the same way at any
-// depth: the change is kept as the cell's edits are once its editor closes,
-// and undoing it opens the editor on the cell and undoes it there (or, in a
-// group with other records, plays it in a temporary editor).
-TRVUndoList* BeginTableUndo(TRVTableItemInfo* table)
+// The editor's document that records the changes of Table: the one it lies
+// in, else, for a table in a cell no editor edits, the one that records the
+// changes of the cell's table; null where nothing records them.
+TRVEditRVData* RecordingData(const TRVTableItemInfo* table)
 {
-    if (TRVEditRVData* data = table->GetInsertedEditData()) {
-        data->BeginUndoSequence(rvutModifyItem, true);
-        return data->NoteEditAndGetUndoList();
-    }
+    if (!table->State.Contains(rvtsInserted))
+        return nullptr;
+    if (TRVEditRVData* data = table->GetEditData())
+        return data;
     auto* cell = dynamic_cast<TRVTableCellData*>(table->GetRVData());
-    TRVTableItemInfo* outer = cell != nullptr ? cell->GetTable() : nullptr;
-    if (outer == nullptr || !table->State.Contains(rvtsInserted))
-        return nullptr;
-    TRVUndoList* list = BeginTableUndo(outer);
-    if (list == nullptr)
-        return nullptr;
-    auto record = std::make_unique<TRVUndoCellModify>();
-    cell->GetPosition(record->Row, record->Col);
-    // The caret of the cell's editor goes after the table.
-    record->CaretItemNo = table->GetMyItemNo();
-    record->CaretOffs = 1;
-    record->UndoList = std::make_unique<TRVUndoList>(list->RVData);
-    record->UndoList->BeginItem(rvutModifyItem, AnsiString(), record->CaretItemNo, record->CaretOffs);
-    return AddModifyItemPropsRecord(list, std::move(record), outer->GetMyItemNo(), false, false)
-        ->UndoList.get();
+    return cell != nullptr && cell->GetTable() != nullptr ? RecordingData(cell->GetTable()) : nullptr;
 }
 
 // Sets an integer property of Object (the table or one of its cells) by
-// name. Where the table's changes record (BeginTableUndo), a changed value is
-// one rvutModifyItem group with a record made by RecordClass; an equal value
-// changes and records nothing.
+// name. In an editor a changed value is one rvutModifyItem group with a
+// record made by RecordClass; an equal value changes and records nothing.
 void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object, const AnsiString& propName,
                        int64_t value, bool affectSize, bool affectWidth,
                        const TRVIntPropertyRecordClass& recordClass)
 {
     const TPropInfo& prop = FindPropInfo(object, propName);
-    const int64_t old = GetOrdProp(object, prop);
-    if (old == value)
+    if (GetOrdProp(object, prop) == value)
         return;
-    TPersistent* subObject = object == table ? nullptr : object;
     if (TRVEditRVData* data = table->GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
-        data->Do_ModifyItemIntProperty(itemNo, subObject, propName, value, affectSize, affectWidth,
-                                       recordClass);
+        data->Do_ModifyItemIntProperty(itemNo, object == table ? nullptr : object, propName, value,
+                                       affectSize, affectWidth, recordClass);
         data->Invalidate();
     } else {
-        if (TRVUndoList* list = BeginTableUndo(table)) {
-            auto* record = AddModifyItemPropsRecord(
-                list, recordClass ? recordClass() : std::make_unique<TRVUndoModifyItemIntProperty>(), itemNo,
-                affectSize, affectWidth);
-            record->SubObject = subObject;
-            record->PropertyName = propName;
-            record->Value = old;
-        }
         TInsertedPause pause(table);
         SetOrdProp(object, prop, value);
     }
@@ -144,7 +112,7 @@ int TRVTableItemInfo::GetEditorItemNoForUndo() const
 
 void TRVTableItemInfo::InitUndo()
 {
-    if (TRVEditRVData* data = GetInsertedEditData()) {
+    if (TRVEditRVData* data = RecordingData(this)) {
         data->BeginUndoSequence(rvutModifyItem, true);
         data->SetUndoGroupMode(true);
     }
@@ -152,7 +120,7 @@ void TRVTableItemInfo::InitUndo()
 
 void TRVTableItemInfo::DoneUndo()
 {
-    if (TRVEditRVData* data = GetInsertedEditData()) {
+    if (TRVEditRVData* data = RecordingData(this)) {
         data->SetUndoGroupMode(false);
         // A command that changed nothing leaves no group behind; one that
         // changed the table leaves nothing to redo.
@@ -164,6 +132,7 @@ void TRVTableItemInfo::DoneUndo()
 void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize,
                                    bool affectWidth)
 {
+    const TRVTemporalCellEdit inEditor(this);
     ModifyIntProperty(this, GetMyItemNo(), this, propName, value, affectSize, affectWidth, nullptr);
 }
 
@@ -172,16 +141,17 @@ void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiStri
     const AnsiString old = GetStrProp(this, propName);
     if (old == value)
         return;
+    const TRVTemporalCellEdit inEditor(this);
     // The group opens while the table still counts as inserted: a cell
     // editor open in it hands over its edits before this step.
-    if (TRVUndoList* list = BeginTableUndo(this)) {
-        auto* record = AddModifyItemPropsRecord(list, std::make_unique<TRVUndoTableStrProperty>(),
-                                                GetMyItemNo(), false, false);
-        record->PropertyName = propName;
-        record->Value = old;
-    }
-    if (TRVEditRVData* data = GetInsertedEditData())
+    if (TRVEditRVData* data = GetInsertedEditData()) {
+        data->BeginUndoSequence(rvutModifyItem, true);
+        if (auto* record = AddTableUndoInfo<TRVUndoTableStrProperty>(data, GetMyItemNo(), false, false)) {
+            record->PropertyName = propName;
+            record->Value = old;
+        }
         data->Invalidate();
+    }
     {
         TInsertedPause pause(this);
         SetStrProp(this, propName, value);
@@ -192,6 +162,7 @@ void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiStri
 void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
                                        int col, bool affectSize, bool affectWidth)
 {
+    const TRVTemporalCellEdit inEditor(this);
     ModifyIntProperty(this, itemNo == -1 ? GetMyItemNo() : itemNo, GetCells(row, col), propName, value,
                       affectSize, affectWidth, [row, col] {
                           auto record = std::make_unique<TRVUndoModifyCellIntProperty>();
@@ -243,6 +214,7 @@ bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, b
     if (borders->Left() == left && borders->Top() == top && borders->Right() == right &&
         borders->Bottom() == bottom)
         return true;
+    const TRVTemporalCellEdit inEditor(this);
     if (TRVEditRVData* data = GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         if (auto* r = AddTableUndoInfo<TRVUndoModifyCellVisibleBorders>(
@@ -280,6 +252,7 @@ void TRVTableItemInfo::SetCellBackgroundImage(TGraphic* graphic, int row, int co
     if (graphic == cell->GetBackgroundImage() ||
         (graphic == nullptr && cell->GetBackgroundImage() == nullptr))
         return;
+    const TRVTemporalCellEdit inEditor(this);
     RecordBackgroundImage(row, col);
     cell->SetBackgroundImage_(graphic, true);
     Changed();
@@ -290,6 +263,7 @@ void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
     TRVTableRow* r = Rows->Get(row);
     if (r->VAlign == value)
         return;
+    const TRVTemporalCellEdit inEditor(this);
     if (TRVEditRVData* data = GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         if (auto* record = AddTableUndoInfo<TRVUndoRowVAlign>(data, itemNo == -1 ? GetMyItemNo() : itemNo,
@@ -305,28 +279,29 @@ void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const 
                                             bool includeSize, int divColSpan, int divRowSpan)
 {
     TRVTableCellData* cell = GetCells(row, col);
-    if (!State.Contains(rvtsInserted) || !IsInEditor()) {
-        cell->AssignAttributesFrom(source, includeSize, divColSpan, divRowSpan);
-        Changed();
-        return;
-    }
-    if (itemNo == -1)
-        itemNo = GetMyItemNo();
-    const TRVBooleanRect* b = source->VisibleBorders;
-    SetCellVisibleBorders_(itemNo, b->Left(), b->Top(), b->Right(), b->Bottom(), row, col);
-    SetCellBackgroundImage(source->GetBackgroundImage(), row, col);
-    TRVIntPropertyList props = {{"Color", source->Color},
-                                {"BorderColor", source->BorderColor},
-                                {"BorderLightColor", source->BorderLightColor},
-                                {"VAlign", source->VAlign},
-                                {"BackgroundStyle", source->GetBackgroundStyle()}};
-    if (includeSize) {
-        props.emplace_back("BestWidth", divColSpan != 0 ? source->BestWidth / divColSpan : source->BestWidth);
-        props.emplace_back("BestHeight",
-                           divRowSpan != 0 ? source->BestHeight / divRowSpan : source->BestHeight);
-    }
-    TRVEditRVData* data = GetEditData();
-    {
+    // The borders, the picture and the other attributes are one step.
+    InUndoGroup([&] {
+        if (!State.Contains(rvtsInserted) || !IsInEditor()) {
+            cell->AssignAttributesFrom(source, includeSize, divColSpan, divRowSpan);
+            return;
+        }
+        if (itemNo == -1)
+            itemNo = GetMyItemNo();
+        const TRVBooleanRect* b = source->VisibleBorders;
+        SetCellVisibleBorders_(itemNo, b->Left(), b->Top(), b->Right(), b->Bottom(), row, col);
+        SetCellBackgroundImage(source->GetBackgroundImage(), row, col);
+        TRVIntPropertyList props = {{"Color", source->Color},
+                                    {"BorderColor", source->BorderColor},
+                                    {"BorderLightColor", source->BorderLightColor},
+                                    {"VAlign", source->VAlign},
+                                    {"BackgroundStyle", source->GetBackgroundStyle()}};
+        if (includeSize) {
+            props.emplace_back("BestWidth",
+                               divColSpan != 0 ? source->BestWidth / divColSpan : source->BestWidth);
+            props.emplace_back("BestHeight",
+                               divRowSpan != 0 ? source->BestHeight / divRowSpan : source->BestHeight);
+        }
+        TRVEditRVData* data = GetEditData();
         TInsertedPause pause(this);
         data->BeginUndoSequence(rvutModifyItem, true);
         data->Do_ModifyItemIntProperties(itemNo, cell, props, includeSize, includeSize, [row, col] {
@@ -335,7 +310,7 @@ void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const 
             record->Col = col;
             return record;
         });
-    }
+    });
     Changed();
 }
 
@@ -390,6 +365,8 @@ void TRVTableItemInfo::DeleteLines(bool rows, int index, int count, const std::f
     const int lines = rows ? Rows->Count() : Rows->GetColCount();
     if (index < 0 || index >= lines || count < 1 || (index == 0 && count > lines))
         throw ERollViewError("Invalid row or column index");
+    // In a cell no editor edits as in an editor: deleting every line deletes the table there too.
+    const TRVTemporalCellEdit inEditor(this);
     if (index == 0 && count == lines) {
         if (TRVEditRVData* data = GetInsertedEditData()) {
             data->BeginUndoSequence(rvutDelete, true);

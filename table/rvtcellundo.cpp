@@ -191,3 +191,62 @@ void TRVUndoMultiCellsModify::Undo(TRVEditRVData* rvData)
     }
     table->Changed();
 }
+
+// ---------------------------------------------------------------------------
+// Operations on a table in a cell no editor edits
+
+TRVTemporalCellEdit::TRVTemporalCellEdit(TRVTableItemInfo* table)
+{
+    auto* cell = dynamic_cast<TRVTableCellData*>(table->GetRVData());
+    TRVTableItemInfo* holder = cell != nullptr ? cell->GetTable() : nullptr;
+    if (holder == nullptr || !table->State.Contains(rvtsInserted) || !holder->State.Contains(rvtsInserted))
+        return;
+    if (holder->GetInsertedEditData() == nullptr)
+        FOuter = std::make_unique<TRVTemporalCellEdit>(holder);
+    if (!holder->UndoEnabled() ||
+        !(FEditor = std::unique_ptr<TCustomRollViewEdit>(holder->CreateTemporalEditor()))) {
+        FOuter.reset();
+        return;
+    }
+    FHolder = holder;
+    FCell = cell;
+    FItemNo = std::max(table->GetMyItemNo(), 0);
+    TRVEditRVData* data = FEditor->EditRVData();
+    data->DrainFrom(cell);
+    cell->ContentChanged();
+    data->FormatAll();
+    // Whatever the operation records is one step.
+    data->BeginUndoSequence(rvutModifyItem, false);
+    data->SetUndoGroupMode(true);
+}
+
+TRVTemporalCellEdit::~TRVTemporalCellEdit()
+{
+    if (!FEditor)
+        return;
+    TRVEditRVData* data = FEditor->EditRVData();
+    data->SetUndoGroupMode(false);
+    data->UndoList->PopIfEmpty();
+    // The groups go before the items, which take the editor's lists with them.
+    TRVEditRVData* outer = FHolder->GetInsertedEditData();
+    std::unique_ptr<TRVUndoCellModify> record;
+    if (data->UndoList->Count() > 0 && outer != nullptr) {
+        record = std::make_unique<TRVUndoCellModify>();
+        FCell->GetPosition(record->Row, record->Col);
+        record->CaretItemNo = FItemNo;
+        record->CaretOffs = 1;
+        record->UndoList = std::make_unique<TRVUndoList>(RVUndoOwnerData(outer));
+        RVMoveUndoGroups(*data->UndoList, *record->UndoList, data->UndoList->Count());
+    }
+    FCell->DrainFrom(data);
+    FCell->ContentChanged();
+    if (record) {
+        // After the edits of a cell editor open in the cell's table, which
+        // starting the step hands over.
+        outer->BeginUndoSequence(rvutModifyItem, true);
+        if (TRVUndoList* list = outer->NoteEditAndGetUndoList())
+            AddModifyItemPropsRecord(list, std::move(record), FHolder->GetMyItemNo(), false, false);
+        outer->DropStaleRedo();
+    }
+    FHolder->Changed();
+}

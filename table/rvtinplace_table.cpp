@@ -46,6 +46,11 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr || row < 0 || row >= Rows->Count() || col < 0 || col >= Rows->Get(row)->Count())
         return;
+    // A hidden editor that holds a cell's items for an operation or an undo
+    // is never shown: no cell editor opens in it.
+    if (auto* hidden = dynamic_cast<TRVTableInplaceRVData*>(data);
+        hidden != nullptr && hidden->EditedCell() == nullptr)
+        return;
     int mainRow, mainCol;
     if (Rows->GetMainCell(row, col, mainRow, mainCol) == nullptr)
         return;
@@ -66,6 +71,10 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     if (holder->GetReadOnly())
         linksActive = true;
     CachedItemMinWidth = data->CalculateMinItemWidthPlusEx(itemNo);
+    // A padding changed while the editor before was open asked for that one
+    // to be laid out again; this one is laid out once it holds the cell's
+    // items (laid out before, its empty document would get a line of its own).
+    State.Exclude(rvtsFormatInplace);
 
     TRVTableCellData* cell = GetCells(row, col);
     auto* editor = new TRVTableInplaceEdit(nullptr);

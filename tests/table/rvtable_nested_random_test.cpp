@@ -1,16 +1,20 @@
 // Seeded random editing of tables nested in cells: cells opened at every
-// depth, tables put into them, keys to the focused cell editor, row, column,
-// merge and split operations at every depth and over the edited cell (laid
-// out by the program's Format or as a command), a program's undo group across
-// cells, cells and tables copied into cells, a table deleted with cell
-// editors open in it, published properties of tables at any depth (cells
-// edited or not) set by name, undo and redo through the control and keys,
-// under undo limits 1, 2, 5 or none, cell editors closed and the editor freed
-// at any point. After every step: undo and redo give back both documents byte
-// for byte (as far as the limit keeps steps), the layout is a fresh editor's,
-// every grid is sound, no error box came up, the focus is in the editor and
-// every cell editor is its table's; at the end undoing everything gives back
-// the first document (without a limit), redoing it the last.
+// depth, tables put into them, keys to the focused cell editor, the table's
+// own operations on tables at every depth, in open documents or in cells no
+// editor is open on (rows and columns, merges and splits, borders, row
+// alignment, pictures, copied cell attributes, published properties set by
+// name, now and then with a cell of the same table just typed into, and two
+// operations in the table's own undo group), grid operations over the edited
+// cell, a program's undo group across cells, cells and tables copied into
+// cells, a table deleted with cell editors open in it, undo and redo through
+// the control and keys, under undo limits 1, 2, 5 or none, cell editors
+// closed and the editor freed at any point; the table's operations laid out
+// by the program's Format or as a command. After every step: undo and redo
+// give back both documents byte for byte (a table's operation in one step,
+// as far as the limit keeps steps), the layout is a fresh editor's, every
+// grid is sound, no error box came up, the focus is in the editor and every
+// cell editor is its table's; at the end undoing everything gives back the
+// first document (without a limit), redoing it the last.
 //
 // KELVOR_NESTED_SEEDS sets how many seeds run, KELVOR_NESTED_SEED the first
 // (without it a few seeds that met faults of their own run too);
@@ -18,6 +22,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,6 +32,7 @@
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
 #include "platform/core/typinfo.h"
+#include "platform/graphics/bitmap.h"
 #include "table/rvtinplace.h"
 #include "tests/support/nestedtables.h"
 #include "tests/support/tablegrid.h"
@@ -36,6 +42,13 @@ namespace {
 constexpr int MaxTables = 8;
 // How deep tables are nested in cells at most (the outer table counts 1).
 constexpr int MaxDepth = 3;
+
+std::unique_ptr<TBitmap> SizedBitmap(int size)
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(size, size);
+    return bitmap;
+}
 
 class NestedTableRandomTest : public TTableEditFixture {
 protected:
@@ -269,16 +282,63 @@ protected:
         Settle();
     }
     void Delete(std::string& name) { PressKey(10 + Pick(0, 2), name); }
-    // A row, column, merge or split operation on a table at a random depth,
-    // told to the table's document as a change, then laid out as the program
-    // asks (the editor's Format) or as an editing command in the table's own
-    // document does it.
+    // The innermost open document around Table and its item there that
+    // holds the table (the table itself in an open document).
+    static TRVEditRVData* OpenAround(TRVTableItemInfo* t, TRVTableItemInfo*& holder)
+    {
+        holder = t;
+        TCustomRVData* doc = t->GetRVData();
+        while (auto* cell = dynamic_cast<TRVTableCellData*>(doc)) {
+            holder = cell->GetTable();
+            doc = holder->GetRVData();
+        }
+        return dynamic_cast<TRVEditRVData*>(doc);
+    }
+    // A table with cells at any depth, in a document open in an editor or in
+    // a cell no editor is open on (null when there is none).
+    TRVTableItemInfo* AnyTable()
+    {
+        std::vector<TRVTableItemInfo*> tables = nestedtables::AllTables(d);
+        tables.erase(
+            std::remove_if(tables.begin(), tables.end(),
+                           [](auto* t) { return t->Rows->Count() == 0 || t->Rows->GetColCount() == 0; }),
+            tables.end());
+        if (tables.empty())
+            return nullptr;
+        return tables[static_cast<size_t>(Pick(0, int(tables.size()) - 1))];
+    }
+    static std::string DepthOf(TRVTableItemInfo* t)
+    {
+        return " at depth " + std::to_string(t->GetRVData()->TableNestingLevel());
+    }
+    // Runs a program's operation on Table and tells the document that holds
+    // the table of the change (as the editor's own commands do), laid out by
+    // the program (the editor's Format) or as a command in the innermost open
+    // document around the table, laid out around it.
+    void AsACommand(TRVTableItemInfo* t, std::string& name, const std::function<void()>& operation)
+    {
+        TRVTableItemInfo* holder = nullptr;
+        TRVEditRVData* open = OpenAround(t, holder);
+        ASSERT_NE(open, nullptr) << name;
+        const bool program = Coin();
+        name += program ? ", Format" : ", laid out as a command";
+        const int itemNo = open->GetItemNo(holder);
+        const int token = program ? 0 : holder->BeginModify(itemNo);
+        operation();
+        // Deleting every row or column of a table in an open document deletes
+        // the table, laid out then.
+        if (!program && itemNo < open->GetItemCount() && open->GetItem(itemNo) == holder)
+            holder->EndModify(itemNo, token);
+        open->Change();
+        if (program)
+            Editor.Edit->Format();
+        Settle();
+    }
+    // A row, column, merge or split operation on a table at any depth.
     void Structure(std::string& name)
     {
-        const int depth = PickDepth();
-        TRVTableItemInfo* t = TableAt(depth);
-        TRVEditRVData* doc = Doc(depth);
-        name = "no table at depth " + std::to_string(depth);
+        TRVTableItemInfo* t = AnyTable();
+        name = "no table";
         if (t == nullptr)
             return;
         const int rows = t->Rows->Count();
@@ -291,116 +351,192 @@ protected:
         static const char* const names[] = {"insert rows",  "insert cols", "delete rows",
                                             "delete cols",  "merge",       "unmerge",
                                             "split across", "split down",  "insert rows below"};
-        const bool program = Coin();
-        name = std::string(names[kind]) + " at depth " + std::to_string(depth) +
-               (program ? ", Format" : ", laid out as a command");
-        const int itemNo = doc->GetItemNo(t);
-        const int token = program ? 0 : t->BeginModify(itemNo);
-        switch (kind) {
-        case 0:
-            if (rows < 5) {
-                const int copy = Pick(-1, rows - 1);
-                t->InsertRows(Pick(0, rows), a, copy, false);
+        name = names[kind] + DepthOf(t);
+        OneStep = true;
+        // Cells open around the table, the table laid out in the editor's document.
+        if (kind == 8)
+            t->EditCell(r, c);
+        AsACommand(t, name, [&] {
+            switch (kind) {
+            case 0:
+                if (rows < 5) {
+                    const int copy = Pick(-1, rows - 1);
+                    t->InsertRows(Pick(0, rows), a, copy, false);
+                }
+                break;
+            case 1:
+                if (cols < 5) {
+                    const int copy = Pick(-1, cols - 1);
+                    t->InsertCols(Pick(0, cols), a, copy, false);
+                }
+                break;
+            case 2:
+                t->DeleteRows(r, a, Coin());
+                break;
+            case 3:
+                t->DeleteCols(c, a, Coin());
+                break;
+            case 4:
+                t->MergeCells(r, c, a, b, Coin());
+                break;
+            case 5: {
+                const bool unmergeCols = Coin();
+                t->UnmergeCells(r, c, a, b, Coin(), unmergeCols);
+                break;
             }
-            break;
-        case 1:
-            if (cols < 5) {
-                const int copy = Pick(-1, cols - 1);
-                t->InsertCols(Pick(0, cols), a, copy, false);
+            case 6:
+            case 7: {
+                const int lastCol = Pick(0, cols - 1);
+                t->Select(r, c, Pick(0, rows - 1) - r, lastCol - c);
+                if (kind == 6 && cols < 5)
+                    t->SplitSelectedCellsVertically(2);
+                else if (kind == 7 && rows < 5)
+                    t->SplitSelectedCellsHorizontally(2);
+                break;
             }
-            break;
-        case 2:
-            t->DeleteRows(r, a, Coin());
-            break;
-        case 3:
-            t->DeleteCols(c, a, Coin());
-            break;
-        case 4:
-            t->MergeCells(r, c, a, b, Coin());
-            break;
-        case 5: {
-            const bool unmergeCols = Coin();
-            t->UnmergeCells(r, c, a, b, Coin(), unmergeCols);
-            break;
-        }
-        case 6:
-        case 7: {
-            const int lastCol = Pick(0, cols - 1);
-            t->Select(r, c, Pick(0, rows - 1) - r, lastCol - c);
-            if (kind == 6 && cols < 5)
-                t->SplitSelectedCellsVertically(2);
-            else if (kind == 7 && rows < 5)
-                t->SplitSelectedCellsHorizontally(2);
-            break;
-        }
-        default:
-            if (rows < 5) {
-                t->EditCell(r, c);
-                t->InsertRowsBelow(1);
+            default:
+                if (rows < 5)
+                    t->InsertRowsBelow(1);
+                break;
             }
-            break;
-        }
-        // The change told to the table's document (its redo list goes).
-        // Deleting every row or column deletes the table, laid out then.
-        if (!program && itemNo < doc->GetItemCount() && doc->GetItem(itemNo) == t)
-            t->EndModify(itemNo, token);
-        doc->Change();
-        if (program)
-            Editor.Edit->Format();
+        });
+    }
+    // A main cell of Table: its row and column.
+    void PickMainCell(TRVTableItemInfo* t, int& row, int& col)
+    {
+        PickCell(t, row, col);
+        t->Rows->GetMainCell(row, col, row, col);
+    }
+    // A cell's or a row's attributes set through a table's own API on a
+    // table at any depth: visible borders, a row's alignment, a cell's or
+    // the table's background picture, the attributes of a cell of any table
+    // copied, a cell's colour or width.
+    void CellAttributes(std::string& name)
+    {
+        TRVTableItemInfo* t = AnyTable();
+        name = "no table";
+        if (t == nullptr)
+            return;
+        int row, col;
+        PickMainCell(t, row, col);
+        const int kind = Pick(0, 5);
+        static const char* const names[] = {
+            "borders",       "row alignment",          "cell picture",
+            "table picture", "cell attributes copied", "cell colour or width"};
+        name = names[kind] + DepthOf(t);
+        OneStep = true;
+        TGraphic* picture = Pictures[Pick(0, 2)];
+        AsACommand(t, name, [&] {
+            switch (kind) {
+            case 0: {
+                const bool left = Coin();
+                const bool top = Coin();
+                const bool right = Coin();
+                t->SetCellVisibleBorders(left, top, right, Coin(), row, col);
+                break;
+            }
+            case 1:
+                t->SetRowVAlign(TRVCellVAlign(Pick(0, 2)), row);
+                break;
+            case 2:
+                t->SetCellBackgroundImage(picture, row, col);
+                break;
+            case 3:
+                t->SetBackgroundImage(picture);
+                break;
+            case 4: {
+                TRVTableItemInfo* from = AnyTable();
+                int fromRow, fromCol;
+                PickMainCell(from, fromRow, fromCol);
+                const bool size = Coin();
+                t->AssignCellAttributes(-1, row, col, from->GetCells(fromRow, fromCol), size, 1, 1);
+                break;
+            }
+            default: {
+                static const TColor colors[] = {clNone, clRed, clBlue, clWindow};
+                if (Coin())
+                    t->SetCellColor(colors[Pick(0, 3)], row, col);
+                else
+                    t->SetCellBestWidth(Pick(0, 3) * 20, row, col);
+                break;
+            }
+            }
+        });
+    }
+    // A program's InitUndo and DoneUndo around two operations of a table at
+    // any depth: one step.
+    void BracketedOperations(std::string& name)
+    {
+        TRVTableItemInfo* t = AnyTable();
+        name = "no table";
+        if (t == nullptr)
+            return;
+        name = "two operations in the table's undo group" + DepthOf(t);
+        OneStep = true;
+        AsACommand(t, name, [&] {
+            t->InitUndo();
+            for (int n = 0; n < 2; ++n) {
+                int row, col;
+                PickMainCell(t, row, col);
+                const int kind = Pick(0, 3);
+                if (kind == 0 && t->Rows->Count() < 5)
+                    t->InsertRows(row, 1, row, false);
+                else if (kind == 1)
+                    t->MergeCells(row, col, 2, 1, true);
+                else if (kind == 2)
+                    t->SetCellColor(n == 0 ? clRed : clBlue, row, col);
+                else
+                    SetOrdProp(t, "CellPadding", Pick(0, 6));
+            }
+            t->DoneUndo();
+        });
     }
     // A published property of a table at any depth (in a document open in an
     // editor or in a cell no editor is open on) set by name, as a property
-    // inspector sets it; the document that holds the table told of the change
-    // (as the editor's own commands do), then laid out by the program (the
-    // editor's Format) or as a command in the innermost open document laid
-    // out around it.
+    // inspector sets it; now and then first typed into a cell of the same
+    // table opened for it. Told to the document and laid out as AsACommand does.
     void SetPublished(std::string& name)
     {
-        const std::vector<TRVTableItemInfo*> tables = nestedtables::AllTables(d);
+        TRVTableItemInfo* t = AnyTable();
         name = "no table to set a property of";
-        if (tables.empty())
+        if (t == nullptr)
             return;
-        TRVTableItemInfo* t = tables[static_cast<size_t>(Pick(0, int(tables.size()) - 1))];
         const std::vector<const TPropInfo*>& props = GetPropertyTable(t)->AllProps();
         const TPropInfo* prop = props[static_cast<size_t>(Pick(0, int(props.size()) - 1))];
-        const bool program = Coin();
-        name = "set " + std::string(prop->Name) + " at depth " +
-               std::to_string(t->GetRVData()->TableNestingLevel()) +
-               (program ? ", Format" : ", laid out as a command");
-        // The innermost open document around the table, and its item that holds the table.
-        TCustomRVItemInfo* item = t;
-        TCustomRVData* doc = t->GetRVData();
-        while (auto* cell = dynamic_cast<TRVTableCellData*>(doc)) {
-            item = cell->GetTable();
-            doc = cell->GetTable()->GetRVData();
-        }
-        auto* open = dynamic_cast<TRVEditRVData*>(doc);
-        ASSERT_NE(open, nullptr) << name;
-        const int itemNo = open->GetItemNo(item);
-        auto* holder = dynamic_cast<TRVTableItemInfo*>(item);
-        const int token = program ? 0 : holder->BeginModify(itemNo);
-        const auto names = static_cast<int64_t>(prop->EnumNames.size());
-        if (prop->Kind == pkString) {
-            const int letter = Pick(0, 2);
-            SetStrProp(t, prop->Name, GetStrProp(t, prop->Name) + char('a' + letter));
-        } else if (prop->Kind == pkBoolean) {
-            SetOrdProp(t, *prop, Pick(0, 1));
-        } else if (prop->Kind == pkEnumeration) {
-            SetOrdProp(t, *prop, Pick(0, int(names) - 1));
-        } else if (prop->Kind == pkSet) {
-            SetOrdProp(t, *prop, GetOrdProp(t, *prop) ^ (int64_t{1} << Pick(0, int(names) - 1)));
-        } else if (prop->Kind == pkColor) {
-            static const TColor colors[] = {clNone, clRed, clBlue, clWindow};
-            SetOrdProp(t, *prop, colors[Pick(0, 3)]);
+        name = "set " + std::string(prop->Name) + DepthOf(t);
+        TRVTableItemInfo* holder = nullptr;
+        if (OpenAround(t, holder) != nullptr && t == holder && Pick(0, 2) == 0) {
+            int row, col;
+            PickMainCell(t, row, col);
+            t->EditCell(row, col);
+            const bool keys = Coin();
+            name += keys ? " typed into" : " inserted into";
+            name += " a cell of it";
+            if (keys)
+                Key(WORD('A' + Pick(0, 25)));
+            else
+                Editor.Edit->InsertText(Coin() ? "ab" : "c");
         } else {
-            SetOrdProp(t, *prop, Pick(0, 6));
+            OneStep = true;
         }
-        if (!program)
-            holder->EndModify(itemNo, token);
-        open->Change();
-        if (program)
-            Editor.Edit->Format();
-        Settle();
+        AsACommand(t, name, [&] {
+            const auto names = static_cast<int64_t>(prop->EnumNames.size());
+            if (prop->Kind == pkString) {
+                const int letter = Pick(0, 2);
+                SetStrProp(t, prop->Name, GetStrProp(t, prop->Name) + char('a' + letter));
+            } else if (prop->Kind == pkBoolean) {
+                SetOrdProp(t, *prop, Pick(0, 1));
+            } else if (prop->Kind == pkEnumeration) {
+                SetOrdProp(t, *prop, Pick(0, int(names) - 1));
+            } else if (prop->Kind == pkSet) {
+                SetOrdProp(t, *prop, GetOrdProp(t, *prop) ^ (int64_t{1} << Pick(0, int(names) - 1)));
+            } else if (prop->Kind == pkColor) {
+                static const TColor colors[] = {clNone, clRed, clBlue, clWindow};
+                SetOrdProp(t, *prop, colors[Pick(0, 3)]);
+            } else {
+                SetOrdProp(t, *prop, Pick(0, 6));
+            }
+        });
     }
     void CloseEditors(std::string& name)
     {
@@ -464,6 +600,7 @@ protected:
         }
         // An undo limit may have dropped the step's first groups: then nothing is left to undo.
         const bool limited = Limit > 0 && Editor.Edit->UndoAction() == rvutNone;
+        EXPECT_TRUE(!OneStep || undos == 1 || limited) << name << ": undone in " << undos << " steps";
         EXPECT_TRUE(Save() == before || limited)
             << name << ": undo" << how << " does not restore the document\nbefore: " << Before
             << "\nedited: " << edited << "\nundone: " << LastContent;
@@ -491,6 +628,7 @@ protected:
             std::string name;
             const AnsiString before = Save();
             Before = LastContent;
+            OneStep = false;
             const int kind = Pick(0, 99);
             if (kind < 2) {
                 // The editor goes with cells open and both lists full.
@@ -541,13 +679,29 @@ protected:
     // The steps, each taken by a draw of 0-99 below its bound and at or above
     // the one before (below 2 the editor is freed, at 86 and above undo or redo).
     using S = NestedTableRandomTest;
-    static constexpr int StepBounds[] = {18, 29, 38, 44, 52, 62, 67, 70, 74, 76, 80, 86};
-    static constexpr void (S::*Steps[])(std::string&) = {
-        &S::OpenCell,     &S::InsertTable,        &S::Type,         &S::Delete,       &S::Navigate,
-        &S::Structure,    &S::GridOverEditedCell, &S::ProgramGroup, &S::CopyAndPaste, &S::DeleteEditedTable,
-        &S::CloseEditors, &S::SetPublished};
+    static constexpr int StepBounds[] = {16, 26, 35, 41, 47, 57, 62, 65, 69, 71, 75, 81, 86, 88};
+    static constexpr void (S::*Steps[])(std::string&) = {&S::OpenCell,
+                                                         &S::InsertTable,
+                                                         &S::Type,
+                                                         &S::Delete,
+                                                         &S::Navigate,
+                                                         &S::Structure,
+                                                         &S::GridOverEditedCell,
+                                                         &S::ProgramGroup,
+                                                         &S::CopyAndPaste,
+                                                         &S::DeleteEditedTable,
+                                                         &S::CloseEditors,
+                                                         &S::SetPublished,
+                                                         &S::CellAttributes,
+                                                         &S::BracketedOperations};
 
     std::mt19937 Random;
+    // The step must be one undo step (as far as the limit keeps it).
+    bool OneStep = false;
+    // Background pictures a step sets: none, or one of two sizes.
+    const std::unique_ptr<TBitmap> Small = SizedBitmap(2);
+    const std::unique_ptr<TBitmap> Large = SizedBitmap(3);
+    TGraphic* const Pictures[3] = {nullptr, Small.get(), Large.get()};
     // The session's undo limit (-1: none).
     int Limit = -1;
     THeadlessEditor Fresh;

@@ -4,11 +4,17 @@
 // in the order they were made, every one of them, redo mirrors undo, freeing
 // the editor afterwards frees what the lists keep, and the program's Format
 // after a change of a nested table lays out what a fresh editor would.
+#include <functional>
+#include <string>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "platform/controls/forms.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
+#include "platform/core/typinfo.h"
+#include "platform/graphics/bitmap.h"
 #include "table/rvtinplace.h"
 #include "tests/support/nestedtables.h"
 #include "tests/support/tablegrid.h"
@@ -214,6 +220,82 @@ TEST_F(NestedTableUndo, AnUndoneTypingGivesTheColumnsBack)
         Step(false);
         EXPECT_EQ(FreshFault(), "");
     }
+}
+
+// Every operation of a table's own API on a table in a cell no editor is
+// open on (one or two cells deep), after letters typed into one of its
+// cells: one undo step that gives back the document before it, byte for
+// byte, then the letters and the tables go step by step; redo retraces
+// them. A program's InitUndo and DoneUndo around two operations make them
+// one step.
+TEST_F(NestedTableUndo, AnOperationOnATableInACellNoEditorEditsIsOneStep)
+{
+    TBitmap picture;
+    picture.SetSize(2, 2);
+    const std::pair<const char*, std::function<void(TRVTableItemInfo*)>> operations[] = {
+        {"insert rows", [](TRVTableItemInfo* t) { t->InsertRows(0, 1, -1, false); }},
+        {"delete rows", [](TRVTableItemInfo* t) { t->DeleteRows(0, 1, false); }},
+        {"delete cols", [](TRVTableItemInfo* t) { t->DeleteCols(0, 1, false); }},
+        {"delete every row", [](TRVTableItemInfo* t) { t->DeleteRows(0, 2, false); }},
+        {"merge", [](TRVTableItemInfo* t) { t->MergeCells(0, 0, 2, 1, false); }},
+        {"split", [](TRVTableItemInfo* t) { t->Rows->SplitCellVertically(1, 1, 3); }},
+        {"borders", [](TRVTableItemInfo* t) { t->SetCellVisibleBorders(false, true, false, true, 0, 1); }},
+        {"row alignment", [](TRVTableItemInfo* t) { t->SetRowVAlign(rvcBottom, 1); }},
+        {"picture", [&](TRVTableItemInfo* t) { t->SetCellBackgroundImage(&picture, 1, 0); }},
+        {"attributes",
+         [](TRVTableItemInfo* t) { t->AssignCellAttributes(-1, 1, 1, t->GetCells(0, 0), true, 1, 1); }},
+        {"property", [](TRVTableItemInfo* t) { SetOrdProp(t, "CellPadding", 6); }},
+        {"a program's group",
+         [](TRVTableItemInfo* t) {
+             t->InitUndo();
+             t->InsertRows(2, 1, 1, false);
+             t->MergeCells(1, 0, 1, 2, true);
+             t->DoneUndo();
+         }},
+    };
+    for (const int depth : {1, 2})
+        for (const auto& [name, operation] : operations) {
+            SCOPED_TRACE(std::string(name) + " at depth " + std::to_string(depth));
+            d = Editor.NewEditor(&Style);
+            NewTable(1, 1);
+            // The document after each step, in RVF.
+            std::vector<AnsiString> states{editinvariant::SaveRVF(*d)};
+            TRVTableItemInfo* holder = Table;
+            for (int level = 1; level < depth; ++level) {
+                ASSERT_NE(Open(holder, 0, 0), nullptr);
+                holder = InsertTable(1, 1);
+                states.push_back(editinvariant::SaveRVF(*d));
+            }
+            ASSERT_NE(Open(holder, 0, 0), nullptr);
+            // Its first cell's colour for the attributes that are copied.
+            holder = new TRVTableItemInfo(2, 2, Editor.Edit->GetTopLevelEditor()->EditRVData());
+            holder->GetCells(0, 0)->Color = clRed;
+            ASSERT_TRUE(Editor.Edit->InsertItem("", holder));
+            states.push_back(editinvariant::SaveRVF(*d));
+            TRVTableItemInfo* inner = holder;
+            ASSERT_NE(Open(inner, 1, 1), nullptr);
+            Editor.Edit->InsertText("XY");
+            Table->DestroyInplace(true);
+            nestedtables::SettleMessages();
+            states.push_back(editinvariant::SaveRVF(*d));
+            operation(inner);
+            Editor.Edit->Change();
+            Editor.Edit->Format();
+            states.push_back(editinvariant::SaveRVF(*d));
+            ASSERT_FALSE(states.back() == states[states.size() - 2]);
+            EXPECT_EQ(FreshFault(), "");
+            for (size_t i = states.size() - 1; i > 0; --i) {
+                Step(false);
+                EXPECT_TRUE(editinvariant::SaveRVF(*d) == states[i - 1]) << "undo " << states.size() - i;
+                EXPECT_EQ(FreshFault(), "");
+            }
+            EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+            for (size_t i = 1; i < states.size(); ++i) {
+                Step(true);
+                EXPECT_TRUE(editinvariant::SaveRVF(*d) == states[i]) << "redo " << i;
+            }
+            EXPECT_EQ(FreshFault(), "");
+        }
 }
 
 // A table operation run without the program's Change after an undo leaves

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/controls/syntheticinput.h"
 #include "platform/core/compstream.h"
 #include "platform/core/streams.h"
 #include "platform/core/typinfo.h"
@@ -303,11 +304,14 @@ TEST_F(TablePropsTest, PublishedPropertiesSetByNameAreUndoable)
     }
 }
 
-// A property set by name while the table's cell editor holds typed edits is
-// the latest step, a text property as an integer one: the first undo takes it
-// back, the next one the typing; redo gives both back in their order. The
-// table laid out as a command with the editor open is the one a fresh editor
-// lays out (new padding gives the editor's document new margins).
+// A property set by name while the table's cell editor holds its edits
+// (letters typed or inserted, a table put into the cell and deleted) is the
+// latest step, a text property as an integer one, set by a program inside
+// BeginModify and EndModify or not: undo takes the steps back one by one,
+// through the control or Ctrl+Z in the focused editor, redo gives them back
+// in their order. The table laid out as a command with the editor open is
+// the one a fresh editor lays out (new padding gives the editor's document
+// new margins).
 TEST_F(TablePropsTest, APropertySetWhileACellIsEditedIsTheLatestStep)
 {
     const struct {
@@ -318,37 +322,68 @@ TEST_F(TablePropsTest, APropertySetWhileACellIsEditedIsTheLatestStep)
         {"BorderWidth", [](TRVTableItemInfo* t) { SetOrdProp(t, "BorderWidth", 5); }},
         {"CellPadding", [](TRVTableItemInfo* t) { SetOrdProp(t, "CellPadding", 4); }},
     };
+    enum TEdits { Keys, Inserted, TablePutAndDeleted };
     THeadlessEditor fresh;
     fresh.NewEditor(&Style);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        d = Editor.NewEditor(&Style);
-        // The edited cell alone in its row: the row is as tall as the editor's document says.
-        NewTable(2, 1);
-        std::vector<AnsiString> states{editinvariant::SaveRVF(*d)};
-        Table->EditCell(1, 0);
-        Editor.Edit->InsertText("x");
-        states.push_back(editinvariant::SaveRVF(*d));
-        const int itemNo = Table->GetMyItemNo();
-        const int token = Table->BeginModify(itemNo);
-        c.Set(Table);
-        Table->EndModify(itemNo, token);
-        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "");
-        states.push_back(editinvariant::SaveRVF(*d));
-        const auto play = [&](bool redo) {
-            redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
-            nestedtables::SettleMessages();
-            EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "");
-        };
-        for (size_t i = states.size() - 1; i > 0; --i) {
-            play(false);
-            EXPECT_TRUE(editinvariant::SaveRVF(*d) == states[i - 1]) << "undo " << states.size() - i;
-        }
-        for (size_t i = 1; i < states.size(); ++i) {
-            play(true);
-            EXPECT_TRUE(editinvariant::SaveRVF(*d) == states[i]) << "redo " << i;
-        }
-    }
+    for (const auto& c : cases)
+        for (const TEdits edits : {Keys, Inserted, TablePutAndDeleted})
+            for (const bool bracket : {true, false})
+                for (const bool keys : {false, true}) {
+                    SCOPED_TRACE(std::string(c.Name) +
+                                 (edits == Keys       ? ", typed"
+                                  : edits == Inserted ? ", inserted"
+                                                      : ", a table") +
+                                 (bracket ? ", in BeginModify" : "") + (keys ? ", by keys" : ""));
+                    d = Editor.NewEditor(&Style);
+                    // The edited cell alone in its row: the row is as tall as the editor's document says.
+                    NewTable(2, 1);
+                    std::vector<AnsiString> states{editinvariant::SaveRVF(*d)};
+                    Table->EditCell(1, 0);
+                    const auto edited = [&] { states.push_back(editinvariant::SaveRVF(*d)); };
+                    if (edits == Keys) {
+                        for (const char letter : {'A', 'B'}) {
+                            SimulateKey(Editor.Edit->GetTopLevelEditor(), WORD(letter));
+                            edited();
+                        }
+                    } else if (edits == Inserted) {
+                        Editor.Edit->InsertText("ab");
+                        edited();
+                    } else {
+                        Editor.Edit->InsertItem("", new TRVTableItemInfo(1, 1, d));
+                        edited();
+                        TRVEditRVData* cell = Editor.Edit->GetTopLevelEditor()->EditRVData();
+                        const int itemNo = cell->GetItemNo(nestedtables::TablesOf(cell).front());
+                        cell->SetSelectionBounds(itemNo, 0, itemNo, 1);
+                        Editor.Edit->DeleteSelection();
+                        edited();
+                    }
+                    const int itemNo = Table->GetMyItemNo();
+                    const int token = bracket ? Table->BeginModify(itemNo) : 0;
+                    c.Set(Table);
+                    if (bracket) {
+                        Table->EndModify(itemNo, token);
+                        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "");
+                    }
+                    edited();
+                    const auto play = [&](bool redo) {
+                        if (keys)
+                            SimulateKey(Editor.Edit->GetTopLevelEditor(), 'Z',
+                                        redo ? TShiftState{ssCtrl, ssShift} : TShiftState{ssCtrl});
+                        else
+                            redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
+                        nestedtables::SettleMessages();
+                        EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "");
+                    };
+                    for (size_t i = states.size() - 1; i > 0; --i) {
+                        play(false);
+                        EXPECT_TRUE(editinvariant::SaveRVF(*d) == states[i - 1])
+                            << "undo " << states.size() - i;
+                    }
+                    for (size_t i = 1; i < states.size(); ++i) {
+                        play(true);
+                        EXPECT_TRUE(editinvariant::SaveRVF(*d) == states[i]) << "redo " << i;
+                    }
+                }
 }
 
 // In a program's undo group, a property of a table in a cell set after the
