@@ -1,7 +1,9 @@
 // The in-place cell editor control and its document data (rvtinplace.h).
 #include "table/rvtinplace.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -21,8 +23,9 @@ unsigned TickNow()
     return static_cast<unsigned>(ms) != 0 ? static_cast<unsigned>(ms) : 1;
 }
 
-// The closed cell editors not freed yet, kept by one message posted to the
-// application: delivered, or dropped unread, it frees them.
+// Closed cell editors not freed yet, kept by one message posted to the
+// application: delivered, or dropped unread, it frees them, all but those
+// still held (FreeingHeld), which it keeps back until their next chance.
 class TClosedEditors : public TObject {
 public:
     ~TClosedEditors() override;
@@ -31,21 +34,64 @@ public:
 
 // The collection whose message is queued now, or null.
 TClosedEditors* GQueued = nullptr;
-// Messages of cell editors being handled now (one inside another when a
-// handler sends a message).
-int GHandling = 0;
 
-struct THandling {
-    THandling() { ++GHandling; }
-    ~THandling() { --GHandling; }
-    THandling(const THandling&) = delete;
-    THandling& operator=(const THandling&) = delete;
-};
+// The closed editors whose message came while they were held.
+// (Never freed: empty but for the time their calls or a play run.)
+std::vector<std::unique_ptr<TRVTableInplaceEdit>>& HeldBack()
+{
+    static auto* editors = new std::vector<std::unique_ptr<TRVTableInplaceEdit>>;
+    return *editors;
+}
+
+// Queues a closed editor to be freed by the message loop.
+void QueueFree(std::unique_ptr<TRVTableInplaceEdit> editor)
+{
+    if (GQueued != nullptr) {
+        GQueued->Editors.push_back(std::move(editor));
+        return;
+    }
+    // In the collection before its message is posted: a message that cannot
+    // be posted frees both at once.
+    auto collection = std::make_unique<TClosedEditors>();
+    collection->Editors.push_back(std::move(editor));
+    GQueued = collection.get();
+    PostMessage(Application->Handle(), WM_RVFREEINPLACE, std::move(collection), 0);
+}
+
+// The next chance of the editors held back: queued again once they are not
+// held, after the last play when one runs.
+void QueueHeldBack()
+{
+    if (TRVUndoList::AnyPlayRunning()) {
+        TRVUndoList::AfterAllPlays(QueueHeldBack);
+        return;
+    }
+    std::vector<std::unique_ptr<TRVTableInplaceEdit>>& held = HeldBack();
+    for (size_t i = 0; i < held.size();) {
+        if (held[i]->FreeingHeld()) {
+            ++i;
+            continue;
+        }
+        std::unique_ptr<TRVTableInplaceEdit> editor = std::move(held[i]);
+        held.erase(held.begin() + static_cast<std::ptrdiff_t>(i));
+        QueueFree(std::move(editor));
+    }
+}
 
 TClosedEditors::~TClosedEditors()
 {
     if (GQueued == this)
         GQueued = nullptr;
+    bool keptBack = false;
+    for (std::unique_ptr<TRVTableInplaceEdit>& editor : Editors)
+        if (editor->FreeingHeld()) {
+            HeldBack().push_back(std::move(editor));
+            keptBack = true;
+        }
+    // A play holds them all: the last to return gives them their chance (an
+    // editor's own call does as it returns).
+    if (keptBack)
+        QueueHeldBack();
 }
 
 } // namespace
@@ -256,21 +302,31 @@ void TRVTableInplaceEdit::Release()
     if (Application == nullptr)
         return;
     SetParent(nullptr);
-    if (GQueued != nullptr) {
-        GQueued->Editors.emplace_back(this);
-        return;
-    }
-    auto collection = std::make_unique<TClosedEditors>();
-    collection->Editors.emplace_back(this);
-    GQueued = collection.get();
-    PostMessage(Application->Handle(), WM_RVFREEINPLACE, std::move(collection), 0);
+    QueueFree(std::unique_ptr<TRVTableInplaceEdit>(this));
 }
 
 void TRVTableInplaceEdit::FreeClosed()
 {
-    if (GHandling > 0 || TRVUndoList::AnyPlayRunning() || GQueued == nullptr)
+    if (GQueued == nullptr)
         return;
-    GQueued->Editors.clear();
+    // Taken out first: an editor freed may close or queue others.
+    std::vector<std::unique_ptr<TRVTableInplaceEdit>> freed;
+    std::vector<std::unique_ptr<TRVTableInplaceEdit>>& queued = GQueued->Editors;
+    for (std::unique_ptr<TRVTableInplaceEdit>& editor : queued)
+        if (!editor->FreeingHeld())
+            freed.push_back(std::move(editor));
+    queued.erase(std::remove(queued.begin(), queued.end(), nullptr), queued.end());
+}
+
+bool TRVTableInplaceEdit::FreeingHeld() const
+{
+    return FCallsRunning > 0 || TRVUndoList::AnyPlayRunning();
+}
+
+TRVTableInplaceEdit::THoldFreeing::~THoldFreeing()
+{
+    if (--FEditor.FCallsRunning == 0 && !HeldBack().empty())
+        QueueHeldBack();
 }
 
 TCustomRollView* TRVTableInplaceEdit::ParentViewer() const
@@ -448,6 +504,9 @@ void TRVTableInplaceEdit::SetHPos(int value)
 
 void TRVTableInplaceEdit::DoChange(bool clearRedo)
 {
+    // The document's OnChange may close this editor while the insertion or
+    // deletion that reports the change has not returned yet.
+    const THoldFreeing hold(*this);
     TRollViewEdit::DoChange(clearRedo);
     if (UpdateCount() < 1 && OnChangeEx)
         OnChangeEx(this, clearRedo);
@@ -603,9 +662,9 @@ void TRVTableInplaceEdit::WndProc(TMessage& message)
         CreationTick = 0;
     }
     // A handler may close this editor and then open a cell (a program's event
-    // running a table operation): the editor is not freed before the handler
-    // has returned.
-    const THandling handling;
+    // running a table operation) or run the message loop (a modal box): the
+    // editor is not freed before the handler has returned.
+    const THoldFreeing hold(*this);
     TRollViewEdit::WndProc(message);
 }
 

@@ -141,6 +141,21 @@ public:
     TPlay Play;
 };
 
+// Counts the components linked to it that are freed.
+class TFreeWatcher : public TComponent {
+public:
+    TFreeWatcher() : TComponent(nullptr) {}
+    int Freed = 0;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove)
+            ++Freed;
+    }
+};
+
 class CellEditorsUnderTheStack : public NestedCellEditors {
 protected:
     // A group of its own in Doc's undo list holding a program's record.
@@ -156,6 +171,29 @@ protected:
         redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
         Settle();
     }
+    // The open cell editor, watched from now on (Freed counts it once freed).
+    TCustomRollViewEdit* WatchedCellEditor()
+    {
+        TCustomRollViewEdit* editor = Editor.Edit->CellEditor();
+        if (editor != nullptr)
+            editor->FreeNotification(&Watcher);
+        return editor;
+    }
+    // What a program's handler or record does after closing the cell editor:
+    // opens another cell, or runs the message loop as a modal box does.
+    enum TThen { OpensACell, RunsTheMessageLoop };
+    void Then(TThen then)
+    {
+        if (then == OpensACell)
+            Table->EditCell(1, 1);
+        else
+            Application->ProcessMessages();
+    }
+    static const char* Name(TThen then)
+    {
+        return then == OpensACell ? "then opens a cell" : "then runs the message loop";
+    }
+    TFreeWatcher Watcher;
     // The cell the open cell editor edits, "none" without one.
     std::string Edited()
     {
@@ -187,78 +225,162 @@ TEST_F(CellEditorsUnderTheStack, AGridRecordClosesTheCellEditorThatARecordBefore
     EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
 }
 
-// A record whose play opens a cell editor, types into it and closes it: the
-// typing clears the redo list the play records into, and the closed editor
-// hands its history to the undo list being played; both wait until the play
-// has returned. The play's own group goes, the typing is the next undo step,
+// A record whose play opens a cell editor, types into it and closes it, and
+// may then run the message loop: the typing clears the redo list the play
+// records into, and the closed editor hands its history to the undo list
+// being played; both wait until the play has returned, and so does freeing
+// the editor. The play's own group goes, the typing is the next undo step,
 // and the typing left nothing to redo.
 TEST_F(CellEditorsUnderTheStack, AHistoryHandedOverDuringAPlayWaitsForThePlay)
 {
-    NewTable(2, 2);
-    const std::string plain = Content();
-    AddProgramGroup(d, [this] {
+    for (const bool messageLoop : {false, true}) {
+        SCOPED_TRACE(messageLoop ? "then runs the message loop" : "and returns");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        const std::string plain = Content();
+        Watcher.Freed = 0;
+        int freedInPlay = -1;
+        AddProgramGroup(d, [&] {
+            Table->EditCell(0, 0);
+            WatchedCellEditor();
+            Editor.Edit->InsertText("q");
+            Table->DestroyInplace(true);
+            if (messageLoop)
+                Application->ProcessMessages();
+            freedInPlay = Watcher.Freed;
+        });
+        Play(false);
+        EXPECT_EQ(freedInPlay, 0);
+        EXPECT_EQ(Watcher.Freed, 1);
+        EXPECT_NE(Content().find("[\"q0,0\"]"), std::string::npos) << Content();
+        EXPECT_EQ(Edited(), "none");
+        EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
+        ASSERT_NE(Editor.Edit->UndoAction(), rvutNone);
+        Play(false);
+        EXPECT_EQ(Content(), plain);
+        EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+    }
+}
+
+// The document's change handler, run by text inserted into a cell editor,
+// closes that editor and then opens another cell or runs the message loop:
+// the editor is not freed while its insertion runs, and is freed after it.
+TEST_F(CellEditorsUnderTheStack, AChangeHandlerClosingTheCellEditorThatTypesKeepsItUntilTheTypingReturns)
+{
+    for (const TThen then : {OpensACell, RunsTheMessageLoop}) {
+        SCOPED_TRACE(Name(then));
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
         Table->EditCell(0, 0);
-        Editor.Edit->InsertText("q");
-        Table->DestroyInplace(true);
-    });
-    Play(false);
-    EXPECT_NE(Content().find("[\"q0,0\"]"), std::string::npos) << Content();
-    EXPECT_EQ(Edited(), "none");
-    EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
-    ASSERT_NE(Editor.Edit->UndoAction(), rvutNone);
-    Play(false);
-    EXPECT_EQ(Content(), plain);
-    EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+        TCustomRollViewEdit* typing = WatchedCellEditor();
+        ASSERT_NE(typing, nullptr);
+        int freedInHandler = -1;
+        Editor.Edit->OnChange = [&](TObject*) {
+            if (freedInHandler >= 0)
+                return;
+            Table->DestroyInplace(true);
+            Then(then);
+            freedInHandler = Watcher.Freed;
+        };
+        Watcher.Freed = 0;
+        typing->InsertText("t");
+        EXPECT_EQ(freedInHandler, 0);
+        EXPECT_NE(Content().find("[\"t0,0\"]"), std::string::npos) << Content();
+        EXPECT_EQ(Edited(), then == OpensACell ? "1,1" : "none");
+        Settle();
+        EXPECT_EQ(Watcher.Freed, 1);
+        Editor.Edit->OnChange = nullptr;
+    }
 }
 
 // Two edits typed in a cell, then a record in the cell editor's own list
-// that closes that editor and opens another cell: the closed editor's
-// history reaches the document when the play returns (the two edits undo and
-// redo in turn), and the editor is not freed under the play, though a cell
-// editor opens in it.
+// that closes that editor and then opens another cell, runs the message loop
+// or clears the document: the editor is not freed under the play, though a
+// cell editor opens in it or the message loop runs, and is freed after it.
+// The closed editor's history reaches the document when the play returns (the
+// two edits undo and redo in turn), unless the document was cleared: with
+// the table gone, the history goes too, and nothing is left to undo.
 TEST_F(CellEditorsUnderTheStack, ARecordThatClosesItsOwnCellEditorLosesNoHistory)
 {
-    NewTable(2, 2);
-    const std::string plain = Content();
-    Table->EditCell(0, 0);
-    Editor.Edit->InsertText("a");
-    const std::string first = Content();
-    Editor.Edit->InsertText("b");
-    const std::string typed = Content();
-    AddProgramGroup(Editor.Edit->CellEditor()->EditRVData(), [this] {
-        Table->DestroyInplace(true);
-        Table->EditCell(1, 1);
-    });
-    Play(false);
-    EXPECT_EQ(Content(), typed);
-    EXPECT_EQ(Edited(), "1,1");
-    Play(false);
-    EXPECT_EQ(Content(), first);
-    Play(false);
-    EXPECT_EQ(Content(), plain);
-    Play(true);
-    EXPECT_EQ(Content(), first);
-    Play(true);
-    EXPECT_EQ(Content(), typed);
+    enum TAfter { OpenCell, MessageLoop, ClearDocument };
+    for (const TAfter after : {OpenCell, MessageLoop, ClearDocument}) {
+        SCOPED_TRACE(after == OpenCell      ? "then opens a cell"
+                     : after == MessageLoop ? "then runs the message loop"
+                                            : "then clears the document");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        const std::string plain = Content();
+        Table->EditCell(0, 0);
+        Editor.Edit->InsertText("a");
+        const std::string first = Content();
+        Editor.Edit->InsertText("b");
+        const std::string typed = Content();
+        WatchedCellEditor();
+        Watcher.Freed = 0;
+        int freedInPlay = -1;
+        AddProgramGroup(Editor.Edit->CellEditor()->EditRVData(), [&] {
+            Table->DestroyInplace(true);
+            if (after == ClearDocument)
+                d->Clear();
+            else
+                Then(after == OpenCell ? OpensACell : RunsTheMessageLoop);
+            freedInPlay = Watcher.Freed;
+        });
+        Play(false);
+        EXPECT_EQ(freedInPlay, 0);
+        EXPECT_EQ(Watcher.Freed, 1);
+        if (after == ClearDocument) {
+            EXPECT_EQ(Content(), "");
+            EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+            EXPECT_NO_THROW(Play(false));
+            continue;
+        }
+        EXPECT_EQ(Content(), typed);
+        EXPECT_EQ(Edited(), after == OpenCell ? "1,1" : "none");
+        Play(false);
+        EXPECT_EQ(Content(), first);
+        Play(false);
+        EXPECT_EQ(Content(), plain);
+        Play(true);
+        EXPECT_EQ(Content(), first);
+        Play(true);
+        EXPECT_EQ(Content(), typed);
+    }
 }
 
-// A program's key handler in a cell editor runs a table operation that closes
-// that editor and opens its cell again: the closed editor stays until the
-// handler has returned.
+// A program's key handler in a cell editor closes that editor and then opens
+// its cell again (a table operation does both) or runs the message loop: the
+// closed editor stays until the handler has returned, and is freed after it.
 TEST_F(CellEditorsUnderTheStack, AKeyHandlerThatReopensItsCellKeepsTheClosedEditor)
 {
-    NewTable(2, 2);
-    Editor.Edit->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
-        if (key == VK_F2)
-            Table->UnmergeCells(0, 0, 1, 1, true, true);
-    };
-    Table->EditCell(0, 0);
-    Editor.Edit->InsertText("k");
-    const std::string typed = Content();
-    SimulateKey(Editor.Edit->CellEditor(), VK_F2);
-    Settle();
-    EXPECT_EQ(Content(), typed);
-    EXPECT_EQ(Edited(), "0,0");
+    for (const TThen then : {OpensACell, RunsTheMessageLoop}) {
+        SCOPED_TRACE(Name(then));
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        int freedInHandler = -1;
+        Editor.Edit->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+            if (key != VK_F2)
+                return;
+            if (then == OpensACell) {
+                Table->UnmergeCells(0, 0, 1, 1, true, true);
+            } else {
+                Table->DestroyInplace(true);
+                Then(then);
+            }
+            freedInHandler = Watcher.Freed;
+        };
+        Table->EditCell(0, 0);
+        Editor.Edit->InsertText("k");
+        const std::string typed = Content();
+        Watcher.Freed = 0;
+        SimulateKey(WatchedCellEditor(), VK_F2);
+        EXPECT_EQ(freedInHandler, 0);
+        Settle();
+        EXPECT_EQ(Watcher.Freed, 1);
+        EXPECT_EQ(Content(), typed);
+        EXPECT_EQ(Edited(), then == OpensACell ? "0,0" : "none");
+        Editor.Edit->OnKeyDown = nullptr;
+    }
 }
 
 // A closed cell editor not freed yet has no window to get the pointer, but a
@@ -284,21 +406,6 @@ TEST_F(CellEditorsUnderTheStack, AClosedCellEditorPassesNoMouseMoveOn)
     }
     Settle();
 }
-
-// Counts the components linked to it that are freed.
-class TFreeWatcher : public TComponent {
-public:
-    TFreeWatcher() : TComponent(nullptr) {}
-    int Freed = 0;
-
-protected:
-    void Notification(TComponent* component, TOperation operation) override
-    {
-        TComponent::Notification(component, operation);
-        if (operation == opRemove)
-            ++Freed;
-    }
-};
 
 // A program that never runs the message loop opens and closes cell editors
 // many times, typing in each: the closed editors are freed as the next one
