@@ -278,6 +278,7 @@ void TRVTableInplaceEdit::Close()
     // Nothing of the document reaches the closed editor any more, nor the
     // editor the table, which may go before the editor is freed: the table's
     // handlers (its change, caret, mouse, drag and control-action ones) go too.
+    // (OnDragDrop stays: a drop on the editor goes to the viewer, never to it.)
     OnChangeEx = nullptr;
     OnCaretGetOut = nullptr;
     OnFormatted = nullptr;
@@ -286,7 +287,6 @@ void TRVTableInplaceEdit::Close()
     OnControlAction = nullptr;
     OnMouseMove = nullptr;
     OnDragOver = nullptr;
-    OnDragDrop = nullptr;
     Table = nullptr;
     Cell = nullptr;
     ParentData = nullptr;

@@ -8,6 +8,8 @@
 // The random test of nested tables walks the rest (grid operations over the
 // edited cell, undo groups across cells, the order of the groups, the focus).
 #include <functional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -383,28 +385,69 @@ TEST_F(CellEditorsUnderTheStack, AKeyHandlerThatReopensItsCellKeepsTheClosedEdit
     }
 }
 
-// A closed cell editor not freed yet has no window to get the pointer, but a
-// move sent to it still passes nothing on to the editor that held its table,
-// also once the table is gone.
-TEST_F(CellEditorsUnderTheStack, AClosedCellEditorPassesNoMouseMoveOn)
-{
-    NewTable(2, 2);
-    int moves = 0;
-    Editor.Edit->OnMouseMove = [&moves](TObject*, TShiftState, int, int) { ++moves; };
-    Table->EditCell(0, 0);
-    TCustomRollViewEdit* closed = Editor.Edit->CellEditor();
-    ASSERT_NE(closed, nullptr);
-    SimulateMouseMove(closed, 2, 2);
-    EXPECT_GT(moves, 0);
-    d->DestroyInplaceEditor();
-    for (const bool cleared : {false, true}) {
-        if (cleared)
-            d->Clear();
-        const int before = moves;
-        closed->Perform(WM_MOUSEMOVE, 0, 3 | (3 << 16));
-        EXPECT_EQ(moves, before) << (cleared ? "the table gone" : "the table kept");
+// Asks a control about a drag over it, as a drag whose target it is does.
+struct TDragAsker : TControl {
+    static void Ask(TControl* control, TDragState state, bool& accept)
+    {
+        (control->*(&TDragAsker::DragOver))(nullptr, 3, 3, state, accept);
     }
-    Settle();
+};
+
+// A closed cell editor not freed yet has no window to get the pointer, but a
+// move, a press, a release or a drag's question sent to it still passes
+// nothing on to the editor that held its table, also once the table is gone;
+// nor does a control that a record closing it put into its document, as it
+// is freed with the editor. An open editor passes them all on.
+TEST_F(CellEditorsUnderTheStack, AClosedCellEditorPassesNothingOn)
+{
+    for (const bool cleared : {false, true}) {
+        SCOPED_TRACE(cleared ? "the table gone" : "the table kept");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        std::set<std::string> heard;
+        Editor.Edit->OnMouseMove = [&](TObject*, TShiftState, int, int) { heard.insert("move"); };
+        Editor.Edit->OnRVMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int, int) {
+            heard.insert("press");
+        };
+        Editor.Edit->OnRVMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int, int) {
+            heard.insert("release");
+        };
+        Editor.Edit->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool&) {
+            heard.insert("drag");
+        };
+        Editor.Edit->OnControlAction = [&](TObject*, TRVControlAction, int, TControl*&) {
+            heard.insert("control");
+        };
+        Table->EditCell(0, 0);
+        TCustomRollViewEdit* cell = Editor.Edit->CellEditor();
+        ASSERT_NE(cell, nullptr);
+        const auto sendAll = [&] {
+            // The left button's press would take the mouse, which needs a window.
+            cell->Perform(WM_MOUSEMOVE, 0, 3 | (3 << 16));
+            cell->Perform(WM_RBUTTONDOWN, MK_RBUTTON, 3 | (3 << 16));
+            cell->Perform(WM_LBUTTONUP, 0, 3 | (3 << 16));
+            bool accept = false;
+            TDragAsker::Ask(cell, dsDragLeave, accept);
+            Settle();
+        };
+        sendAll();
+        EXPECT_EQ(heard, (std::set<std::string>{"move", "press", "release", "drag"}));
+        // A record of the cell editor's closes it and then puts a control
+        // into the document it is played in, the closed editor's.
+        TRVEditRVData* inner = cell->EditRVData();
+        AddProgramGroup(inner, [&] {
+            Table->DestroyInplace(true);
+            inner->AddControlEx("", new TCustomControl(nullptr), 0, rvvaBaseline);
+            if (cleared)
+                d->Clear();
+        });
+        heard.clear();
+        // Closed, not freed yet: no message handled since.
+        Editor.Edit->Undo();
+        EXPECT_EQ(Edited(), "none");
+        sendAll();
+        EXPECT_EQ(heard, std::set<std::string>());
+    }
 }
 
 // A program that never runs the message loop opens and closes cell editors
