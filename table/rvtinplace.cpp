@@ -459,6 +459,9 @@ void TRVTableInplaceEdit::Redo()
 bool TRVTableInplaceEdit::BeforeChange(bool fromOutside)
 {
     (void)fromOutside;
+    // The document's OnChanging may close this editor before the change it
+    // is asked about has been made or refused.
+    const THoldFreeing hold(*this);
     TCustomRollViewEdit* holder = HoldingEditor();
     if (holder == nullptr || !holder->BeforeChange(true))
         return false;

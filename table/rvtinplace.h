@@ -143,11 +143,12 @@ public:
     // Called as a cell editor opens, so that a program without a message
     // loop keeps at most the editors closed since it last opened one.
     static void FreeClosed();
-    // Freeing the editor waits: a call of its own has not returned yet (a
-    // message handler, or the change notification by which its insertions
-    // run the document's OnChange), or an undo play has not (a record played
-    // in the editor, or one whose history waits for the play to land in the
-    // document around the table).
+    // Freeing the editor waits while a call of its own has not returned (a
+    // message handler, or the question before a change and the notification
+    // after it, through which its insertions run the document's OnChanging
+    // and OnChange) or any undo play has not (its
+    // records may be played in the editor, and the history of an editor
+    // closed by one of them goes over only as the play returns).
     bool FreeingHeld() const;
     // Closed: no longer the table's editor, waiting to be freed.
     bool Closed() const { return FClosed; }
@@ -199,6 +200,6 @@ private:
     bool FClosed = false;
     bool FReleased = false;
     // The editor's own calls running now (one inside another when a handler
-    // sends a message or a change notification types).
+    // sends a message, or types and so notifies the change).
     int FCallsRunning = 0;
 };

@@ -264,35 +264,46 @@ TEST_F(CellEditorsUnderTheStack, AHistoryHandedOverDuringAPlayWaitsForThePlay)
     }
 }
 
-// The document's change handler, run by text inserted into a cell editor,
-// closes that editor and then opens another cell or runs the message loop:
-// the editor is not freed while its insertion runs, and is freed after it.
+// The document's change handlers, run by text inserted into a cell editor
+// (OnChanging asked before, OnChange told after), close that editor and then
+// open another cell or run the message loop; OnChanging refuses the change.
+// The editor is not freed while its insertion runs, and is freed after it.
 TEST_F(CellEditorsUnderTheStack, AChangeHandlerClosingTheCellEditorThatTypesKeepsItUntilTheTypingReturns)
 {
-    for (const TThen then : {OpensACell, RunsTheMessageLoop}) {
-        SCOPED_TRACE(Name(then));
-        d = Editor.NewEditor(&Style);
-        NewTable(2, 2);
-        Table->EditCell(0, 0);
-        TCustomRollViewEdit* typing = WatchedCellEditor();
-        ASSERT_NE(typing, nullptr);
-        int freedInHandler = -1;
-        Editor.Edit->OnChange = [&](TObject*) {
-            if (freedInHandler >= 0)
-                return;
-            Table->DestroyInplace(true);
-            Then(then);
-            freedInHandler = Watcher.Freed;
-        };
-        Watcher.Freed = 0;
-        typing->InsertText("t");
-        EXPECT_EQ(freedInHandler, 0);
-        EXPECT_NE(Content().find("[\"t0,0\"]"), std::string::npos) << Content();
-        EXPECT_EQ(Edited(), then == OpensACell ? "1,1" : "none");
-        Settle();
-        EXPECT_EQ(Watcher.Freed, 1);
-        Editor.Edit->OnChange = nullptr;
-    }
+    for (const bool changing : {true, false})
+        for (const TThen then : {OpensACell, RunsTheMessageLoop}) {
+            SCOPED_TRACE(std::string(changing ? "OnChanging " : "OnChange ") + Name(then));
+            d = Editor.NewEditor(&Style);
+            NewTable(2, 2);
+            Table->EditCell(0, 0);
+            TCustomRollViewEdit* typing = WatchedCellEditor();
+            ASSERT_NE(typing, nullptr);
+            int freedInHandler = -1;
+            const auto closeAndThen = [&] {
+                Table->DestroyInplace(true);
+                Then(then);
+                freedInHandler = Watcher.Freed;
+            };
+            if (changing)
+                Editor.Edit->OnChanging = [&](TObject*, bool& allow) {
+                    closeAndThen();
+                    allow = false;
+                };
+            else
+                Editor.Edit->OnChange = [&](TObject*) {
+                    if (freedInHandler < 0)
+                        closeAndThen();
+                };
+            Watcher.Freed = 0;
+            typing->InsertText("t");
+            EXPECT_EQ(freedInHandler, 0);
+            EXPECT_EQ(Content().find("[\"t0,0\"]") != std::string::npos, !changing) << Content();
+            EXPECT_EQ(Edited(), then == OpensACell ? "1,1" : "none");
+            Settle();
+            EXPECT_EQ(Watcher.Freed, 1);
+            Editor.Edit->OnChanging = nullptr;
+            Editor.Edit->OnChange = nullptr;
+        }
 }
 
 // Two edits typed in a cell, then a record in the cell editor's own list
