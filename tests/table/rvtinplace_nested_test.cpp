@@ -455,7 +455,7 @@ TEST_F(CellEditorsUnderTheStack, AClosedCellEditorPassesNothingOn)
         heard.clear();
         // Closed, not freed yet: no message handled since.
         Editor.Edit->Undo();
-        EXPECT_EQ(Edited(), "none");
+        EXPECT_EQ(Editor.Edit->CellEditor(), nullptr);
         sendAll();
         EXPECT_EQ(heard, std::set<std::string>());
     }
