@@ -8,6 +8,7 @@
 // clicks, hyperlinks and drops to the viewer that shows the whole document.
 //
 //   rvtinplace.cpp        the control and its document data
+//   rvtinplace_free.cpp   closing the control, and freeing it once none of its code runs
 //   rvtinplace_table.cpp  the table's side: opening, closing, parking, merging undo
 #pragma once
 
