@@ -204,6 +204,20 @@ TRVUndoList::TPlayLock::~TPlayLock()
     --FPlaysRunning;
     if (--FList.FPlaying == 0)
         FList.MakeWaitingChanges();
+    // The waiting changes may have started another play: the actions wait for it.
+    while (FPlaysRunning == 0 && !FAfterAllPlays.empty()) {
+        std::function<void()> action = std::move(FAfterAllPlays.front());
+        FAfterAllPlays.erase(FAfterAllPlays.begin());
+        action();
+    }
+}
+
+void TRVUndoList::AfterAllPlays(std::function<void()> action)
+{
+    if (AnyPlayRunning())
+        FAfterAllPlays.push_back(std::move(action));
+    else
+        action();
 }
 
 void TRVUndoList::AfterPlay(std::function<void()> action)

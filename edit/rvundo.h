@@ -155,6 +155,9 @@ public:
     bool UsedByPlay() const { return FPlaying > 0; }
     // Some play, of any list, has not returned yet.
     static bool AnyPlayRunning() { return FPlaysRunning > 0; }
+    // Runs Action once no play of any list runs: at once, or when the last
+    // play returns (after the changes that waited for its list).
+    static void AfterAllPlays(std::function<void()> action);
     // Runs Action once no play uses the list: at once, or when the play returns
     // (after the changes that waited before it).
     void AfterPlay(std::function<void()> action);
@@ -188,4 +191,5 @@ private:
     std::vector<std::function<void()>> FWaiting;
     int FPlaying = 0;
     static inline int FPlaysRunning = 0;
+    static inline std::vector<std::function<void()>> FAfterAllPlays;
 };

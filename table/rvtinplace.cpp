@@ -3,10 +3,8 @@
 
 #include <chrono>
 #include <memory>
-#include <vector>
 
 #include "document/rvstyle.h"
-#include "platform/controls/forms.h"
 #include "platform/controls/winapi.h"
 #include "table/rvtcellundo.h"
 #include "view/rollview.h"
@@ -19,33 +17,6 @@ unsigned TickNow()
     const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     // 0 means "no tick": a clock that happens to read 0 counts as 1.
     return static_cast<unsigned>(ms) != 0 ? static_cast<unsigned>(ms) : 1;
-}
-
-// The closed cell editors not freed yet, kept by one message posted to the
-// application: delivered, or dropped unread, it frees them.
-class TClosedEditors : public TObject {
-public:
-    ~TClosedEditors() override;
-    std::vector<std::unique_ptr<TRVTableInplaceEdit>> Editors;
-};
-
-// The collection whose message is queued now, or null.
-TClosedEditors* GQueued = nullptr;
-// Messages of cell editors being handled now (one inside another when a
-// handler sends a message).
-int GHandling = 0;
-
-struct THandling {
-    THandling() { ++GHandling; }
-    ~THandling() { --GHandling; }
-    THandling(const THandling&) = delete;
-    THandling& operator=(const THandling&) = delete;
-};
-
-TClosedEditors::~TClosedEditors()
-{
-    if (GQueued == this)
-        GQueued = nullptr;
 }
 
 } // namespace
@@ -208,71 +179,6 @@ TRVTableInplaceEdit::~TRVTableInplaceEdit()
     FreeDocument();
 }
 
-void TRVTableInplaceEdit::Close()
-{
-    if (FClosed)
-        return;
-    FClosed = true;
-    // The focus stays in the editor that held the table, also when the editor
-    // closes because its table leaves the document.
-    const bool hadFocus = FocusedEx();
-    if (auto* nested = dynamic_cast<TRVTableInplaceEdit*>(GetInplaceEditor()))
-        if (Clearing)
-            nested->SetClearingState();
-    DestroyInplace();
-    TCustomRollView* former = ParentViewer();
-    if (ParentData != nullptr && Cell != nullptr)
-        ParentData->UnassignChosenRVData(Cell);
-    if (Table != nullptr && Table->InplaceEditor == this)
-        Table->InplaceDeleted(Clearing);
-    SetVisible(false);
-    if ((!Clearing || hadFocus) && former != nullptr && former->HandleAllocated() &&
-        (former->ComponentState() & csDestroying) == 0)
-        former->SetFocusSilent();
-    // Nothing of the document reaches the closed editor any more, nor the
-    // editor the table, which may go before the editor is freed: the table's
-    // handlers (its change, caret, mouse, drag and control-action ones) go too.
-    OnChangeEx = nullptr;
-    OnCaretGetOut = nullptr;
-    OnFormatted = nullptr;
-    OnRVMouseDown = nullptr;
-    OnRVMouseUp = nullptr;
-    OnControlAction = nullptr;
-    OnMouseMove = nullptr;
-    OnDragOver = nullptr;
-    OnDragDrop = nullptr;
-    Table = nullptr;
-    Cell = nullptr;
-    ParentData = nullptr;
-}
-
-void TRVTableInplaceEdit::Release()
-{
-    Close();
-    if (FReleased)
-        return;
-    FReleased = true;
-    // Without an application the editor stays its parent's, freed with it.
-    if (Application == nullptr)
-        return;
-    SetParent(nullptr);
-    if (GQueued != nullptr) {
-        GQueued->Editors.emplace_back(this);
-        return;
-    }
-    auto collection = std::make_unique<TClosedEditors>();
-    collection->Editors.emplace_back(this);
-    GQueued = collection.get();
-    PostMessage(Application->Handle(), WM_RVFREEINPLACE, std::move(collection), 0);
-}
-
-void TRVTableInplaceEdit::FreeClosed()
-{
-    if (GHandling > 0 || TRVUndoList::AnyPlayRunning() || GQueued == nullptr)
-        return;
-    GQueued->Editors.clear();
-}
-
 TCustomRollView* TRVTableInplaceEdit::ParentViewer() const
 {
     return ParentData != nullptr ? dynamic_cast<TCustomRollView*>(ParentData->GetParentControl()) : nullptr;
@@ -403,6 +309,9 @@ void TRVTableInplaceEdit::Redo()
 bool TRVTableInplaceEdit::BeforeChange(bool fromOutside)
 {
     (void)fromOutside;
+    // The document's OnChanging may close this editor before the change it
+    // is asked about has been made or refused.
+    const THoldFreeing hold(*this);
     TCustomRollViewEdit* holder = HoldingEditor();
     if (holder == nullptr || !holder->BeforeChange(true))
         return false;
@@ -448,6 +357,9 @@ void TRVTableInplaceEdit::SetHPos(int value)
 
 void TRVTableInplaceEdit::DoChange(bool clearRedo)
 {
+    // The document's OnChange may close this editor while the insertion or
+    // deletion that reports the change has not returned yet.
+    const THoldFreeing hold(*this);
     TRollViewEdit::DoChange(clearRedo);
     if (UpdateCount() < 1 && OnChangeEx)
         OnChangeEx(this, clearRedo);
@@ -603,9 +515,9 @@ void TRVTableInplaceEdit::WndProc(TMessage& message)
         CreationTick = 0;
     }
     // A handler may close this editor and then open a cell (a program's event
-    // running a table operation): the editor is not freed before the handler
-    // has returned.
-    const THandling handling;
+    // running a table operation) or run the message loop (a modal box): the
+    // editor is not freed before the handler has returned.
+    const THoldFreeing hold(*this);
     TRollViewEdit::WndProc(message);
 }
 

@@ -8,6 +8,7 @@
 // clicks, hyperlinks and drops to the viewer that shows the whole document.
 //
 //   rvtinplace.cpp        the control and its document data
+//   rvtinplace_free.cpp   closing the control, and freeing it once none of its code runs
 //   rvtinplace_table.cpp  the table's side: opening, closing, parking, merging undo
 #pragma once
 
@@ -131,17 +132,25 @@ public:
     // holder). An editor freed with its parent control closes then.
     // Closes the editor (once; nothing after).
     void Close();
-    // Closes the editor and keeps it, hidden and tied to nothing, until
-    // nothing on the call stack can hold it: the application's message loop
-    // frees it (one message posted to the application frees every editor
-    // kept meanwhile), or the next cell editor to open does (FreeClosed).
+    // Closes the editor and keeps it, hidden and tied to nothing, until none
+    // of its code runs (FreeingHeld): the application's message loop frees
+    // it (one message posted to the application frees every editor kept
+    // meanwhile), or the next cell editor to open does (FreeClosed). An
+    // editor still held then is freed at the next chance: once its last call
+    // or the last play has returned, a message is posted for it again.
     // Without an application the editor stays its parent's, freed with it.
     void Release();
-    // Frees the closed editors kept so far, unless a cell editor's message
-    // handler or an undo play has not returned yet (either may hold one).
+    // Frees the closed editors kept so far that are not held (FreeingHeld).
     // Called as a cell editor opens, so that a program without a message
     // loop keeps at most the editors closed since it last opened one.
     static void FreeClosed();
+    // Freeing the editor waits while a call of its own has not returned (a
+    // message handler, or the question before a change and the notification
+    // after it, through which its insertions run the document's OnChanging
+    // and OnChange) or any undo play has not (its
+    // records may be played in the editor, and the history of an editor
+    // closed by one of them goes over only as the play returns).
+    bool FreeingHeld() const;
     // Closed: no longer the table's editor, waiting to be freed.
     bool Closed() const { return FClosed; }
 
@@ -173,10 +182,25 @@ protected:
     void DoChange(bool clearRedo) override;
 
 private:
+    // Holds back freeing the editor while it lives: a call of the editor's
+    // own is running. The last to go lets a closed editor be freed.
+    class THoldFreeing {
+    public:
+        explicit THoldFreeing(TRVTableInplaceEdit& editor) : FEditor(editor) { ++FEditor.FCallsRunning; }
+        ~THoldFreeing();
+        THoldFreeing(const THoldFreeing&) = delete;
+        THoldFreeing& operator=(const THoldFreeing&) = delete;
+
+    private:
+        TRVTableInplaceEdit& FEditor;
+    };
     void MoveEditor(TRVCellDirection direction);
     TCustomRollView* RootViewer() const;
     TCustomRollView* ParentViewer() const;
     TColor FSavedColor = clNone;
     bool FClosed = false;
     bool FReleased = false;
+    // The editor's own calls running now (one inside another when a handler
+    // sends a message, or types and so notifies the change).
+    int FCallsRunning = 0;
 };

@@ -4,6 +4,8 @@
 // operations that must not run with it, following its changes with a new
 // layout, and passing its mouse events on to the viewer.
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "document/rvset.h"
 #include "edit/rvervdata.h"
@@ -13,6 +15,39 @@
 #include "table/rvtinplace.h"
 #include "view/rollview.h"
 #include "view/rvscroll.h"
+
+namespace {
+
+// The tables of closed cell editors' histories that wait for a play in the
+// editor to return, one entry for each history; an entry goes null when its
+// table leaves its document, and its history is dropped.
+std::vector<std::weak_ptr<TRVTableItemInfo*>>& WaitingHandOvers()
+{
+    static auto* handOvers = new std::vector<std::weak_ptr<TRVTableItemInfo*>>;
+    return *handOvers;
+}
+
+// An entry for a history of Table that waits.
+std::shared_ptr<TRVTableItemInfo*> WaitForPlay(TRVTableItemInfo* table)
+{
+    std::vector<std::weak_ptr<TRVTableItemInfo*>>& waiting = WaitingHandOvers();
+    waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
+                                 [](const std::weak_ptr<TRVTableItemInfo*>& w) { return w.expired(); }),
+                  waiting.end());
+    auto entry = std::make_shared<TRVTableItemInfo*>(table);
+    waiting.push_back(entry);
+    return entry;
+}
+
+// Table left its document: its histories that wait land nowhere.
+void DropWaitingHandOvers(const TRVTableItemInfo* table)
+{
+    for (const std::weak_ptr<TRVTableItemInfo*>& w : WaitingHandOvers())
+        if (std::shared_ptr<TRVTableItemInfo*> entry = w.lock(); entry && *entry == table)
+            *entry = nullptr;
+}
+
+} // namespace
 
 TWinControl* TRVTableCellData::GetEditor()
 {
@@ -152,6 +187,11 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
 
 void TRVTableItemInfo::DestroyInplace(bool reassignChosen)
 {
+    // Without ReassignChosen the table leaves its document (freed, or kept by
+    // an undo record): what its closed cell editors still hand over would
+    // name an item the document no longer has.
+    if (!reassignChosen)
+        DropWaitingHandOvers(this);
     TRVTableInplaceEdit* editor = InplaceEditor;
     if (editor == nullptr || editor->Closed())
         return;
@@ -287,9 +327,15 @@ void TRVTableItemInfo::MergeInplaceUndo()
         data->NoteEditAndGetUndoList();
         // The edits go over now or, while a play in the editor uses the list
         // (the editor closed by one of its records), once the play has
-        // returned: the closed editor is not freed before. The document's
-        // list takes the group now or once its own play has returned.
-        source->AfterPlay([source, target, group, owner] {
+        // returned: no closed editor is freed before (FreeingHeld). The
+        // document's list takes the group then, at once or once its own play
+        // has returned; but if the table has left the document meanwhile
+        // (the record cleared it), the edits are dropped.
+        std::shared_ptr<TRVTableItemInfo*> table =
+            source->UsedByPlay() ? WaitForPlay(this) : std::make_shared<TRVTableItemInfo*>(this);
+        source->AfterPlay([source, target, group, owner, table] {
+            if (*table == nullptr)
+                return;
             auto* cellRecord = static_cast<TRVUndoCellModify*>(group->Records.front().get());
             while (source->Count() > 0) {
                 std::unique_ptr<TRVUndoInfos> kept = source->TakeGroup(0);

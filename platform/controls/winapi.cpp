@@ -95,7 +95,7 @@ void SyncToolkitFocus(HWND wnd)
 // How many messages of each number are queued: posted, and neither delivered
 // nor dropped yet.
 // (Never freed: the toolkit drops the messages still queued as the program ends.)
-std::unordered_map<UINT, int>& Queued()
+std::unordered_map<UINT, int>& QueuedCounts()
 {
     static auto* queued = new std::unordered_map<UINT, int>;
     return *queued;
@@ -107,12 +107,12 @@ public:
         : QEvent(static_cast<QEvent::Type>(PostedMessageEventType())), Wnd(aWnd), Message(aMessage),
           Payload(std::move(aPayload))
     {
-        ++Queued()[Message.Msg];
+        ++QueuedCounts()[Message.Msg];
     }
     ~TPostedMessage() override
     {
-        if (--Queued()[Message.Msg] == 0)
-            Queued().erase(Message.Msg);
+        if (--QueuedCounts()[Message.Msg] == 0)
+            QueuedCounts().erase(Message.Msg);
     }
     TPostedMessage(const TPostedMessage&) = delete;
     TPostedMessage& operator=(const TPostedMessage&) = delete;
@@ -241,7 +241,7 @@ bool PostMessage(HWND wnd, UINT msg, std::unique_ptr<TObject> payload, LPARAM lP
 
 bool MessageQueued(UINT first, UINT last)
 {
-    for (const auto& [msg, count] : Queued())
+    for (const auto& [msg, count] : QueuedCounts())
         if (msg >= first && msg <= last && count > 0)
             return true;
     return false;

@@ -8,6 +8,8 @@
 // The random test of nested tables walks the rest (grid operations over the
 // edited cell, undo groups across cells, the order of the groups, the focus).
 #include <functional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -141,6 +143,21 @@ public:
     TPlay Play;
 };
 
+// Counts the components linked to it that are freed.
+class TFreeWatcher : public TComponent {
+public:
+    TFreeWatcher() : TComponent(nullptr) {}
+    int Freed = 0;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove)
+            ++Freed;
+    }
+};
+
 class CellEditorsUnderTheStack : public NestedCellEditors {
 protected:
     // A group of its own in Doc's undo list holding a program's record.
@@ -156,6 +173,29 @@ protected:
         redo ? Editor.Edit->Redo() : Editor.Edit->Undo();
         Settle();
     }
+    // The open cell editor, watched from now on (Freed counts it once freed).
+    TCustomRollViewEdit* WatchedCellEditor()
+    {
+        TCustomRollViewEdit* editor = Editor.Edit->CellEditor();
+        if (editor != nullptr)
+            editor->FreeNotification(&Watcher);
+        return editor;
+    }
+    // What a program's handler or record does after closing the cell editor:
+    // opens another cell, or runs the message loop as a modal box does.
+    enum TThen { OpensACell, RunsTheMessageLoop };
+    void Then(TThen then)
+    {
+        if (then == OpensACell)
+            Table->EditCell(1, 1);
+        else
+            Application->ProcessMessages();
+    }
+    static const char* Name(TThen then)
+    {
+        return then == OpensACell ? "then opens a cell" : "then runs the message loop";
+    }
+    TFreeWatcher Watcher;
     // The cell the open cell editor edits, "none" without one.
     std::string Edited()
     {
@@ -187,118 +227,239 @@ TEST_F(CellEditorsUnderTheStack, AGridRecordClosesTheCellEditorThatARecordBefore
     EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
 }
 
-// A record whose play opens a cell editor, types into it and closes it: the
-// typing clears the redo list the play records into, and the closed editor
-// hands its history to the undo list being played; both wait until the play
-// has returned. The play's own group goes, the typing is the next undo step,
+// A record whose play opens a cell editor, types into it and closes it, and
+// may then run the message loop: the typing clears the redo list the play
+// records into, and the closed editor hands its history to the undo list
+// being played; both wait until the play has returned, and so does freeing
+// the editor. The play's own group goes, the typing is the next undo step,
 // and the typing left nothing to redo.
 TEST_F(CellEditorsUnderTheStack, AHistoryHandedOverDuringAPlayWaitsForThePlay)
 {
-    NewTable(2, 2);
-    const std::string plain = Content();
-    AddProgramGroup(d, [this] {
-        Table->EditCell(0, 0);
-        Editor.Edit->InsertText("q");
-        Table->DestroyInplace(true);
-    });
-    Play(false);
-    EXPECT_NE(Content().find("[\"q0,0\"]"), std::string::npos) << Content();
-    EXPECT_EQ(Edited(), "none");
-    EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
-    ASSERT_NE(Editor.Edit->UndoAction(), rvutNone);
-    Play(false);
-    EXPECT_EQ(Content(), plain);
-    EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+    for (const bool messageLoop : {false, true}) {
+        SCOPED_TRACE(messageLoop ? "then runs the message loop" : "and returns");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        const std::string plain = Content();
+        Watcher.Freed = 0;
+        int freedInPlay = -1;
+        AddProgramGroup(d, [&] {
+            Table->EditCell(0, 0);
+            WatchedCellEditor();
+            Editor.Edit->InsertText("q");
+            Table->DestroyInplace(true);
+            if (messageLoop)
+                Application->ProcessMessages();
+            freedInPlay = Watcher.Freed;
+        });
+        Play(false);
+        EXPECT_EQ(freedInPlay, 0);
+        EXPECT_EQ(Watcher.Freed, 1);
+        EXPECT_NE(Content().find("[\"q0,0\"]"), std::string::npos) << Content();
+        EXPECT_EQ(Edited(), "none");
+        EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
+        ASSERT_NE(Editor.Edit->UndoAction(), rvutNone);
+        Play(false);
+        EXPECT_EQ(Content(), plain);
+        EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+    }
+}
+
+// The document's change handlers, run by text inserted into a cell editor
+// (OnChanging asked before, OnChange told after), close that editor and then
+// open another cell or run the message loop; OnChanging refuses the change.
+// The editor is not freed while its insertion runs, and is freed after it.
+TEST_F(CellEditorsUnderTheStack, AChangeHandlerClosingTheCellEditorThatTypesKeepsItUntilTheTypingReturns)
+{
+    for (const bool changing : {true, false})
+        for (const TThen then : {OpensACell, RunsTheMessageLoop}) {
+            SCOPED_TRACE(std::string(changing ? "OnChanging " : "OnChange ") + Name(then));
+            d = Editor.NewEditor(&Style);
+            NewTable(2, 2);
+            Table->EditCell(0, 0);
+            TCustomRollViewEdit* typing = WatchedCellEditor();
+            ASSERT_NE(typing, nullptr);
+            int freedInHandler = -1;
+            const auto closeAndThen = [&] {
+                Table->DestroyInplace(true);
+                Then(then);
+                freedInHandler = Watcher.Freed;
+            };
+            if (changing)
+                Editor.Edit->OnChanging = [&](TObject*, bool& allow) {
+                    closeAndThen();
+                    allow = false;
+                };
+            else
+                Editor.Edit->OnChange = [&](TObject*) {
+                    if (freedInHandler < 0)
+                        closeAndThen();
+                };
+            Watcher.Freed = 0;
+            typing->InsertText("t");
+            EXPECT_EQ(freedInHandler, 0);
+            EXPECT_EQ(Content().find("[\"t0,0\"]") != std::string::npos, !changing) << Content();
+            EXPECT_EQ(Edited(), then == OpensACell ? "1,1" : "none");
+            Settle();
+            EXPECT_EQ(Watcher.Freed, 1);
+            Editor.Edit->OnChanging = nullptr;
+            Editor.Edit->OnChange = nullptr;
+        }
 }
 
 // Two edits typed in a cell, then a record in the cell editor's own list
-// that closes that editor and opens another cell: the closed editor's
-// history reaches the document when the play returns (the two edits undo and
-// redo in turn), and the editor is not freed under the play, though a cell
-// editor opens in it.
+// that closes that editor and then opens another cell, runs the message loop
+// or clears the document: the editor is not freed under the play, though a
+// cell editor opens in it or the message loop runs, and is freed after it.
+// The closed editor's history reaches the document when the play returns (the
+// two edits undo and redo in turn), unless the document was cleared: with
+// the table gone, the history goes too, and nothing is left to undo.
 TEST_F(CellEditorsUnderTheStack, ARecordThatClosesItsOwnCellEditorLosesNoHistory)
 {
-    NewTable(2, 2);
-    const std::string plain = Content();
-    Table->EditCell(0, 0);
-    Editor.Edit->InsertText("a");
-    const std::string first = Content();
-    Editor.Edit->InsertText("b");
-    const std::string typed = Content();
-    AddProgramGroup(Editor.Edit->CellEditor()->EditRVData(), [this] {
-        Table->DestroyInplace(true);
-        Table->EditCell(1, 1);
-    });
-    Play(false);
-    EXPECT_EQ(Content(), typed);
-    EXPECT_EQ(Edited(), "1,1");
-    Play(false);
-    EXPECT_EQ(Content(), first);
-    Play(false);
-    EXPECT_EQ(Content(), plain);
-    Play(true);
-    EXPECT_EQ(Content(), first);
-    Play(true);
-    EXPECT_EQ(Content(), typed);
+    enum TAfter { OpenCell, MessageLoop, ClearDocument };
+    for (const TAfter after : {OpenCell, MessageLoop, ClearDocument}) {
+        SCOPED_TRACE(after == OpenCell      ? "then opens a cell"
+                     : after == MessageLoop ? "then runs the message loop"
+                                            : "then clears the document");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        const std::string plain = Content();
+        Table->EditCell(0, 0);
+        Editor.Edit->InsertText("a");
+        const std::string first = Content();
+        Editor.Edit->InsertText("b");
+        const std::string typed = Content();
+        WatchedCellEditor();
+        Watcher.Freed = 0;
+        int freedInPlay = -1;
+        AddProgramGroup(Editor.Edit->CellEditor()->EditRVData(), [&] {
+            Table->DestroyInplace(true);
+            if (after == ClearDocument)
+                d->Clear();
+            else
+                Then(after == OpenCell ? OpensACell : RunsTheMessageLoop);
+            freedInPlay = Watcher.Freed;
+        });
+        Play(false);
+        EXPECT_EQ(freedInPlay, 0);
+        EXPECT_EQ(Watcher.Freed, 1);
+        if (after == ClearDocument) {
+            EXPECT_EQ(Content(), "");
+            EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+            EXPECT_NO_THROW(Play(false));
+            continue;
+        }
+        EXPECT_EQ(Content(), typed);
+        EXPECT_EQ(Edited(), after == OpenCell ? "1,1" : "none");
+        Play(false);
+        EXPECT_EQ(Content(), first);
+        Play(false);
+        EXPECT_EQ(Content(), plain);
+        Play(true);
+        EXPECT_EQ(Content(), first);
+        Play(true);
+        EXPECT_EQ(Content(), typed);
+    }
 }
 
-// A program's key handler in a cell editor runs a table operation that closes
-// that editor and opens its cell again: the closed editor stays until the
-// handler has returned.
+// A program's key handler in a cell editor closes that editor and then opens
+// its cell again (a table operation does both) or runs the message loop: the
+// closed editor stays until the handler has returned, and is freed after it.
 TEST_F(CellEditorsUnderTheStack, AKeyHandlerThatReopensItsCellKeepsTheClosedEditor)
 {
-    NewTable(2, 2);
-    Editor.Edit->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
-        if (key == VK_F2)
-            Table->UnmergeCells(0, 0, 1, 1, true, true);
-    };
-    Table->EditCell(0, 0);
-    Editor.Edit->InsertText("k");
-    const std::string typed = Content();
-    SimulateKey(Editor.Edit->CellEditor(), VK_F2);
-    Settle();
-    EXPECT_EQ(Content(), typed);
-    EXPECT_EQ(Edited(), "0,0");
-}
-
-// A closed cell editor not freed yet has no window to get the pointer, but a
-// move sent to it still passes nothing on to the editor that held its table,
-// also once the table is gone.
-TEST_F(CellEditorsUnderTheStack, AClosedCellEditorPassesNoMouseMoveOn)
-{
-    NewTable(2, 2);
-    int moves = 0;
-    Editor.Edit->OnMouseMove = [&moves](TObject*, TShiftState, int, int) { ++moves; };
-    Table->EditCell(0, 0);
-    TCustomRollViewEdit* closed = Editor.Edit->CellEditor();
-    ASSERT_NE(closed, nullptr);
-    SimulateMouseMove(closed, 2, 2);
-    EXPECT_GT(moves, 0);
-    d->DestroyInplaceEditor();
-    for (const bool cleared : {false, true}) {
-        if (cleared)
-            d->Clear();
-        const int before = moves;
-        closed->Perform(WM_MOUSEMOVE, 0, 3 | (3 << 16));
-        EXPECT_EQ(moves, before) << (cleared ? "the table gone" : "the table kept");
+    for (const TThen then : {OpensACell, RunsTheMessageLoop}) {
+        SCOPED_TRACE(Name(then));
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        int freedInHandler = -1;
+        Editor.Edit->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+            if (key != VK_F2)
+                return;
+            if (then == OpensACell) {
+                Table->UnmergeCells(0, 0, 1, 1, true, true);
+            } else {
+                Table->DestroyInplace(true);
+                Then(then);
+            }
+            freedInHandler = Watcher.Freed;
+        };
+        Table->EditCell(0, 0);
+        Editor.Edit->InsertText("k");
+        const std::string typed = Content();
+        Watcher.Freed = 0;
+        SimulateKey(WatchedCellEditor(), VK_F2);
+        EXPECT_EQ(freedInHandler, 0);
+        Settle();
+        EXPECT_EQ(Watcher.Freed, 1);
+        EXPECT_EQ(Content(), typed);
+        EXPECT_EQ(Edited(), then == OpensACell ? "0,0" : "none");
+        Editor.Edit->OnKeyDown = nullptr;
     }
-    Settle();
 }
 
-// Counts the components linked to it that are freed.
-class TFreeWatcher : public TComponent {
-public:
-    TFreeWatcher() : TComponent(nullptr) {}
-    int Freed = 0;
-
-protected:
-    void Notification(TComponent* component, TOperation operation) override
+// Asks a control about a drag over it, as a drag whose target it is does.
+struct TDragAsker : TControl {
+    static void Ask(TControl* control, TDragState state, bool& accept)
     {
-        TComponent::Notification(component, operation);
-        if (operation == opRemove)
-            ++Freed;
+        (control->*(&TDragAsker::DragOver))(nullptr, 3, 3, state, accept);
     }
 };
+
+// A closed cell editor not freed yet has no window to get the pointer, but a
+// move, a press, a release or a drag's question sent to it still passes
+// nothing on to the editor that held its table, also once the table is gone;
+// nor does a control that a record closing it put into its document, as it
+// is freed with the editor. An open editor passes them all on.
+TEST_F(CellEditorsUnderTheStack, AClosedCellEditorPassesNothingOn)
+{
+    for (const bool cleared : {false, true}) {
+        SCOPED_TRACE(cleared ? "the table gone" : "the table kept");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        std::set<std::string> heard;
+        Editor.Edit->OnMouseMove = [&](TObject*, TShiftState, int, int) { heard.insert("move"); };
+        Editor.Edit->OnRVMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int, int) {
+            heard.insert("press");
+        };
+        Editor.Edit->OnRVMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int, int) {
+            heard.insert("release");
+        };
+        Editor.Edit->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool&) {
+            heard.insert("drag");
+        };
+        Editor.Edit->OnControlAction = [&](TObject*, TRVControlAction, int, TControl*&) {
+            heard.insert("control");
+        };
+        Table->EditCell(0, 0);
+        TCustomRollViewEdit* cell = Editor.Edit->CellEditor();
+        ASSERT_NE(cell, nullptr);
+        const auto sendAll = [&] {
+            // The left button's press would take the mouse, which needs a window.
+            cell->Perform(WM_MOUSEMOVE, 0, 3 | (3 << 16));
+            cell->Perform(WM_RBUTTONDOWN, MK_RBUTTON, 3 | (3 << 16));
+            cell->Perform(WM_LBUTTONUP, 0, 3 | (3 << 16));
+            bool accept = false;
+            TDragAsker::Ask(cell, dsDragLeave, accept);
+            Settle();
+        };
+        sendAll();
+        EXPECT_EQ(heard, (std::set<std::string>{"move", "press", "release", "drag"}));
+        // A record of the cell editor's closes it and then puts a control
+        // into the document it is played in, the closed editor's.
+        TRVEditRVData* inner = cell->EditRVData();
+        AddProgramGroup(inner, [&] {
+            Table->DestroyInplace(true);
+            inner->AddControlEx("", new TCustomControl(nullptr), 0, rvvaBaseline);
+            if (cleared)
+                d->Clear();
+        });
+        heard.clear();
+        // Closed, not freed yet: no message handled since.
+        Editor.Edit->Undo();
+        EXPECT_EQ(Editor.Edit->CellEditor(), nullptr);
+        sendAll();
+        EXPECT_EQ(heard, std::set<std::string>());
+    }
+}
 
 // A program that never runs the message loop opens and closes cell editors
 // many times, typing in each: the closed editors are freed as the next one
