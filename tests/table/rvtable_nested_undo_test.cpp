@@ -222,34 +222,51 @@ TEST_F(NestedTableUndo, AnUndoneTypingGivesTheColumnsBack)
     }
 }
 
-// Every operation of a table's own API on a table in a cell no editor is
-// open on (one or two cells deep), after letters typed into one of its
-// cells: one undo step that gives back the document before it, byte for
-// byte, then the letters and the tables go step by step; redo retraces
-// them. A program's InitUndo and DoneUndo around two operations make them
-// one step.
+// Every operation of a table's own API (its commands and its row list's)
+// on a table in a cell no editor is open on (one or two cells deep), after
+// letters typed into one of its cells: one undo step that gives back the
+// document before it, byte for byte, then the letters and the tables go
+// step by step; redo retraces them. A program's InitUndo and DoneUndo
+// around two operations make them one step. The table, of two rows and
+// three columns: a cell over the last two columns of the first row, one
+// over the first two of the second.
 TEST_F(NestedTableUndo, AnOperationOnATableInACellNoEditorEditsIsOneStep)
 {
     TBitmap picture;
     picture.SetSize(2, 2);
-    const std::pair<const char*, std::function<void(TRVTableItemInfo*)>> operations[] = {
-        {"insert rows", [](TRVTableItemInfo* t) { t->InsertRows(0, 1, -1, false); }},
-        {"delete rows", [](TRVTableItemInfo* t) { t->DeleteRows(0, 1, false); }},
-        {"delete cols", [](TRVTableItemInfo* t) { t->DeleteCols(0, 1, false); }},
-        {"delete every row", [](TRVTableItemInfo* t) { t->DeleteRows(0, 2, false); }},
-        {"merge", [](TRVTableItemInfo* t) { t->MergeCells(0, 0, 2, 1, false); }},
-        {"split", [](TRVTableItemInfo* t) { t->Rows->SplitCellVertically(1, 1, 3); }},
-        {"borders", [](TRVTableItemInfo* t) { t->SetCellVisibleBorders(false, true, false, true, 0, 1); }},
-        {"row alignment", [](TRVTableItemInfo* t) { t->SetRowVAlign(rvcBottom, 1); }},
-        {"picture", [&](TRVTableItemInfo* t) { t->SetCellBackgroundImage(&picture, 1, 0); }},
-        {"attributes",
-         [](TRVTableItemInfo* t) { t->AssignCellAttributes(-1, 1, 1, t->GetCells(0, 0), true, 1, 1); }},
-        {"property", [](TRVTableItemInfo* t) { SetOrdProp(t, "CellPadding", 6); }},
+    using TTable = TRVTableItemInfo*;
+    const std::pair<const char*, std::function<void(TTable)>> operations[] = {
+        {"insert rows", [](TTable t) { t->InsertRows(0, 1, -1, false); }},
+        {"delete rows", [](TTable t) { t->DeleteRows(0, 1, false); }},
+        {"delete cols", [](TTable t) { t->DeleteCols(0, 1, false); }},
+        {"delete every row", [](TTable t) { t->DeleteRows(0, 2, false); }},
+        {"merge", [](TTable t) { t->MergeCells(0, 0, 3, 1, true); }},
+        {"unmerge", [](TTable t) { t->UnmergeCells(0, 0, 3, 2, true, true); }},
+        {"row list: insert rows", [](TTable t) { t->Rows->InsertRows(1, 1, 0, true); }},
+        {"row list: delete cols", [](TTable t) { t->Rows->DeleteCols(2, 1, true); }},
+        {"row list: merge", [](TTable t) { t->Rows->MergeCells(0, 0, 3, 1, true, true); }},
+        {"row list: unmerge one", [](TTable t) { t->Rows->UnmergeCell(0, 1, true, true); }},
+        {"row list: unmerge", [](TTable t) { t->Rows->UnmergeCells(0, 0, 3, 2, true, true); }},
+        {"row list: clear",
+         [](TTable t) {
+             TRVIntegerList rows;
+             TRVIntegerList cols;
+             rows.Add(1);
+             cols.Add(2);
+             t->Rows->ClearCells(rows, cols);
+         }},
+        {"split", [](TTable t) { t->Rows->SplitCellVertically(1, 2, 3); }},
+        {"borders", [](TTable t) { t->SetCellVisibleBorders(false, true, false, true, 0, 1); }},
+        {"row alignment", [](TTable t) { t->SetRowVAlign(rvcBottom, 1); }},
+        {"cell picture", [&](TTable t) { t->SetCellBackgroundImage(&picture, 1, 0); }},
+        {"table picture", [&](TTable t) { t->SetBackgroundImage(&picture); }},
+        {"attributes", [](TTable t) { t->AssignCellAttributes(-1, 1, 2, t->GetCells(0, 0), true, 1, 1); }},
+        {"property", [](TTable t) { SetOrdProp(t, "CellPadding", 6); }},
         {"a program's group",
-         [](TRVTableItemInfo* t) {
+         [](TTable t) {
              t->InitUndo();
              t->InsertRows(2, 1, 1, false);
-             t->MergeCells(1, 0, 1, 2, true);
+             t->MergeCells(1, 2, 1, 2, true);
              t->DoneUndo();
          }},
     };
@@ -268,17 +285,22 @@ TEST_F(NestedTableUndo, AnOperationOnATableInACellNoEditorEditsIsOneStep)
             }
             ASSERT_NE(Open(holder, 0, 0), nullptr);
             // Its first cell's colour for the attributes that are copied.
-            holder = new TRVTableItemInfo(2, 2, Editor.Edit->GetTopLevelEditor()->EditRVData());
+            holder = new TRVTableItemInfo(2, 3, Editor.Edit->GetTopLevelEditor()->EditRVData());
             holder->GetCells(0, 0)->Color = clRed;
+            holder->Rows->MergeCells(0, 1, 2, 1, true, false);
+            holder->Rows->MergeCells(1, 0, 2, 1, true, false);
             ASSERT_TRUE(Editor.Edit->InsertItem("", holder));
             states.push_back(editinvariant::SaveRVF(*d));
             TRVTableItemInfo* inner = holder;
-            ASSERT_NE(Open(inner, 1, 1), nullptr);
+            ASSERT_NE(Open(inner, 1, 2), nullptr);
             Editor.Edit->InsertText("XY");
             Table->DestroyInplace(true);
             nestedtables::SettleMessages();
             states.push_back(editinvariant::SaveRVF(*d));
+            const size_t tables = nestedtables::AllTables(d).size();
             operation(inner);
+            // As in the document, deleting every row deletes the table.
+            EXPECT_EQ(nestedtables::AllTables(d).size(), tables - (std::string(name) == "delete every row"));
             Editor.Edit->Change();
             Editor.Edit->Format();
             states.push_back(editinvariant::SaveRVF(*d));
@@ -299,19 +321,32 @@ TEST_F(NestedTableUndo, AnOperationOnATableInACellNoEditorEditsIsOneStep)
 }
 
 // A table operation run without the program's Change after an undo leaves
-// nothing to redo: the undone records no longer fit the grid.
+// nothing to redo: the undone records no longer fit the grid. So it is for
+// a table in the document and for one in a cell no editor is open on.
 TEST_F(NestedTableUndo, ATableOperationAfterAnUndoLeavesNothingToRedo)
 {
-    NewTable(2, 2);
-    Table->InsertRows(1, 1, 0, false);
-    Editor.Edit->Change();
-    Editor.Edit->Undo();
-    ASSERT_NE(Editor.Edit->RedoAction(), rvutNone);
-    Table->DeleteRows(0, 1, false);
-    EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
-    Editor.Edit->Redo();
-    EXPECT_EQ(Table->Rows->Count(), 1);
-    EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
+    for (const bool nested : {false, true}) {
+        SCOPED_TRACE(nested ? "in a cell" : "in the document");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        TRVTableItemInfo* table = Table;
+        if (nested) {
+            table = OpenNested(0, 0);
+            ASSERT_NE(table, nullptr);
+            Table->DestroyInplace(true);
+            nestedtables::SettleMessages();
+        }
+        const int rows = table->Rows->Count();
+        table->InsertRows(1, 1, 0, false);
+        Editor.Edit->Change();
+        Step(false);
+        ASSERT_NE(Editor.Edit->RedoAction(), rvutNone);
+        table->InsertRows(0, 1, -1, false);
+        EXPECT_EQ(Editor.Edit->RedoAction(), rvutNone);
+        Editor.Edit->Redo();
+        EXPECT_EQ(table->Rows->Count(), rows + 1);
+        EXPECT_EQ(tablegrid::GridFault(*table->Rows), "");
+    }
 }
 
 } // namespace
