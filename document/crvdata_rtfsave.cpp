@@ -123,8 +123,9 @@ void TRTFBodyWriter::WriteItemStart(int itemNo)
     // at the start of a selection) opens one: "\line" there would read as an
     // empty line of its own, and the next paragraph would lose its mark. So
     // does one right after an item that stands on a line of its own (a rule
-    // ends with its own paragraph mark): nothing there for "\line" to break,
-    // and the empty line it starts at the end of a document or cell is lost.
+    // ends with its own paragraph mark): there is no line there for "\line"
+    // to break, and a reader would show an empty line before the one it
+    // starts.
     const bool afterWholeLine = itemNo > 0 && FRVData->GetItem(itemNo - 1)->GetBoolValue(rvbpFullWidth);
     FLineHasContent = false;
     if (!item->ParaStart(false) && !FRVData->State.Contains(rvstRTFSkipPar) && !afterWholeLine) {
@@ -243,20 +244,21 @@ void TRTFBodyWriter::WriteRange(int startItemNo, int endItemNo, int startOffs, i
             RVWrite(&FStream, "}}");
     }
     // The checkpoint waiting after the last item belongs to the end of the
-    // document. A reader makes no line of a last line that holds nothing and
-    // has no paragraph mark: an empty last paragraph after others (a list
-    // paragraph of its marker alone in any case), and an empty last line
-    // after a line break, are closed by a mark, in a cell as in the document.
-    // A reader gives the bookmarks before that mark to the paragraph: this
-    // bookmark follows the mark, where nothing comes after it.
-    const bool emptyLastLine =
-        !FLineHasContent && (FLineBroken || (FParasStarted > 0 && (FParasStarted > 1 || FParaHasMarker)));
+    // document. A reader makes no line of a last line of the document that
+    // holds nothing and has no paragraph mark: an empty last paragraph after
+    // others (a list paragraph of its marker alone in any case), and an empty
+    // last line after a line break, are closed by a mark. A cell's last
+    // paragraph is closed by the cell's end: a mark there would begin one
+    // more paragraph. A reader gives the bookmarks before that mark to the
+    // paragraph: this bookmark follows the mark, where nothing comes after it.
+    const bool closeLastLine = FLevel == 0 && !FLineHasContent &&
+                               (FLineBroken || (FParasStarted > 0 && (FParasStarted > 1 || FParaHasMarker)));
     const bool endCheckpoint = FRVData->NotAddedCP != nullptr && endItemNo == FRVData->GetItemCount() - 1;
-    if (endCheckpoint && !emptyLastLine)
+    if (endCheckpoint && !closeLastLine)
         WriteBookmark(FRVData->NotAddedCP);
-    if (emptyLastLine)
+    if (closeLastLine)
         RVWrite(&FStream, FParaHasMarker ? "\\plain\\par" : "\\par");
-    if (endCheckpoint && emptyLastLine)
+    if (endCheckpoint && closeLastLine)
         WriteBookmark(FRVData->NotAddedCP);
     if (FLevel == 0)
         RVWrite(&FStream, "}");

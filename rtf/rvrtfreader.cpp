@@ -64,6 +64,7 @@ void TRVRTFReader::Clear()
     FBookmarkName.clear();
     FTextW.clear();
     FPosition = rtf_ts_NewPara;
+    FBreakPending = false;
     FOuterPositions.clear();
     FPushedBack = false;
     FPicture.reset();
@@ -535,6 +536,7 @@ TRVRTFErrorCode TRVRTFReader::FlushOutput(TRVRTFPosition nextPosition)
         // break after another break with nothing between fires an empty run.
         if (FPosition == rtf_ts_ContinuePara) {
             FPosition = nextPosition;
+            FBreakPending = nextPosition != rtf_ts_ContinuePara;
             return rtf_ec_OK;
         }
         if (nextPosition == rtf_ts_ContinuePara)
@@ -548,6 +550,7 @@ TRVRTFErrorCode TRVRTFReader::FlushOutput(TRVRTFPosition nextPosition)
     text.swap(FText);
     FForceText = false;
     FPosition = nextPosition;
+    FBreakPending = nextPosition != rtf_ts_ContinuePara;
     if (OnNewUnicodeText && !textW.empty())
         OnNewUnicodeText(this, textW, position);
     else if (OnNewText)

@@ -445,6 +445,9 @@ TRVRTFErrorCode TRVRTFReader::ParseSpecialProperty(TRTFIPROP prop, int /*value*/
     switch (prop) {
     case ipropPard:
         FState->ParaProps.Reset();
+        // A paragraph begins: after a nested table's end, where no paragraph
+        // mark is written, \cell ends it as an empty one when no text follows.
+        FBreakPending = true;
         return rtf_ec_OK;
     case ipropPlain:
         FState->CharProps.Reset(FState->DefLanguage);

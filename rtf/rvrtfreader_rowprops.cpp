@@ -24,11 +24,21 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProp(TRTFIPROP prop, int value)
     case ipropRowEnd:
         state.GetRowProps().Finalize();
         CheckTable(true);
+        // The paragraph begun before a row's end is the row's mark, none of
+        // a cell's.
+        FBreakPending = false;
         DoTable(rvf_tbl_RowEnd);
         return rtf_ec_OK;
     case ipropCellEnd: {
         CheckTable(true);
-        const TRVRTFErrorCode ec = FlushOpeningTables();
+        TRVRTFErrorCode ec = FlushOpeningTables();
+        // \cell ends the cell's last paragraph as \par would: a line or
+        // paragraph that a break began and no text followed is an empty one,
+        // the cell's last.
+        if (ec == rtf_ec_OK && FBreakPending) {
+            FForceText = true;
+            ec = Flush();
+        }
         FPosition = rtf_ts_NewPara;
         DoTable(rvf_tbl_CellEnd);
         return ec;

@@ -2,7 +2,8 @@
 // .odt, .docx and text; pandoc when installed), made in the test: our import
 // reads the text LibreOffice reads from each file, the pictures, tables and
 // list numbers survive, and what our writer makes of it LibreOffice reads to
-// the same text.
+// the same text. And documents and cells that end in empty lines, whose
+// shape LibreOffice reads from our RTF as we do, and we from its RTF.
 //
 // Differences to LibreOffice's text conversion that the comparison allows:
 // blanks at the ends of lines and empty lines (LibreOffice writes a covered
@@ -19,9 +20,11 @@
 #include "document/rvuni.h"
 #include "platform/core/codepages.h"
 #include "tests/support/headlessbrowser.h"
+#include "tests/support/rtfemptyends.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/tablegridcheck.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testtable.h"
 
 namespace {
 
@@ -298,5 +301,120 @@ TEST_F(TRTFCorpus, OurRTFOfTheCorpusReadsBackInLibreOffice)
                                              nullptr, nullptr, 0));
         const std::string ours = Dir->Write("ours_" + name + ".rtf", rtf.DataString());
         EXPECT_EQ(LibreOfficeText(ours, "ours_" + name), LibreOfficeText(file, name));
+    }
+}
+
+namespace {
+
+// Writes next to each flat ODF file named on the command line (name.fodt)
+// its shape as rtfemptyends::Shape gives a document's (name.fodt.shape): the
+// body's paragraphs, their line breaks and tables. A rule of ours is an
+// empty paragraph of 3-point text with a bottom border; the empty 3-point
+// paragraph that follows it (the mark its RTF ends with) is part of it.
+const char* const FodtShapeScript = R"(import sys, xml.etree.ElementTree as ET
+NS = {'style': 'style:1.0', 'text': 'text:1.0', 'table': 'table:1.0', 'fo': 'xsl-fo-compatible:1.0',
+      'office': 'office:1.0'}
+def q(ns, name): return '{urn:oasis:names:tc:opendocument:xmlns:%s}%s' % (NS[ns], name)
+def shape(path):
+    root = ET.parse(path).getroot()
+    styles = {}
+    for s in root.iter(q('style', 'style')):
+        p, t = s.find(q('style', 'paragraph-properties')), s.find(q('style', 'text-properties'))
+        styles[s.get(q('style', 'name'))] = (
+            p is not None and p.get(q('fo', 'border-bottom'), 'none') != 'none',
+            t is not None and t.get(q('fo', 'font-size')) == '3pt')
+    def text(e):
+        out = e.text or ''
+        for c in e:
+            if c.tag == q('text', 'line-break'): out += '|'
+            elif c.tag == q('text', 's'): out += ' ' * int(c.get(q('text', 'c'), '1'))
+            elif c.tag == q('text', 'tab'): out += '\t'
+            else: out += text(c)
+            out += c.tail or ''
+        return out
+    def flow(e):
+        out, rule = [], False
+        for c in e:
+            if c.tag == q('table', 'table'):
+                out.append(table(c))
+            elif c.tag in (q('text', 'p'), q('text', 'h')):
+                border, small = styles.get(c.get(q('text', 'style-name')), (False, False))
+                t = text(c)
+                if t == '' and small and (border or rule):
+                    if border: out.append('[hr]')
+                    rule = border
+                    continue
+                out.append(t)
+            else:
+                continue
+            rule = False
+        return '\n'.join(out)
+    def table(t):
+        rows = []
+        for c in t:
+            if c.tag == q('table', 'table-row'): rows.append(c)
+            elif c.tag in (q('table', 'table-header-rows'), q('table', 'table-rows')):
+                rows += c.findall(q('table', 'table-row'))
+        cells = [[c for c in r if c.tag == q('table', 'table-cell')] for r in rows]
+        out = '[%dx%d:' % (len(rows), max(len(r) for r in cells))
+        for i, r in enumerate(cells):
+            for j, c in enumerate(r):
+                out += (' / ' if j else ' | ' if i else ' ') + flow(c)
+        return out + ']'
+    return flow(root.find(q('office', 'body')).find(q('office', 'text')))
+for path in sys.argv[1:]:
+    open(path + '.shape', 'w', encoding='utf-8').write(shape(path))
+)";
+
+class TRTFEmptyEnds : public ::testing::Test {
+protected:
+    TRTFEmptyEnds() { RV_RegisterRTFImport(); }
+    void SetUp() override
+    {
+        int status = 0;
+        RunCommand("command -v python3", status);
+        if (!LibreOfficeAvailable() || status != 0)
+            GTEST_SKIP() << "LibreOffice or python3 is not installed";
+    }
+    TempDir Dir;
+};
+
+} // namespace
+
+// The documents and cells of rtfemptyends::Cases at depths 0 to 2: LibreOffice
+// reads our RTF of them as our reader does, and its RTF of what it read reads
+// the same in ours. A paragraph always follows a table in LibreOffice: a
+// document or cell that ends in a table has an empty one after it there, and
+// in LibreOffice's RTF.
+TEST_F(TRTFEmptyEnds, EmptyLastLinesReadAlikeHereAndInLibreOffice)
+{
+    const std::vector<rtfemptyends::TCase> cases = rtfemptyends::Cases();
+    std::vector<std::string> names, files, shapes;
+    for (int depth = 0; depth <= 2; ++depth)
+        for (size_t i = 0; i < cases.size(); ++i) {
+            TRVStyle style(nullptr);
+            TTestRVData source(&style);
+            cases[i].Build(NestTables(&source, depth));
+            TStringStream rtf;
+            ASSERT_TRUE(source.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                               nullptr, nullptr, 0));
+            names.push_back("ends" + std::to_string(depth) + "_" + std::to_string(i));
+            files.push_back(Dir.Write(names.back() + ".rtf", rtf.DataString()));
+            shapes.push_back(rtfemptyends::Shape(source, true));
+        }
+    ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "fodt", Dir.File("fodt"), files));
+    ASSERT_TRUE(LibreOfficeConvert(Dir.Path(), "rtf:Rich Text Format", Dir.File("rtf"), files));
+    std::string command = "python3 '" + Dir.Write("shape.py", FodtShapeScript) + "'";
+    for (const std::string& name : names)
+        command += " '" + Dir.File("fodt/" + name + ".fodt") + "'";
+    int status = 0;
+    const std::string output = RunCommand(command + " 2>&1", status);
+    ASSERT_EQ(status, 0) << output;
+    for (size_t k = 0; k < names.size(); ++k) {
+        SCOPED_TRACE(cases[k % cases.size()].Name + " at depth " + std::to_string(k / cases.size()));
+        EXPECT_EQ(Dir.Read("fodt/" + names[k] + ".fodt.shape"), shapes[k]);
+        TLoaded theirs;
+        ASSERT_EQ(theirs.Load(Dir.File("rtf/" + names[k] + ".rtf")), rtf_ec_OK);
+        EXPECT_EQ(rtfemptyends::Shape(theirs.Data, false), shapes[k]);
     }
 }

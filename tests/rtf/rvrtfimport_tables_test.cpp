@@ -7,6 +7,7 @@
 
 #include "document/rvstyle_list.h"
 #include "tests/support/markercheck.h"
+#include "tests/support/rtfemptyends.h"
 #include "tests/support/rtfimport.h"
 #include "tests/support/tablegrid.h"
 #include "tests/support/testtable.h"
@@ -452,7 +453,8 @@ TEST_F(TRTFTableTest, MarkersOfATableLeaveTheListWithIt)
         SCOPED_TRACE(c.Name);
         Data.Clear();
         ASSERT_EQ(Load(rtf), rtf_ec_OK);
-        ASSERT_EQ(Summary(), "#0.0one\n[1x2: #0.0two / [1x1: #0.0in]]\n#0.0three");
+        // The paragraph after the nested table is the cell's last.
+        ASSERT_EQ(Summary(), "#0.0one\n[1x2: #0.0two / [1x1: #0.0in]\n]\n#0.0three");
         EXPECT_EQ(markercheck::Fault(Data), "");
         c.Remove();
         EXPECT_EQ(markercheck::Fault(Data), "");
@@ -574,4 +576,60 @@ TEST_F(TRTFTableTest, ALineBreakAfterAWholeLineItemReadsBackAsItsOwnParagraph)
                 EXPECT_EQ(RTFSummary(inCell ? *tables[0]->GetCells(0, 0) : static_cast<TCustomRVData&>(Data)),
                           head + "\n" + summary.substr(head.size() + 1));
             }
+}
+
+// The documents of rtfemptyends::Cases, alone, in a table's cell and in a
+// nested table's cell, read back from our RTF as they were: the cell's end
+// that closes an empty last line or paragraph keeps it, and a table that a
+// cell ends with has no paragraph after it.
+TEST_F(TRTFTableTest, EmptyLastLinesOfDocumentsAndCellsReadBack)
+{
+    for (const rtfemptyends::TCase& c : rtfemptyends::Cases())
+        for (const int depth : {0, 1, 2}) {
+            SCOPED_TRACE(c.Name + " at depth " + std::to_string(depth));
+            TRVStyle sourceStyle(nullptr);
+            TTestRVData source(&sourceStyle);
+            c.Build(NestTables(&source, depth));
+            ASSERT_EQ(ReadBack(source), rtf_ec_OK);
+            EXPECT_EQ(rtfemptyends::Shape(Data, false), rtfemptyends::Shape(source, false));
+            Tables(Data); // every grid sound
+        }
+}
+
+// What a cell's end ends, in RTF of other writers: a paragraph mark or a line
+// break before it leaves an empty paragraph or line, a paragraph begun after
+// a nested table is the cell's last, and nothing else is added.
+TEST_F(TRTFTableTest, ACellsEndClosesItsLastParagraph)
+{
+    // A nested table as other writers give it, and in a group as ours does,
+    // with the \pard that its row's end takes.
+    const std::string nested = R"(\pard\intbl\itap2 in\nestcell{\*\nesttableprops\trowd\cellx1000\nestrow})";
+    const std::string grouped =
+        R"(\pard\intbl{\pard\intbl\itap2 in\nestcell\pard\intbl\itap2{\*\nesttableprops\trowd\cellx1000\nestrow}})";
+    const struct {
+        const char* Name;
+        std::string Cell;
+        const char* Shape;
+    } cases[] = {
+        {"text", R"(\pard\intbl x\cell)", "x"},
+        {"a paragraph mark", R"(\pard\intbl x\par\cell)", "x\n"},
+        {"a line break", R"(\pard\intbl x\line\cell)", "x|"},
+        {"an empty cell", R"(\pard\intbl\cell)", ""},
+        {"a paragraph mark alone", R"(\pard\intbl\par\cell)", "\n"},
+        {"a paragraph after a nested table", nested + R"({\nonesttables\par}\pard\intbl\itap1\cell)",
+         "[1x1: in]\n"},
+        {"a nested table", grouped + R"(\cell)", "[1x1: in]"},
+        {"a paragraph after a nested table group", grouped + R"(\pard\intbl\cell)", "[1x1: in]\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Data.Clear();
+        ASSERT_EQ(Load(R"({\rtf1\trowd\cellx3000\cellx6000)" + c.Cell + R"(\pard\intbl y\cell\row})"),
+                  rtf_ec_OK);
+        const std::vector<TRVTableItemInfo*> tables = Tables(Data);
+        ASSERT_FALSE(tables.empty());
+        TRVTableItemInfo* table = tables[0];
+        EXPECT_EQ(RTFSummary(*table->GetCells(0, 0)), c.Shape);
+        EXPECT_EQ(RTFSummary(*table->GetCells(0, 1)), "y");
+    }
 }

@@ -9,6 +9,7 @@
 #include "document/rvstyle_list.h"
 #include "platform/core/streams.h"
 #include "tests/support/rtfimport.h"
+#include "tests/support/testtable.h"
 
 namespace {
 
@@ -132,9 +133,10 @@ TEST_F(TRTFImportTest, APageBreakAfterAnEmptyListItemGoesToTheNextParagraph)
     EXPECT_EQ(Summary(), marker + "\n^next");
 }
 
-// A document ending in an empty list paragraph (its marker alone, or with an
-// empty text after it), after others or alone, numbered or bulleted: our RTF
-// closes it with its paragraph mark, and it reads back as a paragraph of its
+// A document or a cell ending in an empty list paragraph (its marker alone,
+// or with an empty text after it), after others or alone, numbered or
+// bulleted: our RTF closes it with its paragraph mark in the document and
+// with the cell's end in a cell, and it reads back as a paragraph of its
 // list, numbered as it was; empty plain paragraphs read back as before.
 TEST_F(TRTFImportTest, AnEmptyLastListParagraphReadsBack)
 {
@@ -155,42 +157,50 @@ TEST_F(TRTFImportTest, AnEmptyLastListParagraphReadsBack)
         {"plain empty after text", {"-x", "-"}, false},
         {"plain empty after an empty item", {"0", "-"}, false},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        TRVStyle sourceStyle{nullptr};
-        TTestRVData source(&sourceStyle);
-        TRVListLevel* numbered = sourceStyle.ListStyles()->Add()->Levels()->Add();
-        numbered->SetListType(rvlstDecimal);
-        numbered->SetFormatString("%0:s.");
-        sourceStyle.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstBullet);
-        for (const std::string& para : c.Paras) {
-            const char* text = para.size() > 1 ? "x" : "";
-            if (para[0] == '-') {
-                source.AddNL(text, 0, 0);
-                continue;
+    for (const TCase& c : cases)
+        for (const bool inCell : {false, true}) {
+            SCOPED_TRACE(std::string(c.Name) + (inCell ? " in a cell" : ""));
+            TRVStyle sourceStyle{nullptr};
+            TTestRVData source(&sourceStyle);
+            TCustomRVData* holder = inCell ? NestTables(&source, 1) : &source;
+            TRVListLevel* numbered = sourceStyle.ListStyles()->Add()->Levels()->Add();
+            numbered->SetListType(rvlstDecimal);
+            numbered->SetFormatString("%0:s.");
+            sourceStyle.ListStyles()->Add()->Levels()->Add()->SetListType(rvlstBullet);
+            for (const std::string& para : c.Paras) {
+                const char* text = para.size() > 1 ? "x" : "";
+                if (para[0] == '-') {
+                    holder->AddNL(text, 0, 0);
+                    continue;
+                }
+                holder->SetListMarkerInfo(-1, para[0] - '0', 0, 1, 0, false);
+                if (*text || c.EmptyTextAfterMarker)
+                    holder->AddNL(text, 0, -1);
             }
-            source.SetListMarkerInfo(-1, para[0] - '0', 0, 1, 0, false);
-            if (*text || c.EmptyTextAfterMarker)
-                source.AddNL(text, 0, -1);
+            TMemoryStream stream;
+            ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
+                                               nullptr, nullptr, 0));
+            stream.SetPosition(0);
+            Data.Clear();
+            Props.SetTextStyleMode(rvrsAddIfNeeded);
+            Props.SetParaStyleMode(rvrsAddIfNeeded);
+            ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
+            EXPECT_EQ(Summary(), RTFSummary(source));
+            auto lastMarker = [](TCustomRVData& data) {
+                return dynamic_cast<TRVMarkerItemInfo*>(
+                    data.GetItem(data.GetFirstParaItem(data.GetItemCount() - 1)));
+            };
+            TCustomRVData* read = &Data;
+            if (inCell) {
+                auto* table = dynamic_cast<TRVTableItemInfo*>(Data.GetItem(0));
+                ASSERT_NE(table, nullptr);
+                read = table->GetCells(0, 0);
+            }
+            const TRVMarkerItemInfo* want = lastMarker(*holder);
+            const TRVMarkerItemInfo* got = lastMarker(*read);
+            ASSERT_EQ(got != nullptr, want != nullptr);
+            if (want && want->ListNo == 0) {
+                EXPECT_EQ(got->Counter, want->Counter);
+            }
         }
-        TMemoryStream stream;
-        ASSERT_TRUE(source.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr,
-                                           nullptr, nullptr, 0));
-        stream.SetPosition(0);
-        Data.Clear();
-        Props.SetTextStyleMode(rvrsAddIfNeeded);
-        Props.SetParaStyleMode(rvrsAddIfNeeded);
-        ASSERT_EQ(Props.ReadFromStream(stream, &Data), rtf_ec_OK);
-        EXPECT_EQ(Summary(), RTFSummary(source));
-        auto lastMarker = [](TCustomRVData& data) {
-            return dynamic_cast<TRVMarkerItemInfo*>(
-                data.GetItem(data.GetFirstParaItem(data.GetItemCount() - 1)));
-        };
-        const TRVMarkerItemInfo* want = lastMarker(source);
-        const TRVMarkerItemInfo* got = lastMarker(Data);
-        ASSERT_EQ(got != nullptr, want != nullptr);
-        if (want && want->ListNo == 0) {
-            EXPECT_EQ(got->Counter, want->Counter);
-        }
-    }
 }

@@ -34,6 +34,13 @@ TRTFListeners WithMarkers()
     return l;
 }
 
+TRTFListeners WithPictures()
+{
+    TRTFListeners l;
+    l.Pictures = true;
+    return l;
+}
+
 TRTFListeners WithHeaders()
 {
     TRTFListeners l;
@@ -69,6 +76,26 @@ const TEventCase EventCases[] = {
      "{\\rtf1\\intbl a\\cell b\\cell\\row\\pard c\\par}",
      rtf_ec_OK,
      {"Start", "TP:a", "Cell", "TP:b", "Cell", "Row", "End", "TP:c"}},
+    // A cell's end closes its last paragraph: one a break began and no text
+    // followed is an empty run; a cell's own start or a picture leaves none.
+    {"CellEndsAnEmptyParagraph",
+     "{\\rtf1\\intbl a\\par\\cell\\cell\\row}",
+     rtf_ec_OK,
+     {"Start", "TP:a", "TP:", "Cell", "Cell", "Row", "End"}},
+    {"CellEndsAnEmptyLine",
+     "{\\rtf1\\intbl a\\line\\cell}",
+     rtf_ec_OK,
+     {"Start", "TP:a", "TL:", "Cell", "End"}},
+    {"CellAfterAPictureEndsNoRun",
+     "{\\rtf1\\intbl a\\par{\\pict\\pngblip 00}\\cell}",
+     rtf_ec_OK,
+     {"Start", "TP:a", "Picture", "Cell", "End"},
+     WithPictures()},
+    {"CellEndsAnEmptyLineAfterAPicture",
+     "{\\rtf1\\intbl{\\pict\\pngblip 00}\\line\\plain\\cell}",
+     rtf_ec_OK,
+     {"Start", "Picture", "TL:", "Cell", "End"},
+     WithPictures()},
     {"NestedTableOpensTwoLevels",
      "{\\rtf1\\itap2 x\\nestcell}",
      rtf_ec_OK,
@@ -187,6 +214,11 @@ TEST(RTFReader, ReadsAgainAfterClear)
     ASSERT_EQ(recorder.Runs.size(), 1u);
     EXPECT_FALSE(recorder.Runs[0].Chars.Style.Contains(fsBold));
     EXPECT_TRUE(recorder.Reader.FontTable().Items.empty());
+    // A paragraph begun at the end of one read is none of the next one's.
+    ASSERT_EQ(recorder.Read("{\\rtf1 c\\par"), rtf_ec_UnmatchedBrace);
+    recorder.Events.clear();
+    ASSERT_EQ(recorder.Read("{\\rtf1\\intbl\\cell}"), rtf_ec_OK);
+    EXPECT_EQ(recorder.Events, Events({"Start", "Cell", "End"}));
 }
 
 TEST(RTFReader, DefaultCodePageUntilTheDocumentNamesOne)
