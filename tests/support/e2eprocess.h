@@ -16,15 +16,20 @@
 pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logFile,
                    const std::vector<std::string>& env = {}, const std::string& folder = std::string());
 
-// The progress of a program at work, for WaitUntil: the processor time the
-// process and its descendants have used, in twentieths of a second. A program
-// that only runs its timers (a millisecond or two a second) stands still.
+// The progress of a program at work, for WaitUntil: a step each time the
+// process and its descendants have used the processor for a fiftieth or more
+// of the time since the step before (ProgramWorkShare). A program at work
+// does, also on a loaded machine, where it still gets a tenth of a processor
+// or more; a program that only runs its timers (a millisecond or two a
+// second) stands still.
 TProgress ProgramProgress(pid_t pid);
+constexpr double ProgramWorkShare = 0.02;
 
-// Waits for the process to end while it works (ProgramProgress), or for up
-// to timeoutMs without a step; when it does not end, kills it. True when it
-// ended by itself; its wait status in status.
-bool ReapProgram(pid_t pid, int& status, int timeoutMs);
+// Waits for the process to end while it works (ProgramProgress), for up to
+// timeoutMs without a step and ceilingMs at most (a program that works for
+// ever); when it does not end, kills it. True when it ended by itself; its
+// wait status in status.
+bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs = WaitCeilingMs);
 
 // Kills the process (when pid > 0), waits for it and sets pid to -1.
 void KillProgram(pid_t& pid);
