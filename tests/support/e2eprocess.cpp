@@ -116,6 +116,16 @@ bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs)
     return ended;
 }
 
+bool SendUntil(const std::function<void()>& send, const std::function<bool()>& done, pid_t program,
+               const std::function<void()>& pump)
+{
+    const auto sentAndDone = [&] {
+        send();
+        return WaitUntil(done, ProgramProgress(program), pump);
+    };
+    return WaitUntil(sentAndDone, TProgress(), pump, WaitCeilingMs);
+}
+
 void KillProgram(pid_t& pid)
 {
     if (pid <= 0)

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,15 @@ constexpr double ProgramWorkShare = 0.02;
 // ever); when it does not end, kills it. True when it ended by itself; its
 // wait status in status.
 bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs = WaitCeilingMs);
+
+// Sends input to a program (send) and waits for what it brings about (done)
+// while the program works on it (ProgramProgress), running pump between two
+// asks; sends it again whenever the program has stood still for WaitDeadlineMs
+// without it (a window may show before it takes input, a popup list may take
+// a key for itself), until WaitCeilingMs have passed. Send checks that its
+// receiver is ready for the input, and sends nothing while it is not.
+bool SendUntil(const std::function<void()>& send, const std::function<bool()>& done, pid_t program,
+               const std::function<void()>& pump = nullptr);
 
 // Kills the process (when pid > 0), waits for it and sets pid to -1.
 void KillProgram(pid_t& pid);
