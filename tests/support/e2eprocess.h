@@ -20,9 +20,10 @@ pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logF
 // The progress of a program at work, for WaitUntil: a step each time the
 // process and its descendants have used the processor for a fiftieth or more
 // of the time since the step before (ProgramWorkShare). A program at work
-// does, also on a loaded machine, where it still gets a tenth of a processor
-// or more; a program that only runs its timers (a millisecond or two a
-// second) stands still.
+// does, also on a loaded machine, where it still gets several times that (a
+// twelfth of a processor with every processor over-subscribed four times); a
+// program that only runs its timers (a millisecond or two a second, Kelvor
+// with its panes open less) stands still.
 TProgress ProgramProgress(pid_t pid);
 constexpr double ProgramWorkShare = 0.02;
 
