@@ -99,7 +99,7 @@ TProgress ProgramProgress(pid_t pid)
         const TClock::time_point now = TClock::now();
         const double used = static_cast<double>(ticks - steps->Ticks) / ticksPerSecond;
         const double passed = std::chrono::duration<double>(now - steps->At).count();
-        if (ticks > steps->Ticks && used >= ProgramWorkShare * passed)
+        if (used >= ProgramWorkShare * passed)
             *steps = TSteps{ticks, now, steps->Count + 1};
         return steps->Count;
     };
@@ -117,11 +117,11 @@ bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs)
 }
 
 bool SendUntil(const std::function<void()>& send, const std::function<bool()>& done, pid_t program,
-               const std::function<void()>& pump)
+               const std::function<void()>& pump, int stillMs)
 {
     const auto sentAndDone = [&] {
         send();
-        return WaitUntil(done, ProgramProgress(program), pump);
+        return WaitUntil(done, ProgramProgress(program), pump, stillMs);
     };
     return WaitUntil(sentAndDone, TProgress(), pump, WaitCeilingMs);
 }

@@ -35,12 +35,12 @@ bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs = WaitCeil
 
 // Sends input to a program (send) and waits for what it brings about (done)
 // while the program works on it (ProgramProgress), running pump between two
-// asks; sends it again whenever the program has stood still for WaitDeadlineMs
+// asks; sends it again whenever the program has stood still for stillMs
 // without it (a window may show before it takes input, a popup list may take
 // a key for itself), until WaitCeilingMs have passed. Send checks that its
 // receiver is ready for the input, and sends nothing while it is not.
 bool SendUntil(const std::function<void()>& send, const std::function<bool()>& done, pid_t program,
-               const std::function<void()>& pump = nullptr);
+               const std::function<void()>& pump = nullptr, int stillMs = WaitDeadlineMs);
 
 // Kills the process (when pid > 0), waits for it and sets pid to -1.
 void KillProgram(pid_t& pid);

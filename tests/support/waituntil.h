@@ -8,7 +8,6 @@
 // loop, a handler that keeps making work for itself) fails all the same.
 #pragma once
 
-#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -39,16 +38,17 @@ inline bool WaitUntil(const std::function<bool()>& done, const TProgress& progre
 {
     using TClock = std::chrono::steady_clock;
     const auto still = std::chrono::milliseconds(stillMs);
+    const TClock::time_point begun = TClock::now();
     long long seen = progress ? progress() : 0;
-    const auto ceiling = TClock::now() + std::chrono::milliseconds(std::max(stillMs, ceilingMs));
-    auto end = std::min(TClock::now() + still, ceiling);
+    TClock::time_point end = begun + still;
     while (!done()) {
         const long long now = progress ? progress() : seen;
         if (now != seen) {
             seen = now;
-            end = std::min(TClock::now() + still, ceiling);
+            end = TClock::now() + still;
         }
-        if (TClock::now() > end)
+        const TClock::time_point t = TClock::now();
+        if (t > end || t - begun > std::chrono::milliseconds(ceilingMs))
             return done();
         if (pump)
             pump();

@@ -1,10 +1,12 @@
 // The tests' waits: a wait fails when what it watches stands still for a
 // whole deadline, and however it moves once its ceiling has passed; the work
 // of a program is the processor time of the program and of the programs it
-// started, a program that only runs its timers stands still, and a program
-// waited for is ended once it stands still or works on past the ceiling.
+// started, a program that only runs its timers stands still, a program
+// waited for is ended once it stands still or works on past the ceiling, and
+// input a program lost goes again once the program stands still.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -136,3 +138,30 @@ TEST(WaitUntilTest, AProgramThatOnlyRunsItsTimersStandsStill)
 }
 
 } // namespace
+
+TEST(WaitUntilTest, InputThatAProgramLosesGoesAgainOnceTheProgramStandsStill)
+{
+    // The program answers the second byte sent to it and loses the first, as
+    // a window that shows before it takes keys.
+    int input[2], answer[2];
+    ASSERT_EQ(pipe(input), 0);
+    ASSERT_EQ(pipe2(answer, O_NONBLOCK), 0);
+    pid_t program = fork();
+    if (program == 0) {
+        char c;
+        if (read(input[0], &c, 1) == 1 && read(input[0], &c, 1) == 1 && write(answer[1], &c, 1) == 1)
+            pause();
+        _exit(1);
+    }
+    TProgramGuard guard{program};
+    int sent = 0;
+    const auto send = [&] { sent += write(input[1], "k", 1) == 1; };
+    const auto answered = [&] {
+        char c;
+        return read(answer[0], &c, 1) == 1;
+    };
+    EXPECT_TRUE(SendUntil(send, answered, program, nullptr, 100));
+    EXPECT_EQ(sent, 2) << "sent again only once the program stood still";
+    for (int fd : {input[0], input[1], answer[0], answer[1]})
+        close(fd);
+}
