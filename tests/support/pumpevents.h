@@ -1,6 +1,7 @@
 // The pump of WaitUntil for tests of windows in this process: the toolkit's
 // events run between two asks (the platform's pump returns as soon as an
-// event was handled, or after 10 ms without one).
+// event was handled, or after 10 ms without one); and a wait with it until
+// every posted message is handled.
 #pragma once
 
 #include <limits>

@@ -1,7 +1,7 @@
 // Waiting for a condition rather than for a time: the condition is asked again
 // and again, with events pumped (or a short pause) between two asks, until it
-// holds. Tests never sleep for a fixed time, and a wait fails only when what
-// it watches stands still: a wait told how its work goes on (lines shown,
+// holds. Tests never sleep for a fixed time, and a wait fails when what it
+// watches stands still: a wait told how its work goes on (lines shown,
 // bytes read, the processor time a program has used) gives the work its whole
 // deadline again at each step, so that a busy machine only makes it longer,
 // but only up to a ceiling: work that moves for ever (a program in an endless
