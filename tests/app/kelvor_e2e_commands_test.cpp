@@ -92,12 +92,21 @@ protected:
     std::string ClipboardText() { return CaptureOutput("xclip -o -selection clipboard 2>/dev/null"); }
 
     // Copies the pane until the clipboard holds expected (the monitor shows
-    // appended text at its next poll).
+    // appended text at its next poll). Each copy is read once it has replaced
+    // a mark that xclip put on the clipboard before it.
     bool PaneTextBecomes(const std::string& expected)
     {
-        return WaitUntil([&] {
-            return CopyCompleteText() && WaitUntil([&] { return ClipboardText() == expected; }, 2000);
-        });
+        const std::string mark = "no copy yet";
+        const auto copied = [&] {
+            if (std::system(
+                    ("printf %s " + ShellQuoted(mark) + " | xclip -selection clipboard -i >/dev/null 2>&1")
+                        .c_str()) != 0 ||
+                !WaitUntil([&] { return ClipboardText() == mark; }))
+                return false;
+            return CopyCompleteText() &&
+                   WaitUntil([&] { return ClipboardText() != mark; }, ProgramProgress(FKelvor));
+        };
+        return WaitUntil([&] { return copied() && ClipboardText() == expected; });
     }
 
     // The colour shown at a screen point, as "#RRGGBB".
@@ -143,7 +152,8 @@ TEST_F(KelvorE2ECommandsTest, AddAFileThroughTheDialogAndCopyItsPane)
     // The name goes in (the dialog shows the test's folder) once the dialog
     // has the keyboard.
     ASSERT_TRUE(WaitUntil([&] { return CaptureOutput("xdotool getwindowfocus") == dialog; }));
-    ASSERT_TRUE(EnterFileName(dialog, "watched.log", [&] { return FServer.Windows("^Open$").empty(); }))
+    ASSERT_TRUE(EnterFileName(
+        dialog, "watched.log", [&] { return FServer.Windows("^Open$").empty(); }, FKelvor))
         << "the file dialog did not take the name\n"
         << FDir.Read("kelvor.out");
     // The new pane, in the settings' background colour 0xFFD7D7, fills the window.

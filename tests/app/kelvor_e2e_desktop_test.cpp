@@ -118,16 +118,16 @@ TEST_F(KelvorE2EDesktopTest, TheAlreadyOpenedQuestionComesUpAboveAWindowKeptOnTo
         CaptureOutput("xdotool windowfocus " + dialog);
         return CaptureOutput("xdotool getwindowfocus") == dialog;
     }));
-    ASSERT_TRUE(EnterFileName(dialog, "watched.log", [&] { return FServer.Windows("^Open$").empty(); }))
+    ASSERT_TRUE(EnterFileName(
+        dialog, "watched.log", [&] { return FServer.Windows("^Open$").empty(); }, FKelvor))
         << "the file dialog did not take the name";
 
     std::string box;
     ASSERT_TRUE(ComesUpAboveTheMainWindow("^Confirmation$", box));
     // Answered No: the file keeps its one pane.
-    ASSERT_TRUE(WaitUntil([&] {
-        CaptureOutput("xdotool windowfocus " + box + " key Escape");
-        return WaitUntil([&] { return FServer.Windows("^Confirmation$").empty(); }, 1000);
-    })) << "the question did not take its answer";
+    ASSERT_TRUE(SendUntil([&] { CaptureOutput("xdotool windowfocus " + box + " key Escape"); },
+                          [&] { return FServer.Windows("^Confirmation$").empty(); }, FKelvor))
+        << "the question did not take its answer";
     StopKelvor();
     const std::string settings = FDir.Read("kelvor.ini");
     EXPECT_EQ(IniSection(settings, "TailFiles"), "File0=" + log + "\n") << settings;
@@ -164,10 +164,9 @@ TEST_F(KelvorE2EDesktopTest, TrayOnlyModeKeepsTheWindowOutOfTheTaskbarFromTheSta
     })) << "no icon in the tray";
     Shell("xdotool windowminimize " + FWindow);
     ASSERT_TRUE(WaitUntil([&] { return FServer.Windows("^Kelvor:").empty(); })) << "the window stayed";
-    ASSERT_TRUE(WaitUntil([&] {
-        Shell("xdotool mousemove --window " + icon + " 5 5 click 1");
-        return WaitUntil([&] { return !FServer.Windows("^Kelvor:").empty(); }, 2000);
-    })) << "the icon did not bring the window back";
+    ASSERT_TRUE(SendUntil([&] { Shell("xdotool mousemove --window " + icon + " 5 5 click 1"); },
+                          [&] { return !FServer.Windows("^Kelvor:").empty(); }, FKelvor))
+        << "the icon did not bring the window back";
     // Brought to the front, the window may be a new X window.
     EXPECT_TRUE(WaitUntil(managedOutOfTheTaskbar)) << states();
     StopKelvor();

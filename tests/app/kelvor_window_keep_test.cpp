@@ -126,10 +126,9 @@ TEST_F(KelvorWindowKeepTest, AClickOnTheTrayIconRaisesTheWindowItself)
     for (int click = 1; click <= 3; ++click) {
         SCOPED_TRACE("click " + std::to_string(click));
         ASSERT_NO_FATAL_FAILURE(RaiseOther());
-        ASSERT_TRUE(WaitUntil([&] {
-            Shell("xdotool mousemove --window " + icon + " 5 5 click 1");
-            return WaitUntil([&] { return StackPlace(FWindow) > StackPlace(FOther); }, 2000);
-        })) << "the icon did not bring the window up";
+        ASSERT_TRUE(SendUntil([&] { Shell("xdotool mousemove --window " + icon + " 5 5 click 1"); },
+                              [&] { return StackPlace(FWindow) > StackPlace(FOther); }, FKelvor))
+            << "the icon did not bring the window up";
         EXPECT_TRUE(RaisedAsItWas());
     }
 }

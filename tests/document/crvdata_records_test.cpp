@@ -8,6 +8,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/icon.h"
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
 #include "tests/support/metafilebuilder.h"
@@ -223,19 +224,24 @@ TEST(PictureFilesTest, AMetafileIsWrittenFromTheBitmapItIsShownWith)
     EXPECT_TRUE(Near(Jpeg.Pixels().At(32, 15), 0x0000FF)) << "the background";
 }
 
+// The list of formats is the process's, and stays: the format registered is
+// the icon's, which no other test here writes, so that the bitmaps of the
+// other tests go as JPEG in any order.
 TEST(PictureFilesTest, RegisteredFormatsAreWrittenInTheirOwnFormat)
 {
-    TBitmap Bitmap;
-    EXPECT_FALSE(RV_IsHTMLGraphicFormat(&Bitmap));
+    TIcon Icon;
+    Icon.SetPixels(TPixelBuffer(2, 2, 0xFF0000FFu));
+    EXPECT_FALSE(RV_IsHTMLGraphicFormat(&Icon));
     EXPECT_FALSE(RV_IsHTMLGraphicFormat(nullptr));
-    RegisterGraphicClasses();
-    const int Index = RV_RegisterHTMLGraphicFormat(GraphicClassOf(&Bitmap));
-    EXPECT_EQ(RV_RegisterHTMLGraphicFormat(GraphicClassOf(&Bitmap)), Index);
-    EXPECT_TRUE(RV_IsHTMLGraphicFormat(&Bitmap));
-
     TempDir Dir;
     TTestRVData Data;
-    Bitmap.SetSize(2, 2);
     int No = 0;
-    EXPECT_EQ(Data.SavePicture(rvsfHTML, "b", Dir.Path() + "/", No, false, clNone, &Bitmap), "b1.bmp");
+    EXPECT_EQ(Data.SavePicture(rvsfHTML, "b", Dir.Path() + "/", No, false, clNone, &Icon), "b1.jpg");
+    RegisterGraphicClasses();
+    const int Index = RV_RegisterHTMLGraphicFormat(GraphicClassOf(&Icon));
+    EXPECT_EQ(RV_RegisterHTMLGraphicFormat(GraphicClassOf(&Icon)), Index);
+    EXPECT_TRUE(RV_IsHTMLGraphicFormat(&Icon));
+    TBitmap Bitmap;
+    EXPECT_FALSE(RV_IsHTMLGraphicFormat(&Bitmap)) << "only the class registered";
+    EXPECT_EQ(Data.SavePicture(rvsfHTML, "b", Dir.Path() + "/", No, false, clNone, &Icon), "b2.ico");
 }

@@ -81,7 +81,7 @@ TEST_F(EditorInputMethod, TheInputMethodIsToldTheCaretAndTheCurrentFont)
 {
     Style->TextStyles()->Items(Uni)->SetFontName("DejaVu Serif");
     Load("abc", Uni);
-    PumpEvents();
+    ASSERT_TRUE(HandlePostedMessages());
     const TInputMethodAnswer answer = QueryInputMethod(Edit);
     EXPECT_EQ(answer.Cursor.Left, Edit->CaretRect().Left);
     EXPECT_EQ(answer.Cursor.Top, Edit->CaretRect().Top);

@@ -146,7 +146,7 @@ TEST_F(MetafilePasteXvfbChildTest, LibreOfficeDrawCopiesAShape)
                 CaptureOutput("xdotool search --name 'shape.svg - LibreOffice Draw' 2>/dev/null | head -1");
             return !window.empty();
         },
-        45000, PumpEvents))
+        ProgramProgress(office), PumpEvents))
         << "LibreOffice Draw never showed its window";
     // Everything selected and copied, as a user would. The window shows
     // before the document in it takes keys: the keys go again until the
@@ -154,13 +154,11 @@ TEST_F(MetafilePasteXvfbChildTest, LibreOfficeDrawCopiesAShape)
     const auto copied = [&] {
         return Clipboard()->HasFormat(CF_METAFILEPICT) && Clipboard()->HasFormat(CF_BITMAP);
     };
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            CaptureOutput("xdotool windowfocus --sync " + window + " mousemove --window " + window +
-                          " 20 200 click 1 key ctrl+a key ctrl+c");
-            return WaitUntil(copied, 5000, PumpEvents);
-        },
-        45000, PumpEvents))
+    const auto selectAndCopy = [&] {
+        CaptureOutput("xdotool windowfocus --sync " + window + " mousemove --window " + window +
+                      " 20 200 click 1 key ctrl+a key ctrl+c");
+    };
+    ASSERT_TRUE(SendUntil(selectAndCopy, copied, office, PumpEvents))
         << CaptureOutput("xclip -o -selection clipboard -t TARGETS 2>&1");
     // The picture comes before the metafile in the order of formats.
     Edit->Paste();

@@ -88,8 +88,8 @@ protected:
     bool CaretBecomes(int itemNo, int offs)
     {
         return WaitUntil(
-            [&] { return Data().GetCurItemNo() == itemNo && Data().GetOffsetInCurItem() == offs; }, 4000,
-            PumpEvents);
+            [&] { return Data().GetCurItemNo() == itemNo && Data().GetOffsetInCurItem() == offs; },
+            WaitDeadlineMs, PumpEvents);
     }
 
     std::string Window;

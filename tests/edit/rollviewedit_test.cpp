@@ -281,7 +281,7 @@ TEST_F(RollViewEditTest, RefusalsChangeNothingAndBeepOnlyWithSound)
                 c.Refuse(*this);
                 UI.ClearCalls();
                 command(*this);
-                PumpEvents();
+                ASSERT_TRUE(HandlePostedMessages());
                 EXPECT_TRUE(RVF() == before);
                 EXPECT_EQ(Changes, 0);
                 EXPECT_FALSE(Edit->Modified);

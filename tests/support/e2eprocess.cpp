@@ -16,6 +16,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "tests/support/waituntil.h"
@@ -84,19 +85,45 @@ long long ProcessorTicks(pid_t pid)
 
 TProgress ProgramProgress(pid_t pid)
 {
-    static const long ticksPerSecond = sysconf(_SC_CLK_TCK);
-    return [pid] { return ProcessorTicks(pid) * 20 / ticksPerSecond; };
+    using TClock = std::chrono::steady_clock;
+    static const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
+    // The processor time and the moment of the last step, and the steps so far.
+    struct TSteps {
+        long long Ticks;
+        TClock::time_point At;
+        long long Count = 0;
+    };
+    auto steps = std::make_shared<TSteps>(TSteps{ProcessorTicks(pid), TClock::now()});
+    return [pid, steps] {
+        const long long ticks = ProcessorTicks(pid);
+        const TClock::time_point now = TClock::now();
+        const double used = static_cast<double>(ticks - steps->Ticks) / ticksPerSecond;
+        const double passed = std::chrono::duration<double>(now - steps->At).count();
+        if (used >= ProgramWorkShare * passed)
+            *steps = TSteps{ticks, now, steps->Count + 1};
+        return steps->Count;
+    };
 }
 
-bool ReapProgram(pid_t pid, int& status, int timeoutMs)
+bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs)
 {
     const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, ProgramProgress(pid),
-                                 nullptr, timeoutMs);
+                                 nullptr, timeoutMs, ceilingMs);
     if (!ended) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
     }
     return ended;
+}
+
+bool SendUntil(const std::function<void()>& send, const std::function<bool()>& done, pid_t program,
+               const std::function<void()>& pump, int stillMs)
+{
+    const auto sentAndDone = [&] {
+        send();
+        return WaitUntil(done, ProgramProgress(program), pump, stillMs);
+    };
+    return WaitUntil(sentAndDone, TProgress(), pump, WaitCeilingMs);
 }
 
 void KillProgram(pid_t& pid)

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,15 +17,30 @@
 pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logFile,
                    const std::vector<std::string>& env = {}, const std::string& folder = std::string());
 
-// The progress of a program at work, for WaitUntil: the processor time the
-// process and its descendants have used, in twentieths of a second. A program
-// that only runs its timers (a millisecond or two a second) stands still.
+// The progress of a program at work, for WaitUntil: a step each time the
+// process and its descendants have used the processor for a fiftieth or more
+// of the time since the step before (ProgramWorkShare). A program at work
+// does, also on a loaded machine, where it still gets several times that (a
+// twelfth of a processor with every processor over-subscribed four times); a
+// program that only runs its timers (a millisecond or two a second, Kelvor
+// with its panes open less) stands still.
 TProgress ProgramProgress(pid_t pid);
+constexpr double ProgramWorkShare = 0.02;
 
-// Waits for the process to end while it works (ProgramProgress), or for up
-// to timeoutMs without a step; when it does not end, kills it. True when it
-// ended by itself; its wait status in status.
-bool ReapProgram(pid_t pid, int& status, int timeoutMs);
+// Waits for the process to end while it works (ProgramProgress), for up to
+// timeoutMs without a step and ceilingMs at most (a program that works for
+// ever); when it does not end, kills it. True when it ended by itself; its
+// wait status in status.
+bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs = WaitCeilingMs);
+
+// Sends input to a program (send) and waits for what it brings about (done)
+// while the program works on it (ProgramProgress), running pump between two
+// asks; sends it again whenever the program has stood still for stillMs
+// without it (a window may show before it takes input, a popup list may take
+// a key for itself), until WaitCeilingMs have passed. Send checks that its
+// receiver is ready for the input, and sends nothing while it is not.
+bool SendUntil(const std::function<void()>& send, const std::function<bool()>& done, pid_t program,
+               const std::function<void()>& pump = nullptr, int stillMs = WaitDeadlineMs);
 
 // Kills the process (when pid > 0), waits for it and sets pid to -1.
 void KillProgram(pid_t& pid);

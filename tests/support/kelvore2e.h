@@ -99,27 +99,29 @@ inline bool KelvorMenuKeys(const std::string& mainWindow, int x, int y, const st
     return run("xdotool key --delay 100 Down " + furtherKeys);
 }
 
-// Gives the file dialog Dialog, which has the keyboard, the name of a file in
-// the folder it shows, and its Return, until the dialog is gone (Gone); false
-// when it stays or a tool failed. The bare name is typed, as a user typing in
-// that folder does. The name field's completion list opens and closes as the
-// typed text names entries or none (a folder's entries are found in the
-// background), and takes and gives back the keyboard each time; while the
-// program works through keys that came before such a change, the dialog may
+// Gives the file dialog Dialog of Program, which has the keyboard, the name
+// of a file in the folder it shows, and its Return, until the dialog is gone
+// (Gone); false when it stays or a tool failed. The bare name is typed, as a
+// user typing in that folder does. The name field's completion list opens and
+// closes as the typed text names entries or none (a folder's entries are found
+// in the background), and takes and gives back the keyboard each time; while
+// the program works through keys that came before such a change, the dialog may
 // take the name field for one without the focus, and then keeps a folder that
 // the text named selected: a whole path names every folder on it, and its
 // Return opened the file's folder with an empty name. No beginning of the bare
 // name names a folder, and the list opens only once, as the file's own entry.
-// The Return goes again only while the dialog keeps the keyboard, so that
-// none reaches the window after it.
-template <typename F> bool EnterFileName(const std::string& dialog, const std::string& name, F gone)
+// The list may take a Return for itself: Return goes again once the program
+// has stood still with the dialog there (SendUntil), and only while the
+// dialog keeps the keyboard, so that none reaches the window after it.
+template <typename F>
+bool EnterFileName(const std::string& dialog, const std::string& name, F gone, pid_t program)
 {
     const auto run = [](const std::string& command) { return std::system(command.c_str()) == 0; };
     if (!run("xdotool key ctrl+a") || !run("xdotool type --delay 5 " + ShellQuoted(name)))
         return false;
-    return WaitUntil([&] {
+    const auto pressReturn = [&] {
         if (CaptureOutput("xdotool getwindowfocus") == dialog)
             run("xdotool key Return");
-        return WaitUntil(gone, 5000);
-    });
+    };
+    return SendUntil(pressReturn, gone, program);
 }

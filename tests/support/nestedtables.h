@@ -4,6 +4,8 @@
 // handling the messages a step defers until none is queued.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -110,19 +112,31 @@ inline std::string FreshLayoutFault(TCustomRollViewEdit& edit, THeadlessEditor& 
     return fault;
 }
 
+// A step defers a few messages, and their handlers a few more: a queue that
+// has not emptied after this many passes holds a message that a handler keeps
+// posting again, and would never empty.
+constexpr int SettlePassesAtMost = 1000;
+
 // Handles messages until none that a step defers is queued: the messages of
 // cell editors and their holders from WM_RVMOVEEDITOR to WM_RVFREEINPLACE (a
 // move to another cell, an undo or redo passed on, an event for the viewer,
 // the closed cell editors to free) and CM_RELEASE (a cell editor released
 // after a cell selection). Each pass handles every message queued before it,
-// and their handlers may queue more.
+// and their handlers may queue more; a queue that is not empty after
+// SettlePassesAtMost passes fails the test, and the messages are left queued.
 inline void SettleMessages()
 {
     const auto queued = [] {
         return MessageQueued(WM_RVMOVEEDITOR, WM_RVFREEINPLACE) || MessageQueued(CM_RELEASE, CM_RELEASE);
     };
-    while (queued())
+    for (int pass = 0; queued(); ++pass) {
+        if (pass == SettlePassesAtMost) {
+            ADD_FAILURE() << "deferred messages are still queued after " << pass
+                          << " passes: a handler keeps posting its message again";
+            return;
+        }
         Application->ProcessMessages();
+    }
 }
 
 } // namespace nestedtables

@@ -43,11 +43,12 @@ struct TXvfbRun {
 // Starts Xvfb when it is installed (an 800x600 screen on a display it picks
 // itself, see StartXvfbServer), runs this test program under it with
 // --gtest_filter=Filter, waits for it while it works (for two minutes at most
-// without a step of its work) and stops the server; the server and the child
-// end with this program whichever way it ends. The child sees InXvfbChild()
-// true, DISPLAY naming the server (for the X tools it runs too) and reports
-// through WriteXvfbResult; leak checks are off in it (the X libraries keep
-// caches for the process's life; leaks are checked offscreen).
+// without a step of its work, WaitCeilingMs in all) and stops the server; the
+// server and the child end with this program whichever way it ends. The
+// child sees InXvfbChild() true, DISPLAY naming the server (for the X tools
+// it runs too) and reports through WriteXvfbResult; leak checks are off in it
+// (the X libraries keep caches for the process's life; leaks are checked
+// offscreen).
 TXvfbRun RunUnderXvfb(const std::string& Filter);
 // The same; FirstDisplay is not used (the server picks its display).
 TXvfbRun RunUnderXvfb(const std::string& Filter, int FirstDisplay);
