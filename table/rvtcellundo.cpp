@@ -213,8 +213,6 @@ TRVTemporalCellEdit::TRVTemporalCellEdit(TRVTableItemInfo* table)
     FItemNo = std::max(table->GetMyItemNo(), 0);
     TRVEditRVData* data = FEditor->EditRVData();
     data->DrainFrom(cell);
-    cell->ContentChanged();
-    data->FormatAll();
     // Whatever the operation records is one step.
     data->BeginUndoSequence(rvutModifyItem, false);
     data->SetUndoGroupMode(true);
@@ -239,7 +237,6 @@ TRVTemporalCellEdit::~TRVTemporalCellEdit()
         RVMoveUndoGroups(*data->UndoList, *record->UndoList, data->UndoList->Count());
     }
     FCell->DrainFrom(data);
-    FCell->ContentChanged();
     if (record) {
         // After the edits of a cell editor open in the cell's table, which
         // starting the step hands over.
