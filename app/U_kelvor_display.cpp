@@ -98,11 +98,7 @@ enum class TPendingKind : uint8_t { Continuation, Paragraph, Break };
 class TPendingLines {
 public:
     bool Empty() const { return FChunks.empty(); }
-    void Clear()
-    {
-        FChunks.clear();
-        FFrontCut.Clear();
-    }
+    void Clear() { FChunks.clear(); }
     // The lines that follow lie in Text (until the next chunk); the chunk's own
     // copy. Room is made for LineCount lines at once: a burst keeps up to a
     // purge line's worth of them waiting, and growing by halves would leave
@@ -117,7 +113,7 @@ public:
     void Add(size_t start, size_t length, int style, TPendingKind kind)
     {
         FChunks.back().Lines.push_back(
-            {static_cast<uint32_t>(start), static_cast<uint32_t>(length), style, kind});
+            {static_cast<uint32_t>(start), static_cast<uint32_t>(length), style, kind, false});
     }
     // A chunk without lines is let go; one that kept far fewer lines than it
     // made room for (the others were not to be shown) gives the room back.
@@ -142,24 +138,28 @@ public:
     // goes, and the rest waits as the oldest line, continuing its paragraph.
     // A chunk that is one line and nothing else (a piece of a line without an
     // end) hands its text over instead of a copy. The cuts of one line share
-    // what they read of its end, so that together they read it about once.
+    // what they read of its end, so that together they read it about once;
+    // a line that no cut has begun on starts that memo afresh, however the
+    // line before it went (shown, or dropped with the queue).
     template <class F, class G> bool PopFront(F show, G fits)
     {
         TChunk& chunk = FChunks.front();
         TLine& front = chunk.Lines[chunk.Next];
+        if (!front.Cut)
+            FFrontCutMemo.Clear();
         const std::string_view whole(chunk.Text.data() + front.Start, front.Length);
         const size_t cut = front.Kind == TPendingKind::Break
                                ? whole.size()
-                               : TextCutNear(whole, fits(whole), GetACP(), &FFrontCut);
+                               : TextCutNear(whole, fits(whole), GetACP(), &FFrontCutMemo);
         if (cut < whole.size()) {
             show(AnsiString(whole.substr(0, cut)), front.Style, front.Kind);
             front.Start += static_cast<uint32_t>(cut);
             front.Length -= static_cast<uint32_t>(cut);
             front.Kind = TPendingKind::Continuation;
+            front.Cut = true;
             return false;
         }
         const TLine line = chunk.Lines[chunk.Next++];
-        FFrontCut.Clear();
         const bool last = chunk.Next == chunk.Lines.size();
         if (last && line.Start == 0 && line.Length == chunk.Text.size())
             show(std::move(chunk.Text), line.Style, line.Kind);
@@ -176,6 +176,8 @@ private:
         uint32_t Length;
         int Style;
         TPendingKind Kind;
+        // A piece of the line was shown: the memo holds what its cuts found.
+        bool Cut;
     };
     struct TChunk {
         AnsiString Text;
@@ -183,8 +185,8 @@ private:
         size_t Next;
     };
     std::deque<TChunk> FChunks;
-    // What the cuts of the oldest line found of its end.
-    TTextCutMemo FFrontCut;
+    // What the cuts of the line being cut (the oldest) found of its end.
+    TTextCutMemo FFrontCutMemo;
 };
 
 // What the display remembers of a pane between two chunks of its file. Owned

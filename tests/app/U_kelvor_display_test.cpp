@@ -423,6 +423,48 @@ TEST_F(KelvorDisplayTest, ALineTooLongForATurnIsShownInPiecesThatShowItAsAWhole)
     EXPECT_EQ(tail.DrawItems, LayoutFieldsOf(*View->RVData).DrawItems);
 }
 
+// The pane's items from First on that make up Line, each continuing its
+// paragraph and cut where TextCutNear allows in the rest of Line; the number
+// of them.
+int ExpectPiecesOf(TRollView* view, int first, const std::string& line)
+{
+    std::string joined;
+    int item = first;
+    for (; joined.size() < line.size() && item < view->GetLineCount(); ++item) {
+        SCOPED_TRACE(item);
+        const std::string piece = view->GetItemText(item);
+        const std::string_view rest = std::string_view(line).substr(joined.size());
+        if (piece.size() < rest.size())
+            EXPECT_EQ(TextCutNear(rest, piece.size(), GetACP()), piece.size()) << "a cut the text allows no";
+        EXPECT_EQ(view->IsParaStart(item), item == first);
+        joined += piece;
+    }
+    EXPECT_EQ(joined, line);
+    return item - first;
+}
+
+TEST_F(KelvorDisplayTest, EachLongLineIsCutWhereItsOwnTextAllows)
+{
+    // Two long lines in brackets that stay open: the first reads left to
+    // right throughout, so that a piece of it may end inside them; the second
+    // ends in a Hebrew letter, which has it reordered, so that no piece of it
+    // may (it shows whole). What the cuts of the first found of its text
+    // tells nothing of the second's.
+    SetACP(CP_UTF8);
+    std::string ltr = "(";
+    while (ltr.size() < 2048)
+        ltr += "\xC3\xA9";
+    std::string rtl = "(";
+    while (rtl.size() < 8192)
+        rtl += "\xC3\xA9";
+    rtl += "\xD7\x90)";
+    Feed(ltr + "\n" + rtl + "\n");
+    const int pieces = ExpectPiecesOf(View, 0, ltr);
+    EXPECT_GT(pieces, 1) << "a cut a new pane makes of a line it expects to be slow";
+    EXPECT_EQ(ExpectPiecesOf(View, pieces, rtl), 1);
+    SetACP(0);
+}
+
 TEST_F(KelvorDisplayTest, ShowOnLogEventBringsAHiddenWindowUpWithTheFilesName)
 {
     Form->SetShowOnLogEvent(true);
