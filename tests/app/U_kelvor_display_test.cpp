@@ -308,8 +308,9 @@ TEST_F(KelvorDisplayTest, AChunkOfManyPiecesIsShownWholeInOrderWithThePanesEndIn
     EXPECT_EQ(View->VPos(), View->GetVScrollMax());
 }
 
-// Lines of 49 bytes 0x80-0xFF (no UTF-8: characters of many scripts, slow to
-// lay out), each ending in " #" and its number, Bytes of them at least.
+// Lines of 49 random bytes 0x80-0xFF (characters of many scripts and bytes
+// that are no UTF-8: slow to lay out while the process loads the fonts that
+// draw them), each ending in " #" and its number, Bytes of them at least.
 std::vector<std::string> SlowLines(size_t bytes)
 {
     std::mt19937 random(7);
@@ -325,17 +326,28 @@ std::vector<std::string> SlowLines(size_t bytes)
     return lines;
 }
 
-// What the tests of turns feed a pane in such lines: far less than a piece
-// (a turn bounded by bytes would show it all) and many turns' worth of laying
-// out on any machine (a turn takes 20 ms at the most).
-constexpr size_t SlowChunkBytes = size_t{32} << 10;
-
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;
     for (const std::string& line : lines)
         text += line + '\n';
     return text;
+}
+
+// Feeds a pane chunks of such lines, one poll each (FeedOnce), each chunk
+// twice the one before, until a poll leaves lines waiting in Pane: a turn is
+// bounded by its time, so that a chunk large enough always does, however fast
+// the machine and whatever fonts the process loaded before. The first chunk
+// is far less than a piece (a turn bounded by bytes would show it all).
+// Lines gets every line fed, in order.
+template <class F> void FeedUntilLinesWait(const TRollView* pane, F feedOnce, std::vector<std::string>& lines)
+{
+    for (size_t bytes = size_t{32} << 10; !LinesWaitIn(pane); bytes *= 2) {
+        ASSERT_LE(bytes, size_t{64} << 20) << "one turn showed every line of a chunk this large";
+        const std::vector<std::string> chunk = SlowLines(bytes);
+        feedOnce(Joined(chunk));
+        lines.insert(lines.end(), chunk.begin(), chunk.end());
+    }
 }
 
 // The pane shows Lines, in order, and then Last.
@@ -349,11 +361,12 @@ void ExpectShownInOrder(TRollView* view, const std::vector<std::string>& lines, 
 
 TEST_F(KelvorDisplayTest, BytesThatAreSlowToLayOutAreShownWholeAndInOrder)
 {
-    // A chunk of such lines, then plain text: a turn is bounded by its time,
-    // not by bytes, and shows a line at least; the rest shows as the events
-    // run, nothing lost, doubled or reordered.
-    const std::vector<std::string> lines = SlowLines(SlowChunkBytes);
-    FeedOnce(Joined(lines));
+    // Chunks of such lines until one leaves lines waiting, then plain text: a
+    // turn is bounded by its time, not by bytes, and shows a line at least;
+    // the rest shows as the events run, nothing lost, doubled or reordered.
+    std::vector<std::string> lines;
+    FeedUntilLinesWait(
+        View, [&](const std::string& text) { FeedOnce(text); }, lines);
     EXPECT_GT(View->GetLineCount(), 0);
     Feed("plain after\n");
     ExpectShownInOrder(View, lines, "plain after");
@@ -368,11 +381,12 @@ TEST_F(KelvorDisplayTest, APanesTimerTurnRightAfterAnotherPanesPollHasItsOwnTime
     TTailFile* other = Form->OpenTailFile(Dir.Write("b.log", ""));
     ASSERT_NE(other, nullptr);
     other->LineComplete = true;
-    const std::vector<std::string> lines = SlowLines(SlowChunkBytes);
-    FeedOnce(Joined(lines));
-    ASSERT_TRUE(LinesWaitIn(View));
-    FeedOnce(Joined(lines), other);
-    ASSERT_TRUE(LinesWaitIn(other->View));
+    std::vector<std::string> lines;
+    FeedUntilLinesWait(
+        View, [&](const std::string& text) { FeedOnce(text); }, lines);
+    std::vector<std::string> otherLines;
+    FeedUntilLinesWait(
+        other->View, [&](const std::string& text) { FeedOnce(text, other); }, otherLines);
     const std::vector<TTimer*> timers = PaneTimers(View);
     ASSERT_EQ(timers.size(), 1u);
     const int before = View->GetLineCount();
@@ -381,7 +395,7 @@ TEST_F(KelvorDisplayTest, APanesTimerTurnRightAfterAnotherPanesPollHasItsOwnTime
     Feed("plain after\n");
     Feed("plain after\n", other);
     ExpectShownInOrder(View, lines, "plain after");
-    ExpectShownInOrder(other->View, lines, "plain after");
+    ExpectShownInOrder(other->View, otherLines, "plain after");
 }
 
 TEST_F(KelvorDisplayTest, ALineTooLongForATurnIsShownInPiecesThatShowItAsAWhole)
