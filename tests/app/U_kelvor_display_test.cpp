@@ -448,8 +448,9 @@ int ExpectPiecesOf(TRollView* view, int first, const std::string& line)
         SCOPED_TRACE(item);
         const std::string piece = view->GetItemText(item);
         const std::string_view rest = std::string_view(line).substr(joined.size());
-        if (piece.size() < rest.size())
+        if (piece.size() < rest.size()) {
             EXPECT_EQ(TextCutNear(rest, piece.size(), GetACP()), piece.size()) << "a cut the text allows no";
+        }
         EXPECT_EQ(view->IsParaStart(item), item == first);
         joined += piece;
     }
