@@ -26,8 +26,8 @@ public:
     // or a whole turn of TurnSeconds lays it out, else its start that is
     // expected to lay out within Seconds (Most at the most). A turn with time
     // left asks for MinPieceBytes at least: the cut then falls at the last
-    // place at or before that where the line may be cut (TextCutNear), which
-    // may lie closer to the start.
+    // place at or before that where the line may be cut, else the first after
+    // it (TextCutNear), which may lie closer to the start.
     size_t LineBytesToShow(std::string_view text, double seconds, size_t most, double turnSeconds) const;
 
     // A line is cut into pieces shown in turns of their own only when it is

@@ -19,9 +19,10 @@
 // layout took, never the time the machine gave to others meanwhile: a busy
 // machine makes parts smaller only by the share of time it leaves the
 // window (TLayoutCosts). A turn with time left asks a long line for a
-// quarter KiB at least and cuts it at the last place at or before that
-// where the pieces show what the whole shows, so that a long line shows at
-// a cost linear in its length.
+// quarter KiB at least and cuts it at the last place at or before that (else
+// the first after it) where the pieces show what the whole shows: a piece is
+// shorter only where the text has no place nearer, so that a long line shows
+// at a cost linear in its length.
 #include "app/U_kelvor.h"
 
 #include <malloc.h>
