@@ -18,12 +18,14 @@
 // in order, for the next turn. A byte is charged the processor time its
 // layout took, never the time the machine gave to others meanwhile: a busy
 // machine makes parts smaller only by the share of time it leaves the
-// window, and a piece of a long line is never cut smaller than
-// MinPieceBytes, so that a long line shows at a cost linear in its length.
+// window (TLayoutCosts). A turn with time left asks a long line for a
+// quarter KiB at least and cuts it at the last place at or before that (else
+// the first after it) where the pieces show what the whole shows: a piece is
+// shorter only where the text has no place nearer, so that a long line shows
+// at a cost linear in its length.
 #include "app/U_kelvor.h"
 
 #include <malloc.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -34,6 +36,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/LayoutCosts.h"
 #include "app/Tail.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/forms.h"
@@ -62,28 +65,8 @@ constexpr auto TimerTurnBudget = std::chrono::milliseconds(8);
 // what is left.
 constexpr auto TurnLimit = std::chrono::milliseconds(20);
 constexpr auto SameTurnGap = std::chrono::milliseconds(10);
-// The cost of laying out a byte, in seconds, until the pane has measured its
-// own: ASCII text, and text with bytes above 0x7F (characters of other
-// scripts, or bytes that are no UTF-8, whose glyphs may come from fallback
-// fonts met for the first time: far slower, so assumed as slow as bytes of a
-// binary file that meet a script new to the process every few characters).
-constexpr double FirstAsciiCost = 2e-7;
-constexpr double FirstOtherCost = 1e-4;
 // The most bytes of one part, whatever the costs measured.
 constexpr size_t MaxPartBytes = size_t{256} << 10;
-// A line is cut into pieces shown in turns of their own only when it is
-// longer than this as well as than a turn can lay out: lines of the usual
-// lengths go whole, however slow their characters.
-constexpr size_t MinCutLineBytes = 1024;
-// The least a turn with time left shows of a long line: every turn pays
-// for painting and scrolling the pane, which pieces of a few bytes would
-// repeat for every few bytes.
-constexpr size_t MinPieceBytes = 256;
-// How much longer than their processor time the pane's parts took lately
-// (the machine gave its time to others meanwhile) is counted up to this.
-constexpr double MaxWallPerCpu = 8;
-// The share of what was measured before that each new part keeps.
-constexpr double KeepOfWallPerCpu = 0.75;
 // The pane's timer: at once while lines are to be shown, else a look now and
 // then for a file that stopped sending without a poll saying so.
 constexpr unsigned ShowNextSlice = 1;
@@ -98,11 +81,7 @@ enum class TPendingKind : uint8_t { Continuation, Paragraph, Break };
 class TPendingLines {
 public:
     bool Empty() const { return FChunks.empty(); }
-    void Clear()
-    {
-        FChunks.clear();
-        FFrontCut.Clear();
-    }
+    void Clear() { FChunks.clear(); }
     // The lines that follow lie in Text (until the next chunk); the chunk's own
     // copy. Room is made for LineCount lines at once: a burst keeps up to a
     // purge line's worth of them waiting, and growing by halves would leave
@@ -117,7 +96,7 @@ public:
     void Add(size_t start, size_t length, int style, TPendingKind kind)
     {
         FChunks.back().Lines.push_back(
-            {static_cast<uint32_t>(start), static_cast<uint32_t>(length), style, kind});
+            {static_cast<uint32_t>(start), static_cast<uint32_t>(length), style, kind, false});
     }
     // A chunk without lines is let go; one that kept far fewer lines than it
     // made room for (the others were not to be shown) gives the room back.
@@ -142,24 +121,28 @@ public:
     // goes, and the rest waits as the oldest line, continuing its paragraph.
     // A chunk that is one line and nothing else (a piece of a line without an
     // end) hands its text over instead of a copy. The cuts of one line share
-    // what they read of its end, so that together they read it about once.
+    // what they read of its end, so that together they read it about once;
+    // a line that no cut has begun on starts that memo afresh, however the
+    // line before it went (shown, or dropped with the queue).
     template <class F, class G> bool PopFront(F show, G fits)
     {
         TChunk& chunk = FChunks.front();
         TLine& front = chunk.Lines[chunk.Next];
+        if (!front.Cut)
+            FFrontCutMemo.Clear();
         const std::string_view whole(chunk.Text.data() + front.Start, front.Length);
         const size_t cut = front.Kind == TPendingKind::Break
                                ? whole.size()
-                               : TextCutNear(whole, fits(whole), GetACP(), &FFrontCut);
+                               : TextCutNear(whole, fits(whole), GetACP(), &FFrontCutMemo);
         if (cut < whole.size()) {
             show(AnsiString(whole.substr(0, cut)), front.Style, front.Kind);
             front.Start += static_cast<uint32_t>(cut);
             front.Length -= static_cast<uint32_t>(cut);
             front.Kind = TPendingKind::Continuation;
+            front.Cut = true;
             return false;
         }
         const TLine line = chunk.Lines[chunk.Next++];
-        FFrontCut.Clear();
         const bool last = chunk.Next == chunk.Lines.size();
         if (last && line.Start == 0 && line.Length == chunk.Text.size())
             show(std::move(chunk.Text), line.Style, line.Kind);
@@ -176,6 +159,8 @@ private:
         uint32_t Length;
         int Style;
         TPendingKind Kind;
+        // A piece of the line was shown: the memo holds what its cuts found.
+        bool Cut;
     };
     struct TChunk {
         AnsiString Text;
@@ -183,8 +168,8 @@ private:
         size_t Next;
     };
     std::deque<TChunk> FChunks;
-    // What the cuts of the oldest line found of its end.
-    TTextCutMemo FFrontCut;
+    // What the cuts of the line being cut (the oldest) found of its end.
+    TTextCutMemo FFrontCutMemo;
 };
 
 // What the display remembers of a pane between two chunks of its file. Owned
@@ -213,17 +198,8 @@ public:
     TClock::time_point WaitingSince;
     // The pane was cleared since it was last laid out.
     bool WholeLayout = false;
-    // What laying out a byte of the pane's text cost lately, in seconds of
-    // the processor: ASCII bytes, and bytes above 0x7F (their characters,
-    // and those of the ASCII bytes with them).
-    double AsciiCost = FirstAsciiCost;
-    double OtherCost = FirstOtherCost;
-    // The time the pane's parts took against their processor time lately
-    // (each part's sums weigh less by KeepOfWallPerCpu per part after it),
-    // and their ratio, from 1 (an idle machine) to MaxWallPerCpu.
-    double WallSum = 0;
-    double CpuSum = 0;
-    double WallPerCpu = 1;
+    // What laying out the pane's text costs, learned from its parts.
+    TLayoutCosts Costs;
     // Shows what waits when no poll will (owned by this state).
     TTimer* ShowTimer = nullptr;
     // When the pane's last poll turn began and ended: its timer's turn that
@@ -271,75 +247,6 @@ TPaneDisplayState* PaneState(TForm1* form, TRollView* view, const TTailFile* fil
     return state;
 }
 
-// The bytes of a line that are above 0x7F.
-size_t HighBytes(std::string_view text)
-{
-    return static_cast<size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
-}
-
-// The time Bytes bytes (High of them above 0x7F) are expected to take to lay
-// out at the pane's costs, on the machine as busy as it was lately.
-double ExpectedSeconds(size_t bytes, size_t high, const TPaneDisplayState& state)
-{
-    return (static_cast<double>(bytes - high) * state.AsciiCost +
-            static_cast<double>(high) * state.OtherCost) *
-           state.WallPerCpu;
-}
-
-// The processor time the calling thread has used, in seconds.
-double ThreadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-// How many bytes of a waiting line go into a part that has Seconds left
-// and room for Most bytes: the whole line when it is of the usual length or
-// a whole turn lays it out at the pane's costs, else its start that is
-// expected to lay out within Seconds (MinPieceBytes at least, Most at the
-// most).
-// The line is costed a block at a time, from a count of the block's bytes
-// above 0x7F, and only as far as a turn could lay out: each piece of a long
-// line reads about what it shows, never the whole rest of the line.
-size_t LineBytesToShow(std::string_view text, double seconds, size_t most, const TPaneDisplayState& state)
-{
-    if (text.size() <= MinCutLineBytes)
-        return text.size();
-    constexpr size_t Block = 4096;
-    auto costOf = [&](std::string_view bytes) {
-        return ExpectedSeconds(bytes.size(), HighBytes(bytes), state);
-    };
-    // The blocks that fit in Seconds, then the byte of the next block at
-    // which the cost passes it.
-    const size_t room = std::min(text.size(), most);
-    size_t fits = room;
-    size_t at = 0;
-    double cost = 0;
-    for (; at < room; at += Block) {
-        const double blockCost = costOf(text.substr(at, Block));
-        if (cost + blockCost > seconds) {
-            double walked = cost;
-            for (size_t i = at; i < std::min(at + Block, room); ++i) {
-                walked += ExpectedSeconds(1, static_cast<unsigned char>(text[i]) > 0x7F ? 1 : 0, state);
-                if (walked > seconds) {
-                    fits = std::max(i, std::min(MinPieceBytes, room));
-                    break;
-                }
-            }
-            break;
-        }
-        cost += blockCost;
-    }
-    // The line goes whole when a turn lays it all out: counted on only as far
-    // as a turn goes.
-    const double turn = std::chrono::duration<double>(TurnLimit).count();
-    for (; at < text.size() && cost <= turn; at += Block)
-        cost += costOf(text.substr(at, Block));
-    return cost <= turn ? text.size() : fits;
-}
-
 // A part of the lines that wait: its bytes, those above 0x7F among them, and
 // the time they are expected to take to lay out.
 struct TPart {
@@ -347,31 +254,6 @@ struct TPart {
     size_t High = 0;
     double Expected = 0;
 };
-
-// Learns the pane's costs from a part whose layout took Cpu seconds of the
-// processor and Wall seconds of time.
-void NoteCost(TPaneDisplayState* state, const TPart& part, double cpu, double wall)
-{
-    if (part.Bytes == 0)
-        return;
-    state->WallSum = state->WallSum * KeepOfWallPerCpu + wall;
-    state->CpuSum = state->CpuSum * KeepOfWallPerCpu + cpu;
-    state->WallPerCpu = std::clamp(state->WallSum / std::max(state->CpuSum, 1e-9), 1.0, MaxWallPerCpu);
-    const double ascii = static_cast<double>(part.Bytes - part.High);
-    if (part.High == 0) {
-        state->AsciiCost = cpu / ascii;
-        return;
-    }
-    // What the ASCII bytes are known to cost, the rest is the others'. Their
-    // cost varies with what the part meets for the first time (a script whose
-    // fallback fonts are looked for and loaded): it rises at once and falls
-    // by quarters, so that a part that happened to meet nothing new does not
-    // size the next one for text that is all known.
-    const double others = std::max(cpu - ascii * state->AsciiCost, 0.0);
-    const double measured = others / static_cast<double>(part.High);
-    state->OtherCost = std::max(
-        measured >= state->OtherCost ? measured : (3 * state->OtherCost + measured) / 4, state->AsciiCost);
-}
 
 // Adds the oldest waiting lines to the pane part by part, laying each part
 // out, for as long as the turn may go on: at least a piece's worth of text
@@ -397,6 +279,7 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     const TClock::time_point passStart =
         !poll && start - state->PollTurnEnd <= SameTurnGap ? state->PollTurnStart : start;
     const TClock::time_point limit = passStart + TurnLimit;
+    const double turnSeconds = std::chrono::duration<double>(TurnLimit).count();
     TClock::time_point now = start;
     double partCpuStart = ThreadCpuSeconds();
     size_t shown = 0;
@@ -419,11 +302,12 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
                     const size_t high = HighBytes(text);
                     part.Bytes += text.size() + 1;
                     part.High += high;
-                    part.Expected += ExpectedSeconds(text.size() + 1, high, *state);
+                    part.Expected += state->Costs.ExpectedSeconds(text.size() + 1, high);
                     show(std::move(text), style, kind);
                 },
                 [&](std::string_view text) {
-                    return LineBytesToShow(text, left - part.Expected, MaxPartBytes - part.Bytes, *state);
+                    return state->Costs.LineBytesToShow(text, left - part.Expected, MaxPartBytes - part.Bytes,
+                                                        turnSeconds);
                 });
         }
         if (part.Bytes == 0)
@@ -439,7 +323,8 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
         state->WholeLayout = false;
         now = TClock::now();
         const double cpu = ThreadCpuSeconds();
-        NoteCost(state, part, cpu - partCpuStart, std::chrono::duration<double>(now - partStart).count());
+        state->Costs.Note(part.Bytes, part.High, cpu - partCpuStart,
+                          std::chrono::duration<double>(now - partStart).count());
         partCpuStart = cpu;
         shown += part.Bytes;
         if (now >= end)

@@ -29,6 +29,7 @@
 
 class TPieceText;
 class TFontInfo;
+class TParaInfo;
 class TRVBackground;
 class TRVStyle;
 class TWinControl;
@@ -41,6 +42,7 @@ extern bool RollViewSafeFormatting;
 using TRVXorDrawingEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
 class TRVPrintServices;
+class TRVScreenLineToFinish;
 // When the viewer reports the checkpoints that scrolling brings into view
 // (AfterVScroll): never, the checkpoint whose section the view shows, or each
 // checkpoint as it enters the view. The viewer's CPEventKind holds one.
@@ -722,7 +724,13 @@ private:
                          TRect& repaint);
     void MoveSelectionRefs(int selStart, int selEnd, int startDi, int endDi, int moved);
     void RenumberJumps(int firstItem, int lastItem);
-    // crvfdata_finish.cpp
+    // crvfdata_finish.cpp: the steps of FinishScreenLine. The extra space
+    // below the line that its paragraph's line spacing asks for, given to its
+    // draw items; the free room shared among the pieces of a justified line
+    // that start with a space; the pieces of a right-to-left line mirrored.
+    int SpaceScreenLine(const TRVScreenAndDevice& sad, const TParaInfo& para, TRVScreenLineToFinish& line);
+    void JustifyScreenLine(const TRVScreenAndDevice& sad, TRVScreenLineToFinish& line, int free,
+                           bool rightToLeft);
     void ReorderRightToLeft(const TRVScreenAndDevice& sad, int first, int last);
 
     TRVParaStartNote FLastParaStart;

@@ -11,6 +11,63 @@
 #include "platform/core/stringlist.h"
 #include "view/crvfdata.h"
 
+// The screen line being finished: its last draw item, its first one (looked
+// for only when a step spaces or moves the line: a left-aligned line closes at
+// no cost per piece, however many pieces it holds), and the places of its draw
+// items before the first move, for the caller that reopens the line.
+class TRVScreenLineToFinish {
+public:
+    TRVScreenLineToFinish(TRVDrawLines& drawItems, int last, std::vector<TRVDrawItemPlace>* placesBefore)
+        : FDrawItems(drawItems), FLast(last), FPlacesBefore(placesBefore)
+    {}
+    int Last() const { return FLast; }
+    int First()
+    {
+        if (FFirst < 0) {
+            FFirst = FLast;
+            while (FFirst > 0 && !FDrawItems[FFirst]->FromNewLine)
+                --FFirst;
+        }
+        return FFirst;
+    }
+    // Called before a step moves or widens a draw item of the line.
+    void KeepPlaces()
+    {
+        if (FPlacesBefore == nullptr || FKept)
+            return;
+        FKept = true;
+        for (int i = First(); i <= FLast; ++i) {
+            const TRVDrawLineInfo* dli = FDrawItems[i];
+            FPlacesBefore->push_back({dli->Left, dli->Width, dli->SpaceBefore, dli->ExtraSpaceBelow});
+        }
+    }
+
+private:
+    TRVDrawLines& FDrawItems;
+    int FLast;
+    int FFirst = -1;
+    std::vector<TRVDrawItemPlace>* FPlacesBefore;
+    bool FKept = false;
+};
+
+namespace {
+
+// The room Align leaves on the left of a line whose last draw item is LastItem
+// (negative when a right-aligned line is wider than its room): none for a
+// left-aligned line and for the last line of a justified paragraph, half of it
+// (none when negative) for a centred line.
+int AlignmentShift(TRVAlignment align, bool lastLine, int rightEdge, const TRVDrawLineInfo* lastItem)
+{
+    if (align == rvaLeft || (align == rvaJustify && lastLine))
+        return 0;
+    const int free = rightEdge - (lastItem->Left + lastItem->Width);
+    if (align == rvaCenter)
+        return std::max(free / 2, 0);
+    return free;
+}
+
+} // namespace
+
 void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int rightEdge, int lineEnd,
                                               bool lastLine, int& extra, bool& noLineYet,
                                               std::vector<TRVDrawItemPlace>* placesBefore)
@@ -23,10 +80,10 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
         noLineYet = false;
         return;
     }
-    const int last = lineEnd - 1;
-    if (last < 0)
+    if (lineEnd <= 0)
         return;
-    TRVDrawLineInfo* lastItem = DrawItems[last];
+    TRVScreenLineToFinish line(DrawItems, lineEnd - 1, placesBefore);
+    const TRVDrawLineInfo* lastItem = DrawItems[line.Last()];
     const TCustomRVItemInfo* item = GetItem(lastItem->ItemNo);
     // Rules and other full-width items are neither aligned nor spaced.
     if (item->GetBoolValue(rvbpFullWidth))
@@ -35,46 +92,33 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
     TRVAlignment align = para->Alignment();
     if (align == rvaJustify && GetParaBiDiMode(item->ParaNo) != rvbdUnspecified)
         align = rvaLeft;
-
-    int free = 0;
-    if (align != rvaLeft && !(align == rvaJustify && lastLine)) {
-        free = rightEdge - (lastItem->Left + lastItem->Width);
-        if (align == rvaCenter) {
-            free /= 2;
-            if (free < 0)
-                free = 0;
-        }
+    extra = SpaceScreenLine(sad, *para, line);
+    const bool rightToLeft = GetParaBiDiMode(item->ParaNo) == rvbdRightToLeft;
+    if (align == rvaJustify && !lastLine) {
+        JustifyScreenLine(sad, line, rightEdge - (lastItem->Left + lastItem->Width), rightToLeft);
+        return;
     }
+    const int shift = AlignmentShift(align, lastLine, rightEdge, lastItem);
+    if (shift != 0) {
+        line.KeepPlaces();
+        for (int i = line.Last(); i >= line.First(); --i)
+            DrawItems[i]->Left += shift;
+    }
+    if (rightToLeft) {
+        line.KeepPlaces();
+        ReorderRightToLeft(sad, line.First(), line.Last());
+    }
+}
 
-    // The line's first draw item is looked for only when the line is spaced
-    // or moved: a left-aligned line closes at no cost per piece, however
-    // many pieces it holds.
-    int first = -1;
-    auto lineStart = [&] {
-        if (first < 0) {
-            first = last;
-            while (first > 0 && !DrawItems[first]->FromNewLine)
-                --first;
-        }
-        return first;
-    };
-    // The places before the first move, for the caller that reopens the line.
-    bool kept = false;
-    auto keepPlaces = [&] {
-        if (placesBefore == nullptr || kept)
-            return;
-        kept = true;
-        for (int i = lineStart(); i <= last; ++i) {
-            const TRVDrawLineInfo* dli = DrawItems[i];
-            placesBefore->push_back({dli->Left, dli->Width, dli->SpaceBefore, dli->ExtraSpaceBelow});
-        }
-    };
-
-    // Line spacing.
-    if (para->LineSpacingType() == rvlsPercent && para->LineSpacing() > 100) {
+int TCustomRVFormattedData::SpaceScreenLine(const TRVScreenAndDevice& sad, const TParaInfo& para,
+                                            TRVScreenLineToFinish& line)
+{
+    int extra = 0;
+    if (para.LineSpacingType() == rvlsPercent && para.LineSpacing() > 100) {
+        // A share of the height of the line's text.
         bool found = false;
         int minTop = 0, maxBottom = 0;
-        for (int i = lineStart(); i <= last; ++i) {
+        for (int i = line.First(); i <= line.Last(); ++i) {
             const TRVDrawLineInfo* dli = DrawItems[i];
             if (!IsTextItem(dli->ItemNo))
                 continue;
@@ -85,62 +129,55 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
             found = true;
         }
         if (found)
-            extra = static_cast<int>(int64_t(maxBottom - minTop) * (para->LineSpacing() - 100) / 100);
-    } else if (para->LineSpacingType() == rvlsSpaceBetween && para->LineSpacing() >= 0) {
-        extra = MulDiv(para->LineSpacing(), sad.DevicePpiY, sad.ScreenPpiY);
+            extra = static_cast<int>(int64_t(maxBottom - minTop) * (para.LineSpacing() - 100) / 100);
+    } else if (para.LineSpacingType() == rvlsSpaceBetween && para.LineSpacing() >= 0) {
+        extra = MulDiv(para.LineSpacing(), sad.DevicePpiY, sad.ScreenPpiY);
     }
     extra = std::clamp(extra, TRVDrawLineInfo::MinExtraSpaceBelow, TRVDrawLineInfo::MaxExtraSpaceBelow);
     if (extra != 0) {
-        keepPlaces();
-        for (int i = lineStart(); i <= last; ++i)
+        line.KeepPlaces();
+        for (int i = line.First(); i <= line.Last(); ++i)
             DrawItems[i]->ExtraSpaceBelow = extra;
     }
-    const bool rightToLeft = GetParaBiDiMode(item->ParaNo) == rvbdRightToLeft;
+    return extra;
+}
 
-    if (align == rvaJustify && !lastLine) {
-        if (lastItem->FromNewLine)
-            return;
-        keepPlaces();
-        // The pieces that start with a space share the free room; the first
-        // piece of the line is never widened.
-        auto isSpacePiece = [this](const TRVDrawLineInfo* dli) {
-            const TCustomRVItemInfo* pieceItem = GetItem(dli->ItemNo);
-            return pieceItem->StyleNo >= 0 && dli->Length > 0 &&
-                   RVU_IsSpace(Items->GetView(dli->ItemNo), dli->Offs, pieceItem->ItemOptions);
-        };
-        int spaces = 0;
-        for (int j = lineStart() + 1; j <= last; ++j)
-            if (isSpacePiece(DrawItems[j]))
-                ++spaces;
-        for (int j = first + 1; j <= last; ++j) {
-            TRVDrawLineInfo* dli = DrawItems[j];
-            if (isSpacePiece(dli)) {
-                // The remainder of the division goes to the later pieces.
-                const int share = free / spaces;
-                dli->SpaceBefore = share;
-                dli->Width += share;
-                free -= share;
-                --spaces;
-            }
-            if (!dli->FromNewLine) {
-                const TRVDrawLineInfo* prev = DrawItems[j - 1];
-                dli->Left = prev->Left + prev->Width;
-            }
-        }
-        if (rightToLeft)
-            ReorderRightToLeft(sad, first, last);
+void TCustomRVFormattedData::JustifyScreenLine(const TRVScreenAndDevice& sad, TRVScreenLineToFinish& line,
+                                               int free, bool rightToLeft)
+{
+    const int last = line.Last();
+    if (DrawItems[last]->FromNewLine)
         return;
+    line.KeepPlaces();
+    const int first = line.First();
+    // The pieces that start with a space share the free room; the first
+    // piece of the line is never widened.
+    auto isSpacePiece = [this](const TRVDrawLineInfo* dli) {
+        const TCustomRVItemInfo* pieceItem = GetItem(dli->ItemNo);
+        return pieceItem->StyleNo >= 0 && dli->Length > 0 &&
+               RVU_IsSpace(Items->GetView(dli->ItemNo), dli->Offs, pieceItem->ItemOptions);
+    };
+    int spaces = 0;
+    for (int j = first + 1; j <= last; ++j)
+        if (isSpacePiece(DrawItems[j]))
+            ++spaces;
+    for (int j = first + 1; j <= last; ++j) {
+        TRVDrawLineInfo* dli = DrawItems[j];
+        if (isSpacePiece(dli)) {
+            // The remainder of the division goes to the later pieces.
+            const int share = free / spaces;
+            dli->SpaceBefore = share;
+            dli->Width += share;
+            free -= share;
+            --spaces;
+        }
+        if (!dli->FromNewLine) {
+            const TRVDrawLineInfo* prev = DrawItems[j - 1];
+            dli->Left = prev->Left + prev->Width;
+        }
     }
-
-    if (free != 0) {
-        keepPlaces();
-        for (int i = last; i >= lineStart(); --i)
-            DrawItems[i]->Left += free;
-    }
-    if (rightToLeft) {
-        keepPlaces();
-        ReorderRightToLeft(sad, lineStart(), last);
-    }
+    if (rightToLeft)
+        ReorderRightToLeft(sad, first, last);
 }
 
 void TCustomRVFormattedData::ReorderRightToLeft(const TRVScreenAndDevice& sad, int first, int last)

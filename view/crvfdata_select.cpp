@@ -102,14 +102,12 @@ int TCustomRVFormattedData::CharacterEdge(int itemNo, int offs, bool forward)
             else
                 hi = mid;
         }
-        // Draw item lo - 1 starts at or before Offs (or is the item's first);
-        // past its end (a space dropped at the end of its line) the range
-        // goes on to the start of the next one.
+        // Draw item lo - 1 starts at or before Offs (or is the item's first).
+        // A place past its end lies among the spaces its line dropped, each
+        // a character of its own: it is an edge as it stands.
         const TRVDrawLineInfo* dli = DrawItems[lo - 1];
         firstOffs = dli->Offs;
         lastOffs = dli->Offs + dli->Length;
-        if (offs > lastOffs)
-            lastOffs = lo < count && DrawItems[lo]->ItemNo == itemNo ? DrawItems[lo]->Offs : length + 1;
         // Draw items laid out for another text than the item holds now.
         firstOffs = std::clamp(firstOffs, 1, length + 1);
         lastOffs = std::clamp(lastOffs, firstOffs, length + 1);

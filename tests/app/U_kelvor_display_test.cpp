@@ -7,97 +7,20 @@
 
 #include <functional>
 #include <memory>
-#include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/Tail.h"
 #include "document/rvstyle.h"
 #include "platform/core/codepages.h"
-#include "platform/graphics/textcut.h"
+#include "tests/app/U_kelvor_display_fixture.h"
 #include "tests/app/U_kelvor_fixture.h"
-#include "tests/support/pumpevents.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testrvfdata.h"
 #include "view/rollview.h"
 
 namespace {
-
-// ERROR is style 1 (red), WARN style 2 (green).
-const char* const Settings = "[Options]\nPurgeAtLine=0\nWidth=400\nHeight=300\n"
-                             "[SpecialWords]\nSpecialWord1=ERROR\nSpecialColor1=255\n"
-                             "SpecialWord2=WARN\nSpecialColor2=$FF00\n";
-
-struct TShownItem {
-    std::string Text;
-    int Style;
-    bool ParaStart;
-    bool operator==(const TShownItem& o) const
-    {
-        return Text == o.Text && Style == o.Style && ParaStart == o.ParaStart;
-    }
-};
-
-std::ostream& operator<<(std::ostream& os, const TShownItem& i)
-{
-    return os << "{\"" << i.Text << "\", " << i.Style << (i.ParaStart ? ", para" : ", cont") << "}";
-}
-
-class KelvorDisplayTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        Dir.Write("k.ini", Settings);
-        SetCommandLine({Dir.File("kelvor"), Dir.File("k.ini")});
-        Form = new TForm1(nullptr);
-        Form->AfterConstruction();
-        Form->Show();
-        File = Form->OpenTailFile(Dir.Write("a.log", ""));
-        ASSERT_NE(File, nullptr);
-        File->LineComplete = true;
-        View = File->View;
-    }
-    void TearDown() override
-    {
-        Form->Free();
-        SetCommandLine({});
-    }
-
-    // One poll's delivery of Text, as the monitor makes it: the pane shows
-    // what one turn may show, its timer the rest.
-    void FeedOnce(const std::string& Text, TTailFile* To = nullptr)
-    {
-        TTailFile* file = To ? To : File;
-        file->NewText = Text;
-        Form->TailNewText(0, file);
-        if (!Text.empty())
-            file->LineComplete = Text.back() == '\n';
-    }
-    // One poll's delivery of Text, then the events until the panes show it all.
-    void Feed(const std::string& Text, TTailFile* To = nullptr)
-    {
-        FeedOnce(Text, To);
-        ASSERT_TRUE(WaitUntilPanesShowAll(Form)) << "lines still wait to be shown";
-    }
-
-    std::vector<TShownItem> Shown() const
-    {
-        std::vector<TShownItem> items;
-        for (int i = 0; i < View->GetLineCount(); ++i)
-            items.push_back({View->GetItemText(i), View->GetItemStyle(i), View->IsParaStart(i)});
-        return items;
-    }
-
-    TScriptedUI UI;
-    TempDir Dir;
-    TForm1* Form = nullptr;
-    TTailFile* File = nullptr;
-    TRollView* View = nullptr;
-};
-
-using TItems = std::vector<TShownItem>;
 
 TEST_F(KelvorDisplayTest, SpecialWordsColourWholeLinesAndTheFirstListedWins)
 {
@@ -268,159 +191,6 @@ TEST_F(KelvorDisplayTest, TheTailLayoutEqualsAWholeLayoutAndThePaneShowsItsEnd)
     EXPECT_EQ(tail.Items, whole.Items);
     EXPECT_EQ(tail.Document, whole.Document);
     EXPECT_EQ(range, View->VRange());
-}
-
-TEST_F(KelvorDisplayTest, AChunkOfManyPiecesIsShownWholeInOrderWithThePanesEndInView)
-{
-    // Four pieces' worth of lines in one chunk (a piece is what one showing
-    // takes at least), every thousandth in red, then one more line: whatever
-    // one turn leaves waiting is shown as the events run, and nothing is
-    // lost, doubled or reordered.
-    const auto line = [](int i) {
-        return "line " + std::to_string(i) + (i % 1000 == 999 ? " ERROR" : "") + " of a large chunk";
-    };
-    std::string chunk;
-    int count = 0;
-    while (chunk.size() < 4 * CTail::PieceLimit)
-        chunk += line(count++) + '\n';
-    FeedOnce(chunk);
-    const int shown = View->GetLineCount();
-    EXPECT_GT(shown, 0) << "a turn shows one piece at least";
-    if (shown < count) {
-        // A poll that finds lines waiting shows one piece of them (the part
-        // of lines that completes it may reach past it, never by a piece).
-        const int perPiece = static_cast<int>(CTail::PieceLimit / line(0).size()) + 1;
-        FeedOnce("after\n");
-        EXPECT_LT(View->GetLineCount() - shown, 2 * perPiece);
-    } else {
-        FeedOnce("after\n");
-    }
-    ASSERT_TRUE(WaitUntilPanesShowAll(Form));
-    ASSERT_EQ(View->GetLineCount(), count + 1);
-    for (int i : {0, 1, 999, count / 2, count - 2, count - 1}) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(View->GetItemText(i), line(i));
-        EXPECT_EQ(View->GetItemStyle(i), i % 1000 == 999 ? 1 : 0);
-        EXPECT_TRUE(View->IsParaStart(i));
-    }
-    EXPECT_EQ(View->GetItemText(count), "after");
-    EXPECT_EQ(File->LineCount, count + 1);
-    EXPECT_EQ(View->VPos(), View->GetVScrollMax());
-}
-
-// Lines of 49 bytes 0x80-0xFF (no UTF-8: characters of many scripts, slow to
-// lay out), each ending in " #" and its number, Bytes of them at least.
-std::vector<std::string> SlowLines(size_t bytes)
-{
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> high(0x80, 0xFF);
-    std::vector<std::string> lines;
-    for (size_t size = 0; size < bytes; size += lines.back().size() + 1) {
-        std::string line;
-        for (int i = 0; i < 49; ++i)
-            line += static_cast<char>(high(random));
-        // Whole characters only: a line never ends inside one.
-        lines.push_back(line + " #" + std::to_string(lines.size()));
-    }
-    return lines;
-}
-
-// What the tests of turns feed a pane in such lines: far less than a piece
-// (a turn bounded by bytes would show it all) and many turns' worth of laying
-// out on any machine (a turn takes 20 ms at the most).
-constexpr size_t SlowChunkBytes = size_t{32} << 10;
-
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + '\n';
-    return text;
-}
-
-// The pane shows Lines, in order, and then Last.
-void ExpectShownInOrder(TRollView* view, const std::vector<std::string>& lines, const std::string& last)
-{
-    ASSERT_EQ(view->GetLineCount(), static_cast<int>(lines.size()) + 1);
-    for (size_t i = 0; i < lines.size(); ++i)
-        ASSERT_EQ(view->GetItemText(static_cast<int>(i)), lines[i]) << "line " << i;
-    EXPECT_EQ(view->GetItemText(static_cast<int>(lines.size())), last);
-}
-
-TEST_F(KelvorDisplayTest, BytesThatAreSlowToLayOutAreShownWholeAndInOrder)
-{
-    // A chunk of such lines, then plain text: a turn is bounded by its time,
-    // not by bytes, and shows a line at least; the rest shows as the events
-    // run, nothing lost, doubled or reordered.
-    const std::vector<std::string> lines = SlowLines(SlowChunkBytes);
-    FeedOnce(Joined(lines));
-    EXPECT_GT(View->GetLineCount(), 0);
-    Feed("plain after\n");
-    ExpectShownInOrder(View, lines, "plain after");
-    EXPECT_EQ(File->LineCount, static_cast<int>(lines.size()) + 1);
-}
-
-TEST_F(KelvorDisplayTest, APanesTimerTurnRightAfterAnotherPanesPollHasItsOwnTime)
-{
-    // Two panes, each fed more than a turn lays out: the second pane's poll
-    // runs its turn to the end of its time between the first pane's poll and
-    // that pane's timer turn, which still shows lines of its own.
-    TTailFile* other = Form->OpenTailFile(Dir.Write("b.log", ""));
-    ASSERT_NE(other, nullptr);
-    other->LineComplete = true;
-    const std::vector<std::string> lines = SlowLines(SlowChunkBytes);
-    FeedOnce(Joined(lines));
-    ASSERT_TRUE(LinesWaitIn(View));
-    FeedOnce(Joined(lines), other);
-    ASSERT_TRUE(LinesWaitIn(other->View));
-    const std::vector<TTimer*> timers = PaneTimers(View);
-    ASSERT_EQ(timers.size(), 1u);
-    const int before = View->GetLineCount();
-    timers[0]->OnTimer(timers[0]);
-    EXPECT_GT(View->GetLineCount(), before) << "the turn found its time spent by the other pane's poll";
-    Feed("plain after\n");
-    Feed("plain after\n", other);
-    ExpectShownInOrder(View, lines, "plain after");
-    ExpectShownInOrder(other->View, lines, "plain after");
-}
-
-TEST_F(KelvorDisplayTest, ALineTooLongForATurnIsShownInPiecesThatShowItAsAWhole)
-{
-    // 256 KB of bytes 0x80-0xFF (slow to lay out) after a special word, then a
-    // short line: the long line shows in many pieces cut where they show what
-    // the whole shows, none shorter than the cut a quarter KiB allows however
-    // busy the machine, each continuing its paragraph in its colour, laid out
-    // as afresh.
-    std::mt19937 random(11);
-    std::string line = "ERROR ";
-    while (line.size() < (size_t{256} << 10))
-        line += static_cast<char>(0x80 + random() % 0x80);
-    line += "#end";
-    Feed(line);
-    Feed("\nplain after\n");
-    const int pieces = View->GetLineCount() - 1;
-    EXPECT_GT(pieces, 2);
-    ASSERT_EQ(View->GetItemText(pieces), "plain after");
-    EXPECT_TRUE(View->IsParaStart(pieces));
-    std::string joined;
-    TTextCutMemo memo;
-    for (int i = 0; i < pieces; ++i) {
-        SCOPED_TRACE(i);
-        const std::string piece = View->GetItemText(i);
-        if (i + 1 < pieces) {
-            const std::string_view rest = std::string_view(line).substr(joined.size());
-            EXPECT_EQ(TextCutNear(rest, piece.size(), GetACP(), &memo), piece.size());
-            EXPECT_LE(TextCutNear(rest, 256, GetACP(), &memo), piece.size()) << "a piece of a few bytes";
-        }
-        EXPECT_EQ(View->GetItemStyle(i), 1);
-        EXPECT_EQ(View->IsParaStart(i), i == 0);
-        joined += piece;
-    }
-    EXPECT_EQ(joined, line);
-    EXPECT_EQ(File->LineCount, 2);
-    const TLayoutFields tail = LayoutFieldsOf(*View->RVData);
-    View->Format();
-    EXPECT_EQ(tail.DrawItems, LayoutFieldsOf(*View->RVData).DrawItems);
 }
 
 TEST_F(KelvorDisplayTest, ShowOnLogEventBringsAHiddenWindowUpWithTheFilesName)

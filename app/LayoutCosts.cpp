@@ -1,0 +1,97 @@
+// The cost of laying out a pane's new text: learned from processor and wall
+// time, and used to size the parts and the pieces of long lines.
+#include "app/LayoutCosts.h"
+
+#include <time.h>
+
+#include <algorithm>
+
+namespace {
+
+// How much longer than their processor time the parts took lately is counted
+// up to this.
+constexpr double MaxWallPerCpu = 8;
+// The share of what was measured before that each new part keeps.
+constexpr double KeepOfWallPerCpu = 0.75;
+// A long line is costed a block at a time.
+constexpr size_t CostBlock = 4096;
+
+} // namespace
+
+size_t HighBytes(std::string_view text)
+{
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
+}
+
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+double TLayoutCosts::ExpectedSeconds(size_t bytes, size_t high) const
+{
+    return (static_cast<double>(bytes - high) * FAsciiCost + static_cast<double>(high) * FOtherCost) *
+           FWallPerCpu;
+}
+
+void TLayoutCosts::Note(size_t bytes, size_t high, double cpu, double wall)
+{
+    if (bytes == 0)
+        return;
+    FWallSum = FWallSum * KeepOfWallPerCpu + wall;
+    FCpuSum = FCpuSum * KeepOfWallPerCpu + cpu;
+    FWallPerCpu = std::clamp(FWallSum / std::max(FCpuSum, 1e-9), 1.0, MaxWallPerCpu);
+    const double ascii = static_cast<double>(bytes - high);
+    if (high == 0) {
+        FAsciiCost = cpu / ascii;
+        return;
+    }
+    // What the ASCII bytes are known to cost, the rest is the others'. Their
+    // cost varies with what the part meets for the first time (a script whose
+    // fallback fonts are looked for and loaded): it rises at once and falls
+    // by quarters, so that a part that happened to meet nothing new does not
+    // size the next one for text that is all known.
+    const double others = std::max(cpu - ascii * FAsciiCost, 0.0);
+    const double measured = others / static_cast<double>(high);
+    FOtherCost = std::max(measured >= FOtherCost ? measured : (3 * FOtherCost + measured) / 4, FAsciiCost);
+}
+
+// The line is costed a block at a time, from a count of the block's bytes
+// above 0x7F, and only as far as a turn could lay out: each piece of a long
+// line reads about what it shows, never the whole rest of the line.
+size_t TLayoutCosts::LineBytesToShow(std::string_view text, double seconds, size_t most,
+                                     double turnSeconds) const
+{
+    if (text.size() <= MinCutLineBytes)
+        return text.size();
+    auto costOf = [&](std::string_view bytes) { return ExpectedSeconds(bytes.size(), HighBytes(bytes)); };
+    // The blocks that fit in Seconds, then the byte of the next block at
+    // which the cost passes it.
+    const size_t room = std::min(text.size(), most);
+    size_t fits = room;
+    size_t at = 0;
+    double cost = 0;
+    for (; at < room; at += CostBlock) {
+        const double blockCost = costOf(text.substr(at, CostBlock));
+        if (cost + blockCost > seconds) {
+            double walked = cost;
+            for (size_t i = at; i < std::min(at + CostBlock, room); ++i) {
+                walked += ExpectedSeconds(1, static_cast<unsigned char>(text[i]) > 0x7F ? 1 : 0);
+                if (walked > seconds) {
+                    fits = std::max(i, std::min(MinPieceBytes, room));
+                    break;
+                }
+            }
+            break;
+        }
+        cost += blockCost;
+    }
+    // The line goes whole when a turn lays it all out: counted on only as far
+    // as a turn goes.
+    for (; at < text.size() && cost <= turnSeconds; at += CostBlock)
+        cost += costOf(text.substr(at, CostBlock));
+    return cost <= turnSeconds ? text.size() : fits;
+}

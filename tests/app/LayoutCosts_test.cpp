@@ -1,0 +1,50 @@
+// The costs of laying out a pane's text as the display learns them from the
+// processor and wall time of its parts, on an idle and on a busy machine.
+#include "app/LayoutCosts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Parts of Bytes ASCII bytes, each of which took Cpu seconds of the
+// processor and Wall seconds of time, as many as make earlier ones count for
+// (almost) nothing.
+void NoteParts(TLayoutCosts& costs, size_t bytes, double cpu, double wall)
+{
+    for (int i = 0; i < 60; ++i)
+        costs.Note(bytes, 0, cpu, wall);
+}
+
+TEST(LayoutCostsTest, ABusyMachineStretchesWhatAPartTakesNotWhatItsBytesCost)
+{
+    // Parts that cost 1 ms of the processor each, on a machine that leaves
+    // the window a quarter of its time: each takes 4 ms. A part as large is
+    // expected to take as long; its bytes cost the processor's 1 ms, so that
+    // the stretch goes with the busy machine.
+    TLayoutCosts costs;
+    NoteParts(costs, 10000, 1e-3, 4e-3);
+    EXPECT_NEAR(costs.ExpectedSeconds(10000, 0), 4e-3, 1e-5);
+    NoteParts(costs, 10000, 1e-3, 1e-3);
+    EXPECT_NEAR(costs.ExpectedSeconds(10000, 0), 1e-3, 1e-5);
+}
+
+TEST(LayoutCostsTest, APartHeldUpOnceLeavesALongLinesPiecesLong)
+{
+    // A long line's piece sized for 8 ms on an idle machine, and again after
+    // one part was held up for 100 times its processor time (others ran
+    // meanwhile): the piece is smaller only by the most a busy machine
+    // stretches a part, never by the time the part was held up.
+    const std::string line(size_t{1} << 20, 'x');
+    TLayoutCosts costs;
+    NoteParts(costs, 10000, 1e-3, 1e-3);
+    const size_t idle = costs.LineBytesToShow(line, 8e-3, line.size(), 20e-3);
+    ASSERT_LT(idle, line.size());
+    costs.Note(10000, 0, 1e-3, 100e-3);
+    const size_t held = costs.LineBytesToShow(line, 8e-3, line.size(), 20e-3);
+    EXPECT_LT(held, idle);
+    EXPECT_GE(held, idle / 8);
+}
+
+} // namespace
