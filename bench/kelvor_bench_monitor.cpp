@@ -63,18 +63,24 @@ void PollToEnd(TTailFile* File, int64_t Length, const AnsiString& Last, double& 
     }
 }
 
-// A burst of exactly Bytes of 100-character lines (each its own) written at once into
-// a pane purged at PurgeLines, shown by the monitor on its own timer: the time
-// from the burst's first poll to its last line shown.
-double CatchUp(TTailFile* File, const std::string& Log, int64_t Bytes, long PurgeLines)
+// An empty pane purged at PurgeLines, and the monitor switched on: it follows
+// the file from its end as it stands.
+void StartWatching(TTailFile* File, long PurgeLines)
 {
     File->View->Clear();
     File->View->Format();
     File->LineCount = 0;
     File->LineComplete = true;
     Form1->PurgeAtLine = PurgeLines;
-    // Switched on first: the monitor follows the file from its end as it stands.
     Form1->Tail->SetActive(true);
+}
+
+// A burst of exactly Bytes of 100-character lines (each its own) written at once into
+// a pane purged at PurgeLines, shown by the monitor on its own timer: the time
+// from the burst's first poll to its last line shown.
+double CatchUp(TTailFile* File, const std::string& Log, int64_t Bytes, long PurgeLines)
+{
+    StartWatching(File, PurgeLines);
     // Exactly Bytes: the last line takes what is left.
     AnsiString last;
     std::string block;
@@ -135,12 +141,7 @@ double LongLine(TTailFile* File, const std::string& Log, int64_t Bytes, double& 
 // for that. Negative when the write failed.
 double SingleWrite(TTailFile* File, const std::string& Log, int64_t Bytes, long PurgeLines)
 {
-    File->View->Clear();
-    File->View->Format();
-    File->LineCount = 0;
-    File->LineComplete = true;
-    Form1->PurgeAtLine = PurgeLines;
-    Form1->Tail->SetActive(true);
+    StartWatching(File, PurgeLines);
     std::string buffer;
     buffer.reserve(static_cast<size_t>(Bytes) + 128);
     for (long i = 0; static_cast<int64_t>(buffer.size()) < Bytes - 100; ++i)
