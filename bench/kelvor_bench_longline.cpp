@@ -6,7 +6,6 @@
 
 #include <pthread.h>
 #include <sched.h>
-#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -16,20 +15,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/LayoutCosts.h"
 #include "app/Tail.h"
 #include "bench/kelvor_bench_binary.h"
 #include "view/rollview.h"
 
 namespace {
-
-// The processor time the calling thread has used, in seconds: the window's
-// own, without the busy threads beside it.
-double ThreadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 // Busy threads on the core the calling thread runs on, which is held to that
 // core, for the scope: the window gets a share of one core, as beside other
@@ -94,7 +85,8 @@ std::string HighText(size_t bytes)
     return text;
 }
 
-// The window's processor time of showing Text as one line in a fresh file.
+// The window's processor time of showing Text as one line in a fresh file:
+// its own thread's, without the busy threads beside it.
 double ShowCpu(TTailFile* file, const std::string& log, const std::string& text)
 {
     const double start = ThreadCpuSeconds();

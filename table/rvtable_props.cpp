@@ -51,7 +51,9 @@ TRVEditRVData* RecordingData(const TRVTableItemInfo* table)
 
 // Sets an integer property of Object (the table or one of its cells) by
 // name. In an editor a changed value is one rvutModifyItem group with a
-// record made by RecordClass; an equal value changes and records nothing.
+// record made by RecordClass, and in a cell no editor edits as in an editor
+// (the cell's items keep their order there, so ItemNo holds); an equal value
+// changes and records nothing, and puts no cell's items into an editor.
 void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object, const AnsiString& propName,
                        int64_t value, bool affectSize, bool affectWidth,
                        const TRVIntPropertyRecordClass& recordClass)
@@ -59,6 +61,7 @@ void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object,
     const TPropInfo& prop = FindPropInfo(object, propName);
     if (GetOrdProp(object, prop) == value)
         return;
+    const TRVTemporalCellEdit inEditor(table);
     if (TRVEditRVData* data = table->GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         data->Do_ModifyItemIntProperty(itemNo, object == table ? nullptr : object, propName, value,
@@ -132,7 +135,6 @@ void TRVTableItemInfo::DoneUndo()
 void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize,
                                    bool affectWidth)
 {
-    const TRVTemporalCellEdit inEditor(this);
     ModifyIntProperty(this, GetMyItemNo(), this, propName, value, affectSize, affectWidth, nullptr);
 }
 
@@ -162,7 +164,6 @@ void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiStri
 void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
                                        int col, bool affectSize, bool affectWidth)
 {
-    const TRVTemporalCellEdit inEditor(this);
     ModifyIntProperty(this, itemNo == -1 ? GetMyItemNo() : itemNo, GetCells(row, col), propName, value,
                       affectSize, affectWidth, [row, col] {
                           auto record = std::make_unique<TRVUndoModifyCellIntProperty>();
