@@ -3,10 +3,15 @@
 #include "document/crvdata.h"
 
 #include <algorithm>
+#include <exception>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "document/rvitem_pictures.h"
 #include "document/rvmarker.h"
+#include "platform/controls/freelater.h"
+#include "platform/core/callhold.h"
 
 namespace {
 
@@ -272,13 +277,51 @@ void TCustomRVData::ItemAction(TRVItemAction, TCustomRVItemInfo*, AnsiString&, T
 // Only control items own a control to report. The receiver gets the item's
 // own control field: it may free the control and leave null there (the item
 // then frees nothing), or hand the item another one.
+namespace {
+
+int GMovesScopes = 0;
+std::vector<std::function<void()>>& MovesToTell()
+{
+    static auto* moves = new std::vector<std::function<void()>>;
+    return *moves;
+}
+
+} // namespace
+
+TRVControlMovesTold::TRVControlMovesTold() noexcept : FExceptions(std::uncaught_exceptions())
+{
+    ++GMovesScopes;
+}
+
+TRVControlMovesTold::~TRVControlMovesTold() noexcept(false)
+{
+    if (--GMovesScopes > 0)
+        return;
+    std::vector<std::function<void()>> moves = std::move(MovesToTell());
+    MovesToTell().clear();
+    if (std::uncaught_exceptions() > FExceptions)
+        return;
+    for (const std::function<void()>& tell : moves)
+        tell();
+}
+
 void TCustomRVData::ControlAction(TRVControlAction controlAction, int itemNo, TCustomRVItemInfo* item)
 {
     // Text, the most common item, is never a control: no cast is tried.
     if (item == nullptr || item->StyleNo >= 0)
         return;
-    if (auto* controlItem = dynamic_cast<TRVControlItemInfo*>(item))
-        ControlAction2(controlAction, itemNo, controlItem->ControlRef());
+    auto* controlItem = dynamic_cast<TRVControlItemInfo*>(item);
+    if (controlItem == nullptr)
+        return;
+    // The item outlives the wait: a control item is freed only once no
+    // program's code runs (CallsProgramCode), and none runs before the scope closes.
+    if (GMovesScopes > 0 && (controlAction == rvcaMoveToUndoList || controlAction == rvcaMoveFromUndoList)) {
+        MovesToTell().push_back([this, controlAction, itemNo, controlItem] {
+            ControlAction2(controlAction, itemNo, controlItem->ControlRef());
+        });
+        return;
+    }
+    ControlAction2(controlAction, itemNo, controlItem->ControlRef());
 }
 
 // ---------------------------------------------------------------------------
@@ -355,6 +398,12 @@ void TCustomRVData::InternalFreeItem(TCustomRVItemInfo* item, bool clearing)
         TRVCPInfo* cp = item->GetCheckpoint();
         item->SetCheckpoint(nullptr);
         FreeCheckpoint(cp, true, true);
+    }
+    // A table's code may be what a program's handler freeing it returns into.
+    if (item->CallsProgramCode() && TCallHold::Any()) {
+        item->LeaveDocument();
+        FreeLater([item] { delete item; });
+        return;
     }
     delete item; // with a checkpoint it carries unattached, which no chain counts
 }

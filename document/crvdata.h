@@ -142,6 +142,9 @@ public:
     virtual void ItemAction(TRVItemAction itemAction, TCustomRVItemInfo* item, AnsiString& text,
                             TCustomRVData* rvData);
     // The control of a control item is destroyed, moved, saved or loaded.
+    // Tells the program of an action on a control item (ControlAction2). A
+    // move into or out of an undo record made while a TRVControlMovesTold
+    // scope is open is told when the outermost one closes.
     virtual void ControlAction(TRVControlAction controlAction, int itemNo, TCustomRVItemInfo* item);
 
     // ---- List markers (the list belongs to the outermost root data)
@@ -663,6 +666,22 @@ private:
     // Whether Items is this store's own list (freed with the store).
     bool FOwnsItems = false;
     uint64_t FChangeCount = 0;
+};
+
+// An editing primitive that moves items (into an undo record, or back) makes
+// its change whole before the program hears of the controls that moved: the
+// program's handler of OnControlAction may change the document, or close the
+// editor the primitive works in. Scopes nest; the moves are told, in order,
+// when the outermost closes (not when it is left by an exception).
+class TRVControlMovesTold {
+public:
+    TRVControlMovesTold() noexcept;
+    ~TRVControlMovesTold() noexcept(false);
+    TRVControlMovesTold(const TRVControlMovesTold&) = delete;
+    TRVControlMovesTold& operator=(const TRVControlMovesTold&) = delete;
+
+private:
+    int FExceptions;
 };
 
 // While a save or a load walks a document, or a document is cleared, the root,

@@ -403,6 +403,15 @@ public:
     // ---- Editing and undo
     virtual void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem);
     virtual void MovingFromUndoList(int itemNo, TCustomRVData* rvData);
+    // Whether the item's own code calls a program's handlers (a table: its
+    // events and its cell editors'; a control: its moves), which may free the
+    // item while that code runs: freed while a hold is on
+    // (platform/core/callhold.h), it is freed later (FreeLater).
+    virtual bool CallsProgramCode() const { return false; }
+    // The item was taken out of its document for good and its freeing waits:
+    // what ties it to the document goes now (a table's cell editor closes, and
+    // what that editor hands over is dropped).
+    virtual void LeaveDocument() {}
     virtual void FinalizeUndoGroup();
     virtual void BeforeUndoChangeProperty();
     virtual void AfterUndoChangeProperty();

@@ -64,6 +64,8 @@ public:
     // Hides the control and gives it the document's parent control (none in safe mode).
     void Inserting(TCustomRVData* rvData, AnsiString& text, bool safe) override;
     void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem) override;
+    // Its moves and destruction are told to the program (OnControlAction).
+    bool CallsProgramCode() const override { return true; }
     void MovingFromUndoList(int itemNo, TCustomRVData* rvData) override;
     void Focusing() override;
     void OnDocWidthChange(int docWidth, TRVDrawLineInfo* dli, bool printing, TCanvas* canvas,

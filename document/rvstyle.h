@@ -12,6 +12,7 @@
 #include "document/rvstyle_list.h"
 #include "document/rvstyle_para.h"
 #include "document/rvstyle_text.h"
+#include "platform/core/callhold.h"
 #include "platform/core/component.h"
 
 class TCanvas;
@@ -31,25 +32,24 @@ class TRVStyle;
 
 // The drawing events. Each handler gets DoDefault true; the built-in drawing
 // runs only while it stays true. Control is the control drawn on (a viewer).
-using TRVApplyStyleEvent =
-    std::function<void(TRVStyle* sender, TCanvas* canvas, int styleNo, bool& doDefault)>;
-using TRVApplyStyleColorEvent = std::function<void(TRVStyle* sender, TCanvas* canvas, int styleNo,
-                                                   TRVTextDrawStates drawState, bool& doDefault)>;
-using TRVDrawStyleTextEvent = std::function<void(TRVStyle* sender, const AnsiString& s, TCanvas* canvas,
-                                                 int styleNo, int spaceBefore, int left, int top, int width,
-                                                 int height, TRVTextDrawStates drawState, bool& doDefault)>;
-using TRVStyleHoverSensitiveEvent = std::function<void(TRVStyle* sender, int styleNo, bool& sensitive)>;
+using TRVApplyStyleEvent = TEvent<void(TRVStyle* sender, TCanvas* canvas, int styleNo, bool& doDefault)>;
+using TRVApplyStyleColorEvent = TEvent<void(TRVStyle* sender, TCanvas* canvas, int styleNo,
+                                            TRVTextDrawStates drawState, bool& doDefault)>;
+using TRVDrawStyleTextEvent =
+    TEvent<void(TRVStyle* sender, const AnsiString& s, TCanvas* canvas, int styleNo, int spaceBefore,
+                int left, int top, int width, int height, TRVTextDrawStates drawState, bool& doDefault)>;
+using TRVStyleHoverSensitiveEvent = TEvent<void(TRVStyle* sender, int styleNo, bool& sensitive)>;
 using TRVDrawTextBackEvent =
-    std::function<void(TRVStyle* sender, TCanvas* canvas, int styleNo, int left, int top, int width,
-                       int height, TRVTextDrawStates drawState, bool& doDefault)>;
+    TEvent<void(TRVStyle* sender, TCanvas* canvas, int styleNo, int left, int top, int width, int height,
+                TRVTextDrawStates drawState, bool& doDefault)>;
 using TRVDrawCheckpointEvent =
-    std::function<void(TRVStyle* sender, TCanvas* canvas, int x, int y, int itemNo, int xShift,
-                       bool raiseEvent, TComponent* control, bool& doDefault)>;
+    TEvent<void(TRVStyle* sender, TCanvas* canvas, int x, int y, int itemNo, int xShift, bool raiseEvent,
+                TComponent* control, bool& doDefault)>;
 using TRVDrawPageBreakEvent =
-    std::function<void(TRVStyle* sender, TCanvas* canvas, int y, int xShift, TRVPageBreakType pageBreakType,
-                       TComponent* control, bool& doDefault)>;
+    TEvent<void(TRVStyle* sender, TCanvas* canvas, int y, int xShift, TRVPageBreakType pageBreakType,
+                TComponent* control, bool& doDefault)>;
 using TRVDrawParaRectEvent =
-    std::function<void(TRVStyle* sender, TCanvas* canvas, int paraNo, const TRect& aRect, bool& doDefault)>;
+    TEvent<void(TRVStyle* sender, TCanvas* canvas, int paraNo, const TRect& aRect, bool& doDefault)>;
 
 // The style sheet. It owns its three style collections and the invalid
 // picture; viewers refer to it without owning it and hear of its removal

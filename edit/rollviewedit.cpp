@@ -209,8 +209,16 @@ bool TCustomRollViewEdit::BeforeChange(bool fromOutside)
     bool allowed = !GetReadOnly() && Style() != nullptr;
     if (allowed && !fromOutside && data->MouseCaptureItem)
         allowed = false;
-    if (allowed)
+    if (allowed) {
+        // A handler of OnChanging may change the document, or close the cell
+        // editor that asks: the change asked about would then be made on a
+        // document that is no longer the one it was meant for, so it is not.
+        TCustomRVData* root = data->GetAbsoluteRootData();
+        const uint64_t changes = root != nullptr ? root->ChangeCount() : 0;
         allowed = DoChanging();
+        if (allowed && root != nullptr && root->ChangeCount() != changes)
+            return false;
+    }
     if (!allowed) {
         if (Style())
             data->EditBeep();
@@ -265,13 +273,15 @@ void TCustomRollViewEdit::PlayHistory(bool redo)
     }
     if (!BeforeChange(false))
         return;
+    const bool hadFocus = FocusedEx();
     // The layout after the group repaints what it changed.
     if (redo)
         data->Redo();
     else
         data->Undo();
-    // A cell's edits are played in its editor, which stays open with the focus.
-    if (Visible())
+    // A cell's edits are played in its editor, which stays open with the
+    // focus when the editors had it.
+    if (hadFocus && Visible())
         GetTopLevelEditor()->SetFocusSilent();
 }
 

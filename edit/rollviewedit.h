@@ -24,6 +24,7 @@
 
 #include "document/rvitem.h"
 #include "edit/rvervdata.h"
+#include "platform/core/callhold.h"
 #include "view/rollview.h"
 #include "view/rvviewtypes.h"
 
@@ -54,18 +55,18 @@ extern TRollViewUnicodeInput RollViewUnicodeInput;
 enum TRVGetOutDirection : uint8_t { rvdLeft, rvdUp, rvdRight, rvdDown, rvdTop, rvdBottom };
 
 class TCustomRollViewEdit;
-using TRVChangingEvent = std::function<void(TCustomRollViewEdit* sender, bool& canEdit)>;
-using TRVOnCaretGetOutEvent = std::function<void(TCustomRollViewEdit* sender, TRVGetOutDirection direction)>;
+using TRVChangingEvent = TEvent<void(TCustomRollViewEdit* sender, bool& canEdit)>;
+using TRVOnCaretGetOutEvent = TEvent<void(TCustomRollViewEdit* sender, TRVGetOutDirection direction)>;
 // A conversion of styles: StyleNo is the style met, UserData the value given
 // to the operation, AppliedToText true while text items are converted (false
 // for the current text style and for paragraphs); NewStyleNo starts as StyleNo.
-using TRVStyleConversionEvent = std::function<void(TCustomRollViewEdit* sender, int styleNo, int userData,
-                                                   bool appliedToText, int& newStyleNo)>;
+using TRVStyleConversionEvent =
+    TEvent<void(TCustomRollViewEdit* sender, int styleNo, int userData, bool appliedToText, int& newStyleNo)>;
 
 enum TRVESearchOption : uint8_t { rvseoMatchCase, rvseoDown, rvseoWholeWord };
 using TRVESearchOptions = TRVSet<TRVESearchOption, uint8_t>;
 // Asked before a paste; DoDefault false cancels it.
-using TRVPasteEvent = std::function<void(TCustomRollViewEdit* sender, bool& doDefault)>;
+using TRVPasteEvent = TEvent<void(TCustomRollViewEdit* sender, bool& doDefault)>;
 
 // The messages an editor posts to itself to undo (redo) after closing an open
 // cell editor.
@@ -300,10 +301,13 @@ public:
 
     // ---- The undo API (rollviewedit_undo.cpp). Groups opened by the program
     // collect the changes that follow until the next group opens; with group
-    // mode on, several commands make one group.
+    // mode on, several commands make one group, closed (and dropped when it
+    // recorded nothing) when group mode goes off. A program's groups are the
+    // outermost document's, also when a cell editor is asked (GroupData).
     void BeginUndoGroup(TRVUndoType undoType);
     void BeginUndoCustomGroup(const AnsiString& name);
     void SetUndoGroupMode(bool groupUndo);
+    TRVEditRVData* GroupData();
     // What Undo (Redo) would take back: an open cell editor's when it has
     // something, else this editor's; rvutNone when nothing.
     TRVUndoType UndoAction();
@@ -462,9 +466,11 @@ private:
     void FireGetOut(bool result, TRVGetOutDirection direction);
     void SideKey(bool toRight, bool shift, bool ctrl);
 
-    // Undo (Redo) with a cell editor open: the cell editor's when it has
-    // something to undo; else this editor's, after the cell editor closed
-    // (posted). False without a cell editor.
+    // Undo (Redo) with a cell editor open that has something to undo (redo,
+    // counting the cell editors open inside it): played there, true. Else
+    // false, and this editor plays its own at once (PlayGroup closes the cell
+    // editor first), so that what UndoAction (RedoAction) answers is what the
+    // call does.
     bool ForwardUndo(bool redo);
     // Undo or Redo: the group played, or a beep when there is none.
     void PlayHistory(bool redo);

@@ -68,8 +68,9 @@ void TCustomRollViewEdit::KeyDown(WORD& key, TShiftState shift)
     }
     if (key == 0)
         return;
+    const uint64_t changes = DocumentChanges();
     TCustomRollView::KeyDown(key, shift);
-    if (key == 0 || !Style())
+    if (key == 0 || !Style() || InputTakenOver(changes))
         return;
     if (key == VK_ESCAPE && data->CancelResize())
         return;
@@ -249,8 +250,9 @@ void TCustomRollViewEdit::KeyPress(char& key)
         return;
     if (!BeforeChange(false))
         return;
+    const uint64_t changes = DocumentChanges();
     TCustomRollView::KeyPress(key);
-    if (key == 0)
+    if (key == 0 || InputTakenOver(changes))
         return;
     TypeText(WideString(1, static_cast<WideChar>(static_cast<unsigned char>(key))));
 }

@@ -131,8 +131,10 @@ void TCustomRollViewEdit::TypeText(const WideString& units)
     if (s.empty())
         return;
     // Typing records take single units: a surrogate pair is inserted whole,
-    // so that undo never splits it.
-    if (units.size() != 1 || !TypeIntoCaretItem(s, 1)) {
+    // so that undo never splits it. Inside a program's undo group letters are
+    // inserted as text too: a typing record is undone one character at a
+    // time, and the group is one step.
+    if (units.size() != 1 || d.UndoList->InGroupMode() || !TypeIntoCaretItem(s, 1)) {
         d.BeginUndoSequence(rvutInsert, true);
         InsertNewTextItem(s, false);
     }

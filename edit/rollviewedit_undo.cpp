@@ -6,19 +6,31 @@
 // ---------------------------------------------------------------------------
 // Undo groups and history
 
+// A program's groups are the outermost document's, whichever editor the
+// program asks: the cell editors' commands join them (TRVUndoList::Outer),
+// and the group closes there whatever cell editors open and close meanwhile.
+TRVEditRVData* TCustomRollViewEdit::GroupData()
+{
+    auto* outermost = dynamic_cast<TRVEditRVData*>(EditRVData()->GetAbsoluteRootData());
+    return outermost != nullptr ? outermost : EditRVData();
+}
+
 void TCustomRollViewEdit::BeginUndoGroup(TRVUndoType undoType)
 {
-    EditRVData()->BeginUndoSequence(undoType, true);
+    GroupData()->BeginUndoSequence(undoType, true);
 }
 
 void TCustomRollViewEdit::BeginUndoCustomGroup(const AnsiString& name)
 {
-    EditRVData()->BeginNamedUndoSequence(rvutCustom, name, true);
+    GroupData()->BeginNamedUndoSequence(rvutCustom, name, true);
 }
 
 void TCustomRollViewEdit::SetUndoGroupMode(bool groupUndo)
 {
-    EditRVData()->SetUndoGroupMode(groupUndo);
+    TRVEditRVData* data = GroupData();
+    data->SetUndoGroupMode(groupUndo);
+    if (!groupUndo)
+        data->UndoList->PopIfEmpty();
 }
 
 TRVUndoType TCustomRollViewEdit::UndoAction()

@@ -121,7 +121,18 @@ void TRVEditRVData::EndUndoSequence()
 
 void TRVEditRVData::SetUndoGroupMode(bool groupUndo)
 {
-    UndoList->GroupModeCount += groupUndo ? 1 : -1;
+    if (groupUndo) {
+        ++UndoList->GroupModeCount;
+        return;
+    }
+    // A call without its opening one leaves the count at 0.
+    if (UndoList->GroupModeCount < 1)
+        return;
+    // The group is one step: what the cell editors open in this document
+    // recorded while it was open joins it before it closes.
+    if (UndoList->GroupModeCount == 1)
+        FinalizeUndo();
+    --UndoList->GroupModeCount;
 }
 
 void TRVEditRVData::ClearUndo()
@@ -130,10 +141,12 @@ void TRVEditRVData::ClearUndo()
     RedoList->Clear();
 }
 
-void TRVEditRVData::DropStaleRedo()
+void TRVEditRVData::DropRedo()
 {
-    if (FEdited && !FPlaying)
-        RedoList->Clear();
+    RedoList->Clear();
+    for (TCustomRollViewEdit* e = RollViewEdit() != nullptr ? RollViewEdit()->CellEditor() : nullptr;
+         e != nullptr; e = e->CellEditor())
+        e->EditRVData()->RedoList->Clear();
 }
 
 void TRVEditRVData::Undo()
@@ -197,9 +210,17 @@ int TRVEditRVData::GetCurItemNo()
     PrepareForEdit();
     if (PartialSelectedItem)
         return GetItemNo(PartialSelectedItem);
-    if (CaretDrawItemNo < 0 || CaretDrawItemNo >= DrawItems.Count())
+    if (!CaretStandsOnItem())
         return -1;
     return DrawItems[CaretDrawItemNo]->ItemNo;
+}
+
+bool TRVEditRVData::CaretStandsOnItem() const
+{
+    // Asked in the middle of a change (a handler of an event it raises), the
+    // caret may still name a line or an item the change has removed.
+    return CaretDrawItemNo >= 0 && CaretDrawItemNo < DrawItems.Count() &&
+           DrawItems[CaretDrawItemNo]->ItemNo < GetItemCount();
 }
 
 int TRVEditRVData::GetOffsetInCurItem()
@@ -207,7 +228,7 @@ int TRVEditRVData::GetOffsetInCurItem()
     PrepareForEdit();
     if (PartialSelectedItem)
         return 1;
-    if (CaretDrawItemNo < 0 || CaretOffs < 0 || CaretOffs >= static_cast<int>(CharPos.size()))
+    if (!CaretStandsOnItem() || CaretOffs < 0 || CaretOffs >= static_cast<int>(CharPos.size()))
         return -1;
     const TRVDrawLineInfo* dli = DrawItems[CaretDrawItemNo];
     if (IsTextItem(dli->ItemNo))

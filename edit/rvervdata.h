@@ -125,12 +125,16 @@ public:
     void ChangeEx(bool clearRedo);
     // Both lists emptied.
     void ClearUndo();
-    // After a command that changed the document outside undo and redo: what
-    // the redo list holds no longer fits the document, so it goes (as Change
-    // does; a table operation that a program runs without Change needs it).
-    void DropStaleRedo();
+    // A record was recorded outside undo and redo (TRVUndoList::AddInfo): what
+    // the redo lists hold no longer fits the document, so they go, this
+    // document's and those of the cell editors open in its editor, at once,
+    // whether or not the program calls Change after its operation. Merging a
+    // cell editor's history into the document records nothing: redo stays.
+    void DropRedo();
 
     // ---- Positions and protection
+    // The caret's draw item exists and names an item of the document.
+    bool CaretStandsOnItem() const;
     int GetCurItemNo();
     int GetOffsetInCurItem();
     int GetParaEndItemNo(int itemNo) const;

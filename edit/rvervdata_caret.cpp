@@ -272,24 +272,34 @@ void TRVEditRVData::ChangeCaret(unsigned how)
         editor->SetCaret(client, show);
         CaretHeight = h;
     }
+    // The caret's state is settled before the program hears of it: its
+    // handlers of the style and caret events may change the document or close
+    // the editor, after which nothing here reads it again.
+    int paraNo = -1;
+    int textStyleNo = -1;
     if (dli) {
         const int itemNo = dli->ItemNo;
-        if (!keepStyles)
-            editor->SetCurParaStyleNo(GetItemPara(itemNo));
+        paraNo = GetItemPara(itemNo);
         ShowCaretItemState(itemNo);
-        const int styleItemNo = StyleItemOfCaret();
-        const int styleNo = GetItemStyle(styleItemNo);
-        if (styleNo >= 0 && !keepStyles) {
+        const int styleNo = GetItemStyle(StyleItemOfCaret());
+        if (styleNo >= 0) {
             if (GetRVStyle()->TextStyles()->Items(styleNo)->Protection().Contains(rvprDoNotAutoSwitch)) {
-                editor->SetCurTextStyleNo(LastAutoTextStyleNo);
+                textStyleNo = LastAutoTextStyleNo;
             } else {
-                LastAutoTextStyleNo = styleNo;
-                editor->SetCurTextStyleNo(styleNo);
+                if (!keepStyles)
+                    LastAutoTextStyleNo = styleNo;
+                textStyleNo = styleNo;
             }
         }
     }
     if (!Resizer && scrollToCaret && CaretHeight != 0 && !MouseCaptureItem)
         ShowRectangle(caretX, caretY, 5, CaretHeight);
+    if (dli && !keepStyles) {
+        const uint64_t changes = ChangeCount();
+        editor->SetCurParaStyleNo(paraNo);
+        if (textStyleNo >= 0 && ChangeCount() == changes)
+            editor->SetCurTextStyleNo(textStyleNo);
+    }
     editor->AfterCaretMove();
 }
 

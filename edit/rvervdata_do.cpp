@@ -90,6 +90,7 @@ void TRVEditRVData::DisposeCheckpoint(TRVCPInfo* checkpoint)
 
 void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
 {
+    const TRVControlMovesTold moves;
     fullReformat = false;
     if (itemNo < 0 || itemNo >= GetItemCount())
         return;
@@ -117,6 +118,7 @@ void TRVEditRVData::Do_DeleteItem(int itemNo, bool& fullReformat)
 
 void TRVEditRVData::Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullReformat)
 {
+    const TRVControlMovesTold moves;
     fullReformat = false;
     firstItemNo = std::max(firstItemNo, 0);
     lastItemNo = std::min(lastItemNo, GetItemCount() - 1);
@@ -154,6 +156,7 @@ void TRVEditRVData::Do_DeleteItems(int firstItemNo, int lastItemNo, bool& fullRe
 void TRVEditRVData::Do_InsertItem(int itemNo, AnsiString& s, TCustomRVItemInfo* item, bool fromUndo,
                                   bool& fullReformat)
 {
+    const TRVControlMovesTold moves;
     fullReformat = false;
     itemNo = std::clamp(itemNo, 0, GetItemCount());
     ForgetSelection();
@@ -203,6 +206,7 @@ TRVUndoInfo* TRVEditRVData::Do_InsertItems_1(int itemNo, int count)
 
 void TRVEditRVData::Do_InsertItems(int itemNo, TRVItemList& list, bool fromUndo, bool& fullReformat)
 {
+    const TRVControlMovesTold moves;
     fullReformat = false;
     if (list.empty())
         return;

@@ -251,8 +251,9 @@ void TRVUndoList::AppendGroup(TRVUndoInfos& group)
 {
     if (!BeginItem(group.UndoType, group.Caption, group.CaretItemNo, group.CaretOffs))
         return;
+    // History moving whole from a cell editor: no new record, redo stays.
     for (std::unique_ptr<TRVUndoInfo>& record : group.Records)
-        AddInfo(std::move(record));
+        Append(std::move(record));
     group.Records.clear();
 }
 
@@ -271,7 +272,7 @@ bool TRVUndoList::BeginItem(TRVUndoType undoType, const AnsiString& caption, int
 {
     if (Limit == 0)
         return false;
-    if (GroupModeCount >= 1 && !FGroups.empty() && !LastIsTyping())
+    if (InGroupMode() && !FGroups.empty() && !LastIsTyping())
         return true;
     // Evicts while at or over the limit, so that a lowered limit takes effect.
     while (Limit > 0 && Count() >= Limit && !FGroups.empty())
@@ -302,8 +303,21 @@ void TRVUndoList::AddInfo(std::unique_ptr<TRVUndoInfo> info)
         throw ERollViewError(errEmptyUndoList);
     if (LastIsTyping())
         throw ERollViewError(errTypingGroup);
+    Append(std::move(info));
+    RecordedNew();
+}
+
+void TRVUndoList::Append(std::unique_ptr<TRVUndoInfo> info)
+{
     info->List = this;
     FGroups.back()->Records.push_back(std::move(info));
+}
+
+void TRVUndoList::RecordedNew()
+{
+    // A play records the opposites of what it plays: the other list is its own.
+    if (!AnyPlayRunning() && RVData != nullptr)
+        RVData->DropRedo();
 }
 
 void TRVUndoList::AddInfos(std::unique_ptr<TRVUndoInfos> infos)
@@ -322,6 +336,7 @@ void TRVUndoList::AddTyping(int itemNo, int offset, bool unicode)
         if (typing && typing->ItemNo == itemNo && typing->Index + typing->Length == offset) {
             ++typing->Length;
             ++FGroups.back()->CaretOffs;
+            RecordedNew();
             return;
         }
     }
@@ -371,7 +386,7 @@ AnsiString TRVUndoList::CurrentUndoCaption() const
 
 void TRVUndoList::PopIfEmpty()
 {
-    if (!FGroups.empty() && GroupModeCount < 1 && FGroups.back()->Records.empty())
+    if (!FGroups.empty() && !InGroupMode() && FGroups.back()->Records.empty())
         FGroups.pop_back();
 }
 

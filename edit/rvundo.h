@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "document/rvtag.h"
+#include "platform/core/callhold.h"
 #include "platform/core/types.h"
 
 class TCustomRVItemInfo;
@@ -119,6 +120,14 @@ public:
     int Limit = -1;
     int GroupModeCount = 0;
     int ReformatLock = 0;
+    // The undo list of the document around whose program's groups this list's
+    // groups join (a cell editor's undo list: the outermost document's), or
+    // null. A program's undo group is open in the outermost document; while
+    // it is, the cell editors' commands collect in one group each, handed to
+    // that document when the group closes.
+    TRVUndoList* Outer = nullptr;
+    // New groups join the last one: this list's group mode or the outer list's.
+    bool InGroupMode() const { return GroupModeCount >= 1 || (Outer != nullptr && Outer->InGroupMode()); }
 
     int Count() const { return static_cast<int>(FGroups.size()); }
     TRVUndoInfos* Group(int index) const { return FGroups[index].get(); }
@@ -172,6 +181,8 @@ public:
 
     private:
         TRVUndoList& FList;
+        // A play runs records, a program's among them (callhold.h).
+        TCallHold FHold;
     };
     // Frees an item that a record keeps, telling the owning document first.
     void DisposeItem(TCustomRVItemInfo* item);
@@ -184,6 +195,11 @@ private:
     bool LastIsTyping() const;
     void DropEmptyLast();
     void AppendGroup(TRVUndoInfos& group);
+    // Appends a record to the last group (AddInfo without its checks' effects).
+    void Append(std::unique_ptr<TRVUndoInfo> info);
+    // A record is recorded from outside a play: what was undone is no longer
+    // to be redone, here or in the editors around and inside.
+    void RecordedNew();
     void ClearGroups();
     // The changes from outside that wait for the play, in order.
     void MakeWaitingChanges();

@@ -13,6 +13,7 @@
 
 #include "document/rvitem_pictures.h"
 #include "document/rvprintsvc.h"
+#include "platform/core/callhold.h"
 #include "platform/core/component.h"
 #include "print/ptrvdata.h"
 #include "view/rollview.h"
@@ -23,11 +24,10 @@ class TCustomRVPrint;
 class TRVPrint;
 
 using TRVPrintComponentEvent =
-    std::function<void(TCustomRVPrint* sender, TControl* printMe, std::unique_ptr<TBitmap>& componentImage)>;
-using TRVPrintingEvent =
-    std::function<void(TCustomRollView* sender, int pageCompleted, TRVPrintingStep step)>;
-using TRVPagePrepaintEvent = std::function<void(TRVPrint* sender, int pageNo, TCanvas* canvas, bool preview,
-                                                const TRect& pageRect, const TRect& printAreaRect)>;
+    TEvent<void(TCustomRVPrint* sender, TControl* printMe, std::unique_ptr<TBitmap>& componentImage)>;
+using TRVPrintingEvent = TEvent<void(TCustomRollView* sender, int pageCompleted, TRVPrintingStep step)>;
+using TRVPagePrepaintEvent = TEvent<void(TRVPrint* sender, int pageNo, TCanvas* canvas, bool preview,
+                                         const TRect& pageRect, const TRect& printAreaRect)>;
 
 // The hidden viewer of a print component: invisible, no selection, no
 // vertical margins, no border; its data is printable data.

@@ -86,6 +86,11 @@ TRVTableItemInfo::TRVTableItemInfo(int rowCount, int colCount, TCustomRVData* rv
 
 TRVTableItemInfo::~TRVTableItemInfo()
 {
+    // Freed later than it left its document (a program's code ran under its
+    // own: TCustomRVItemInfo::CallsProgramCode), the table no longer reaches
+    // that document, which may be gone; what tied it to it went as it left.
+    if (FLeftDocument)
+        Rows->MainRVData = nullptr;
     // An open cell editor gives the cell its items back first.
     DestroyInplace(false);
     ClearTemporal();
@@ -137,6 +142,13 @@ void TRVTableItemInfo::Init(int rowCount, int colCount, TCustomRVData* rvData)
     HOutermostRule = TableDefault::HOutermostRule;
     FocusedCellRow = FocusedCellCol = -1;
     ChosenCellRow = ChosenCellCol = -1;
+}
+
+void TRVTableItemInfo::LeaveDocument()
+{
+    DestroyInplace(false);
+    ClearTemporal();
+    FLeftDocument = true;
 }
 
 void TRVTableItemInfo::ClearTemporal()

@@ -41,6 +41,7 @@
 #include "document/rvstyle.h"
 #include "document/rvstyle_para.h"
 #include "edit/rollviewedit.h"
+#include "platform/core/callhold.h"
 #include "platform/core/component.h"
 #include "platform/core/numbers.h"
 #include "table/rvdatalist.h"
@@ -135,6 +136,20 @@ private:
     int FItemNo = 0;
 };
 
+// One undo step of the document that records a table's changes, for a
+// scope: a group opened there, joined by what the scope records (group mode),
+// dropped at the end when it recorded nothing.
+class TRVTableStep {
+public:
+    explicit TRVTableStep(const TRVTableItemInfo* table);
+    ~TRVTableStep();
+    TRVTableStep(const TRVTableStep&) = delete;
+    TRVTableStep& operator=(const TRVTableStep&) = delete;
+
+private:
+    TRVEditRVData* FData;
+};
+
 // The edited cell's selection and place while its editor is closed for a moment.
 struct TRVTableInplaceParamStorage {
     bool Stored = false;
@@ -148,13 +163,13 @@ struct TRVTableInplaceParamStorage {
 };
 
 // The border drawing hook: DoDefault false suppresses the border and its grid.
-using TRVTableDrawBorderEvent = std::function<void(
-    TRVTableItemInfo* sender, TCanvas* canvas, int left, int top, int right, int bottom, int width,
-    TColor lightColor, TColor color, TColor backgroundColor, TRVTableBorderStyle style, bool printing,
-    TRVBooleanRect* visibleBorders, int row, int col, bool& doDefault)>;
+using TRVTableDrawBorderEvent =
+    TEvent<void(TRVTableItemInfo* sender, TCanvas* canvas, int left, int top, int right, int bottom,
+                int width, TColor lightColor, TColor color, TColor backgroundColor, TRVTableBorderStyle style,
+                bool printing, TRVBooleanRect* visibleBorders, int row, int col, bool& doDefault)>;
 using TRVCellEditingEvent =
-    std::function<void(TRVTableItemInfo* sender, int row, int col, bool automatic, bool& allowEdit)>;
-using TRVCellEndEditEvent = std::function<void(TRVTableItemInfo* sender, int row, int col, bool clearing)>;
+    TEvent<void(TRVTableItemInfo* sender, int row, int col, bool automatic, bool& allowEdit)>;
+using TRVCellEndEditEvent = TEvent<void(TRVTableItemInfo* sender, int row, int col, bool clearing)>;
 
 // The table item (item-type code -60): a whole-line item that owns its grid,
 // its screen layout and its background. Lengths in the properties are screen
@@ -243,26 +258,25 @@ public:
     int GetMyItemNo() const;
     // GetMyItemNo when the table is inserted in an editor with undo, else -1.
     int GetEditorItemNoForUndo() const;
-    // Open and close a table-level undo group around structural changes. For
-    // a table in a cell no editor edits, the group is the document's that
-    // records the cell's edits: a program's InitUndo and DoneUndo around
-    // operations on such a table make them one step there.
+    // A program's undo group around its operations on the table: one undo
+    // step, whatever runs inside (cells opened and typed into, grid
+    // operations, the table itself deleted), closed where the program closes
+    // it. A program's groups are the outermost document's (as the control's
+    // BeginUndoGroup and SetUndoGroupMode are): the cell editors' commands
+    // meanwhile collect in one group each (TRVUndoList::Outer), handed to it
+    // when the group closes. DoneUndo closes the group InitUndo opened.
     void InitUndo();
     void DoneUndo();
-    // Runs Operation between InitUndo and DoneUndo, closing the group also
-    // when it raises; in a cell no editor edits, as in an editor
-    // (TRVTemporalCellEdit).
+    // Runs Operation as one undo step of the document that records the
+    // table's changes (joining a program's group when one is open); for a
+    // table in a cell no editor edits, the cell's items lie in a hidden editor
+    // for the operation's time (TRVTemporalCellEdit). Every public operation
+    // that changes the table runs in one, those of its row list included.
     template <class F> void InUndoGroup(F operation)
     {
         const TRVTemporalCellEdit inEditor(this);
-        InitUndo();
-        try {
-            operation();
-        } catch (...) {
-            DoneUndo();
-            throw;
-        }
-        DoneUndo();
+        const TRVTableStep step(this);
+        operation();
     }
     // The table must be laid out again; its document notes the change.
     void Changed();
@@ -663,6 +677,8 @@ public:
     bool GetCellWhichOwnsControl(TControl* aControl, int& row, int& col, int& itemNo) const;
     bool OwnsInplaceEditor(TControl* aEditor) const override;
     void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem) override;
+    bool CallsProgramCode() const override { return true; }
+    void LeaveDocument() override;
     void MovingFromUndoList(int itemNo, TCustomRVData* rvData) override;
     // The last minimum widths seen while the editor is open.
     int CachedItemMinWidth = 0;
@@ -688,6 +704,11 @@ private:
     // selected ones, through a temporary editor; one record in the open group.
     void ApplyToCells(TRVEditRVData* data, int mode, int value, bool selectedOnly);
     mutable int FMyItemNo = -1;
+    // The documents where the program's groups opened by InitUndo are open,
+    // innermost last (null: the table recorded nothing when it opened).
+    std::vector<TRVEditRVData*> FProgramGroups;
+    // Taken out of its document for good, its freeing waiting (LeaveDocument).
+    bool FLeftDocument = false;
     // What the layout and the minimum width read of the grid, gathered in one
     // walk over the cells and kept while the document, the style sheet, the
     // units, the canvas and the table's sizes are those it was gathered for:

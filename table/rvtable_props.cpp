@@ -115,20 +115,43 @@ int TRVTableItemInfo::GetEditorItemNoForUndo() const
 
 void TRVTableItemInfo::InitUndo()
 {
-    if (TRVEditRVData* data = RecordingData(this)) {
-        data->BeginUndoSequence(rvutModifyItem, true);
-        data->SetUndoGroupMode(true);
+    TRVEditRVData* data = RecordingData(this);
+    TRVEditRVData* outermost = data != nullptr ? RVUndoOwnerData(data) : nullptr;
+    // DoneUndo closes the group where it opened, whatever became of the
+    // table and of the cell editors meanwhile.
+    FProgramGroups.push_back(outermost);
+    if (outermost != nullptr) {
+        outermost->BeginUndoSequence(rvutModifyItem, true);
+        outermost->SetUndoGroupMode(true);
     }
 }
 
 void TRVTableItemInfo::DoneUndo()
 {
-    if (TRVEditRVData* data = RecordingData(this)) {
-        data->SetUndoGroupMode(false);
-        // A command that changed nothing leaves no group behind; one that
-        // changed the table leaves nothing to redo.
-        data->UndoList->PopIfEmpty();
-        data->DropStaleRedo();
+    if (FProgramGroups.empty())
+        return;
+    TRVEditRVData* outermost = FProgramGroups.back();
+    FProgramGroups.pop_back();
+    if (outermost != nullptr) {
+        outermost->SetUndoGroupMode(false);
+        // A group that recorded nothing leaves no step.
+        outermost->UndoList->PopIfEmpty();
+    }
+}
+
+TRVTableStep::TRVTableStep(const TRVTableItemInfo* table) : FData(RecordingData(table))
+{
+    if (FData != nullptr) {
+        FData->BeginUndoSequence(rvutModifyItem, true);
+        FData->SetUndoGroupMode(true);
+    }
+}
+
+TRVTableStep::~TRVTableStep()
+{
+    if (FData != nullptr) {
+        FData->SetUndoGroupMode(false);
+        FData->UndoList->PopIfEmpty();
     }
 }
 

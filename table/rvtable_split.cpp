@@ -47,6 +47,7 @@ int TRVTableRows::SplitCellAlong(bool rows, int row, int col, int count)
     if (cell == nullptr || count <= 1)
         return 0;
     const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableStep step(Table);
     const int line = rows ? row : col;
     const int across = rows ? col : row;
     const int n = axis.Span(cell);
@@ -105,6 +106,7 @@ int TRVTableRows::SplitCellsAlong(bool rows, int row, int col, int colSpan, int 
     const int across = rows ? col : row;
     const int acrossSpan = rows ? colSpan : rowSpan;
     const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableStep step(Table);
     int total = 0;
     for (int l = line + lineSpan - 1; l >= line; --l) {
         int added = 0;

@@ -49,6 +49,7 @@ void TRVTableRows::InsertLines(bool rows, int index, int count, int copyIndex, b
         return;
     const int crossCount = axis.CrossCount(*this);
     const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     Bracket(itemNo, true);
     // Slots across whose new lines a cell from before covers: it grows by Count lines.
@@ -144,6 +145,7 @@ void TRVTableRows::DeleteLines(bool rows, int index, int count, bool divideSizes
     const int crossCount = axis.CrossCount(*this);
     const int last = index + count - 1;
     const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     Bracket(itemNo, true);
     if (last + 1 < lineCount)
@@ -249,6 +251,7 @@ void TRVTableRows::MergeCells(int row, int col, int colSpan, int rowSpan, bool a
         return;
     }
     const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     TObject* record = Do_BeforeMergeCells(itemNo, row, col, colSpan, rowSpan);
     Do_MergeCells(itemNo, row, col, colSpan, rowSpan, record, changeBestWidth);
@@ -260,6 +263,7 @@ void TRVTableRows::UnmergeCell(int row, int col, bool unmergeRows, bool unmergeC
     if (cell == nullptr || !((unmergeRows && cell->RowSpan > 1) || (unmergeCols && cell->ColSpan > 1)))
         return;
     const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     Do_BeforeUnmergeCell(itemNo, row, col, unmergeRows, unmergeCols);
     Do_UnmergeCell(row, col, unmergeRows, unmergeCols);
@@ -269,6 +273,7 @@ void TRVTableRows::UnmergeCells(int row, int col, int colSpan, int rowSpan, bool
                                 bool unmergeCols)
 {
     const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableStep step(Table);
     for (int r = std::min(row + rowSpan, Count()) - 1; r >= row; --r)
         for (int c = std::min(col + colSpan, Get(r)->Count()) - 1; c >= col; --c)
             UnmergeCell(r, c, unmergeRows, unmergeCols);
@@ -293,6 +298,7 @@ void TRVTableRows::ClearCells(const TRVIntegerList& rowList, const TRVIntegerLis
     if (rows.Count() == 0)
         return;
     const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     std::vector<TRVTableCellData*>* cellList = nullptr;
     TObject* record = Do_BeforeClearCells(itemNo, rows, cols, cellList);

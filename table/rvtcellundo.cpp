@@ -243,7 +243,6 @@ TRVTemporalCellEdit::~TRVTemporalCellEdit()
         outer->BeginUndoSequence(rvutModifyItem, true);
         if (TRVUndoList* list = outer->NoteEditAndGetUndoList())
             AddModifyItemPropsRecord(list, std::move(record), FHolder->GetMyItemNo(), false, false);
-        outer->DropStaleRedo();
     }
     FHolder->Changed();
 }

@@ -213,6 +213,9 @@ void TRVTableInplaceEdit::SetCell(int row, int col, TRVTableItemInfo* table, int
     if (TRVEditRVData* owner = RVUndoOwnerData(table->GetRVData())) {
         RVAdoptUndoList(*EditRVData()->UndoList, owner);
         RVAdoptUndoList(*EditRVData()->RedoList, owner);
+        // A program's group open there collects this editor's commands too.
+        if (owner != EditRVData())
+            EditRVData()->UndoList->Outer = owner->UndoList.get();
     }
 }
 
@@ -309,11 +312,8 @@ void TRVTableInplaceEdit::Redo()
 bool TRVTableInplaceEdit::BeforeChange(bool fromOutside)
 {
     (void)fromOutside;
-    // The document's OnChanging may close this editor before the change it
-    // is asked about has been made or refused.
-    const THoldFreeing hold(*this);
     TCustomRollViewEdit* holder = HoldingEditor();
-    if (holder == nullptr || !holder->BeforeChange(true))
+    if (holder == nullptr || !holder->BeforeChange(true) || Closed())
         return false;
     EditRVData()->PrepareForEdit();
     return true;
@@ -357,9 +357,6 @@ void TRVTableInplaceEdit::SetHPos(int value)
 
 void TRVTableInplaceEdit::DoChange(bool clearRedo)
 {
-    // The document's OnChange may close this editor while the insertion or
-    // deletion that reports the change has not returned yet.
-    const THoldFreeing hold(*this);
     TRollViewEdit::DoChange(clearRedo);
     if (UpdateCount() < 1 && OnChangeEx)
         OnChangeEx(this, clearRedo);
@@ -514,10 +511,6 @@ void TRVTableInplaceEdit::WndProc(TMessage& message)
             message.Msg = WM_LBUTTONDBLCLK;
         CreationTick = 0;
     }
-    // A handler may close this editor and then open a cell (a program's event
-    // running a table operation) or run the message loop (a modal box): the
-    // editor is not freed before the handler has returned.
-    const THoldFreeing hold(*this);
     TRollViewEdit::WndProc(message);
 }
 

@@ -8,13 +8,15 @@
 // clicks, hyperlinks and drops to the viewer that shows the whole document.
 //
 //   rvtinplace.cpp        the control and its document data
-//   rvtinplace_free.cpp   closing the control, and freeing it once none of its code runs
+//   rvtinplace_free.cpp   closing the control, and handing its freeing to FreeLater
 //   rvtinplace_table.cpp  the table's side: opening, closing, parking, merging undo
 #pragma once
 
 #include <cstdint>
 
 #include "edit/rollviewedit.h"
+#include "platform/controls/freelater.h"
+#include "platform/core/callhold.h"
 #include "table/rvtable.h"
 
 class TRVTableInplaceEdit;
@@ -25,8 +27,9 @@ inline constexpr UINT WM_RVMOVEEDITOR = WM_USER + 10;
 // posts it; the cell's undo record plays the cell's edits in the editor itself.
 inline constexpr UINT WM_RVINPLACEUNDO = WM_USER + 11;
 inline constexpr UINT WM_RVINPLACEREDO = WM_USER + 12;
-// Posted to the application with the closed cell editors, which it frees.
-inline constexpr UINT WM_RVFREEINPLACE = WM_USER + 16;
+// Posted to the application with the closed cell editors (and whatever else
+// waits to be freed), which it frees.
+inline constexpr UINT WM_RVFREEINPLACE = WM_FREELATER;
 // The editor's height at most; a taller cell makes the editor scroll itself.
 inline constexpr int RVInplaceMaxHeight = 10000;
 
@@ -36,7 +39,7 @@ public:
     using ERollViewError::ERollViewError;
 };
 
-using TRVTableInplaceChangeEvent = std::function<void(TCustomRollViewEdit* sender, bool clearRedo)>;
+using TRVTableInplaceChangeEvent = TEvent<void(TCustomRollViewEdit* sender, bool clearRedo)>;
 
 // The cell editor's document: the cell's items while the cell is edited.
 class TRVTableInplaceRVData : public TRVEditRVData {
@@ -123,33 +126,28 @@ public:
     // The editor whose document holds the table, or null in a viewer.
     TCustomRollViewEdit* HoldingEditor() const;
 
-    // ---- Closing. A cell editor's document and the editor itself are held by
-    // whatever the call stack is doing in them when it closes (its own key
-    // handler moving to another cell, a record played in it, a table
-    // operation draining its cell): closing takes the editor out of the
-    // document at once (a cell editor open inside it first, its items back in
-    // the cell, its history given to the document, the focus back to the
-    // holder). An editor freed with its parent control closes then.
+    // ---- Closing and freeing. Closing takes the editor out of the document
+    // at once: a cell editor open inside it first, its items back in the cell,
+    // its history given to the document, the focus back to the holder when
+    // the editor had it. Freeing waits: the editor's own code, or a program's
+    // handler it called, may be what closes it (a key moving to another cell,
+    // a record played in it, a handler running a table operation), and the
+    // code returns into the editor. A closed editor is freed as
+    // platform/controls/freelater.h says: never while a message is handled, a
+    // program's handler runs or an undo plays (TCallHold), by the message
+    // loop, or by the next cell editor to open from a program's own call.
+    // An editor freed with its parent control closes then.
     // Closes the editor (once; nothing after).
     void Close();
-    // Closes the editor and keeps it, hidden and tied to nothing, until none
-    // of its code runs (FreeingHeld): the application's message loop frees
-    // it (one message posted to the application frees every editor kept
-    // meanwhile), or the next cell editor to open does (FreeClosed). An
-    // editor still held then is freed at the next chance: once its last call
-    // or the last play has returned, a message is posted for it again.
-    // Without an application the editor stays its parent's, freed with it.
+    // Closes the editor and hands its freeing to FreeLater, hidden and tied to
+    // nothing. Without an application the editor stays its parent's, freed
+    // with it.
     void Release();
-    // Frees the closed editors kept so far that are not held (FreeingHeld).
+    // Frees the closed editors that wait, unless a hold is on (FreeWaiting).
     // Called as a cell editor opens, so that a program without a message
     // loop keeps at most the editors closed since it last opened one.
     static void FreeClosed();
-    // Freeing the editor waits while a call of its own has not returned (a
-    // message handler, or the question before a change and the notification
-    // after it, through which its insertions run the document's OnChanging
-    // and OnChange) or any undo play has not (its
-    // records may be played in the editor, and the history of an editor
-    // closed by one of them goes over only as the play returns).
+    // Freeing waits: some hold is on.
     bool FreeingHeld() const;
     // Closed: no longer the table's editor, waiting to be freed.
     bool Closed() const { return FClosed; }
@@ -182,25 +180,10 @@ protected:
     void DoChange(bool clearRedo) override;
 
 private:
-    // Holds back freeing the editor while it lives: a call of the editor's
-    // own is running. The last to go lets a closed editor be freed.
-    class THoldFreeing {
-    public:
-        explicit THoldFreeing(TRVTableInplaceEdit& editor) : FEditor(editor) { ++FEditor.FCallsRunning; }
-        ~THoldFreeing();
-        THoldFreeing(const THoldFreeing&) = delete;
-        THoldFreeing& operator=(const THoldFreeing&) = delete;
-
-    private:
-        TRVTableInplaceEdit& FEditor;
-    };
     void MoveEditor(TRVCellDirection direction);
     TCustomRollView* RootViewer() const;
     TCustomRollView* ParentViewer() const;
     TColor FSavedColor = clNone;
     bool FClosed = false;
     bool FReleased = false;
-    // The editor's own calls running now (one inside another when a handler
-    // sends a message, or types and so notifies the change).
-    int FCallsRunning = 0;
 };

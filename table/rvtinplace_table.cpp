@@ -91,14 +91,25 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
         return;
     row = mainRow;
     col = mainCol;
-    if (!skipQuery && !DoOnCellEditing(row, col, false))
-        return;
+    if (!skipQuery) {
+        // The program's handler may change the document (open a cell itself,
+        // delete the row): the cell asked about is then not opened.
+        TCustomRVData* root = data->GetAbsoluteRootData();
+        const uint64_t changes = root->ChangeCount();
+        if (!DoOnCellEditing(row, col, false) || root->ChangeCount() != changes)
+            return;
+    }
     if (itemNo < 0)
         itemNo = GetMyItemNo();
     TCustomRollViewEdit* holder = data->RollViewEdit();
     if (itemNo < 0 || holder == nullptr)
         return;
     TRVTableInplaceEdit::FreeClosed();
+    // The editor takes the focus where the editors it opens in have it (a
+    // click, a key moving to the next cell) or no control has it: a program's
+    // operation that opens a cell leaves a focus in another control there.
+    auto* outermost = dynamic_cast<TRVScroller*>(data->GetAbsoluteRootData()->GetParentControl());
+    const bool takeFocus = GetFocus() == nullptr || (outermost != nullptr && outermost->FocusedEx());
     DestroyInplace(true);
     Deselect();
     data->PartialSelectedItem = nullptr;
@@ -180,6 +191,8 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
             inner->SetCaretAtItem(last, inner->GetOffsAfterItem(last), false);
         }
     }
+    if (!takeFocus)
+        return;
     TCustomRVData* root = data->GetAbsoluteRootData();
     TRVFlagGuard noKill(root->State, rvstNoKillFocusEvents, true);
     editor->SetFocusSilent();

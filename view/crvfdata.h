@@ -22,6 +22,7 @@
 #include "document/rvfuncs.h"
 #include "document/rvitem.h"
 #include "platform/controls/messages.h"
+#include "platform/core/callhold.h"
 #include "platform/graphics/canvas.h"
 #include "view/crvfdata_tailnotes.h"
 #include "view/crvfdata_types.h"
@@ -39,7 +40,7 @@ class TWinControl;
 extern bool RollViewSafeFormatting;
 
 // Draws the overlay that tables show while a border is dragged.
-using TRVXorDrawingEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+using TRVXorDrawingEvent = TEvent<void(TObject* sender, TShiftState shift, int x, int y)>;
 
 class TRVPrintServices;
 class TRVScreenLineToFinish;

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "document/crvdata.h"
+#include "platform/core/callhold.h"
 #include "view/rvback.h"
 #include "view/rvrvdata.h"
 #include "view/rvscroll.h"
@@ -116,41 +117,37 @@ public:
 // ---------------------------------------------------------------------------
 // Events
 
-using TRVPaintEvent = std::function<void(TObject* sender, TCanvas* canvas, bool prepaint)>;
-using TRVCheckpointVisibleEvent = std::function<void(TObject* sender, TRVCPInfo* checkpointData)>;
+using TRVPaintEvent = TEvent<void(TObject* sender, TCanvas* canvas, bool prepaint)>;
+using TRVCheckpointVisibleEvent = TEvent<void(TObject* sender, TRVCPInfo* checkpointData)>;
 using TRVControlActionEvent =
-    std::function<void(TObject* sender, TRVControlAction controlAction, int itemNo, TControl*& ctrl)>;
-using TRVItemActionEvent =
-    std::function<void(TObject* sender, TRVItemAction itemAction, TCustomRVItemInfo* item, AnsiString& text,
-                       TCustomRVData* rvData)>;
-using TJumpEvent = std::function<void(TObject* sender, int id)>;
+    TEvent<void(TObject* sender, TRVControlAction controlAction, int itemNo, TControl*& ctrl)>;
+using TRVItemActionEvent = TEvent<void(TObject* sender, TRVItemAction itemAction, TCustomRVItemInfo* item,
+                                       AnsiString& text, TCustomRVData* rvData)>;
+using TJumpEvent = TEvent<void(TObject* sender, int id)>;
 using TRVHTMLSaveImageEvent =
-    std::function<void(TObject* sender, TCustomRVData* rvData, int itemNo, const AnsiString& path,
-                       TColor backgroundColor, AnsiString& location, bool& doDefault)>;
+    TEvent<void(TObject* sender, TCustomRVData* rvData, int itemNo, const AnsiString& path,
+                TColor backgroundColor, AnsiString& location, bool& doDefault)>;
 using TRVReadHyperlink =
-    std::function<void(TObject* sender, const AnsiString& target, const AnsiString& extras,
-                       TRVLoadFormat docFormat, int& styleNo, TRVTag& itemTag, AnsiString& itemName)>;
-using TRVDblClickEvent = std::function<void(TObject* sender, const AnsiString& clickedWord, int style)>;
-using TRVFImageListNeededEvent =
-    std::function<void(TObject* sender, int imageListTag, TCustomImageList*& il)>;
+    TEvent<void(TObject* sender, const AnsiString& target, const AnsiString& extras, TRVLoadFormat docFormat,
+                int& styleNo, TRVTag& itemTag, AnsiString& itemName)>;
+using TRVDblClickEvent = TEvent<void(TObject* sender, const AnsiString& clickedWord, int style)>;
+using TRVFImageListNeededEvent = TEvent<void(TObject* sender, int imageListTag, TCustomImageList*& il)>;
 using TRVFControlNeededEvent =
-    std::function<void(TObject* sender, const AnsiString& name, const TRVTag& tag, TControl*& ctrl)>;
+    TEvent<void(TObject* sender, const AnsiString& name, const TRVTag& tag, TControl*& ctrl)>;
 using TRVFPictureNeededEvent =
-    std::function<void(TObject* sender, const AnsiString& name, const TRVTag& tag, TGraphic*& gr)>;
+    TEvent<void(TObject* sender, const AnsiString& name, const TRVTag& tag, TGraphic*& gr)>;
 using TRVMouseEvent =
-    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int itemNo, int x, int y)>;
-using TRVMouseMoveEvent = std::function<void(TObject* sender, int id)>;
+    TEvent<void(TObject* sender, TMouseButton button, TShiftState shift, int itemNo, int x, int y)>;
+using TRVMouseMoveEvent = TEvent<void(TObject* sender, int id)>;
 using TRVRightClickEvent =
-    std::function<void(TObject* sender, const AnsiString& clickedWord, int style, int x, int y)>;
-using TRVSaveComponentToFileEvent =
-    std::function<void(TObject* sender, const AnsiString& path, TComponent* saveMe, TRVSaveFormat saveFormat,
-                       AnsiString& outStr)>;
+    TEvent<void(TObject* sender, const AnsiString& clickedWord, int style, int x, int y)>;
+using TRVSaveComponentToFileEvent = TEvent<void(TObject* sender, const AnsiString& path, TComponent* saveMe,
+                                                TRVSaveFormat saveFormat, AnsiString& outStr)>;
 using TRVSaveHTMLExtraEvent =
-    std::function<void(TObject* sender, TRVHTMLSaveArea area, bool cssVersion, AnsiString& htmlCode)>;
-using TRVSaveRTFExtraEvent =
-    std::function<void(TObject* sender, TRVRTFSaveArea area, TObject* obj, int index1, int index2,
-                       bool inStyleSheet, AnsiString& rtfCode)>;
-using TRVURLNeededEvent = std::function<void(TObject* sender, int id, AnsiString& url)>;
+    TEvent<void(TObject* sender, TRVHTMLSaveArea area, bool cssVersion, AnsiString& htmlCode)>;
+using TRVSaveRTFExtraEvent = TEvent<void(TObject* sender, TRVRTFSaveArea area, TObject* obj, int index1,
+                                         int index2, bool inStyleSheet, AnsiString& rtfCode)>;
+using TRVURLNeededEvent = TEvent<void(TObject* sender, int id, AnsiString& url)>;
 
 // The root data's class: the function that makes it for a viewer.
 using TRollViewRVDataClass = TRollViewRVData* (*)(TCustomRollView* aRollView);
@@ -599,6 +596,13 @@ protected:
     void FreeDocument();
     void Notification(TComponent* aComponent, TOperation operation) override;
     void Paint() override;
+    // The changes of the outermost document so far (TCustomRVData::ChangeCount).
+    uint64_t DocumentChanges();
+    // A program's handler of the viewer's own key or mouse event took the
+    // input over: it closed the viewer (a cell editor, hidden then), or
+    // changed the document since DocumentChanges answered Changes. The input
+    // goes no further then.
+    bool InputTakenOver(uint64_t changes);
     void KeyDown(WORD& key, TShiftState shift) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;

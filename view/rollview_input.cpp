@@ -80,7 +80,10 @@ void TCustomRollView::Loaded()
 
 void TCustomRollView::KeyDown(WORD& key, TShiftState shift)
 {
+    const uint64_t changes = DocumentChanges();
     TRVScroller::KeyDown(key, shift);
+    if (InputTakenOver(changes))
+        return;
     if (IsCopyShortcut(shift, key) && HandleAllocated())
         SendMessage(Handle(), WM_COPY, 0, 0);
     const TRVTabNavigationType navigation = TabNavigation();
@@ -172,10 +175,24 @@ void TCustomRollView::MouseDown(TMouseButton button, TShiftState shift, int x, i
         if (!shift.Contains(ssDouble) && HandleAllocated())
             ::SetFocus(Handle());
     }
+    const uint64_t changes = DocumentChanges();
     TRVScroller::MouseDown(button, shift, x, y);
+    if (InputTakenOver(changes))
+        return;
     RVData->MouseDown(button, shift, x, y);
     if (button == mbLeft)
         ActivateScrollTimer();
+}
+
+uint64_t TCustomRollView::DocumentChanges()
+{
+    TCustomRVData* root = RVData != nullptr ? RVData->GetAbsoluteRootData() : nullptr;
+    return root != nullptr ? root->ChangeCount() : 0;
+}
+
+bool TCustomRollView::InputTakenOver(uint64_t changes)
+{
+    return !Visible() || Parent() == nullptr || DocumentChanges() != changes;
 }
 
 void TCustomRollView::MouseMove(TShiftState shift, int x, int y)
@@ -184,19 +201,23 @@ void TCustomRollView::MouseMove(TShiftState shift, int x, int y)
     // down, makes them act.
     ScrollDeltaY = AutoScrollStep(y, ClientHeight());
     ScrollDeltaX = AutoScrollStep(x, ClientWidth());
+    const uint64_t changes = DocumentChanges();
     TRVScroller::MouseMove(shift, x, y);
-    RVData->MouseMove(shift, x, y);
+    if (!InputTakenOver(changes))
+        RVData->MouseMove(shift, x, y);
 }
 
 void TCustomRollView::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
+    const uint64_t changes = DocumentChanges();
     TRVScroller::MouseUp(button, shift, x, y);
     if (button == mbLeft && FScrollTimerActive) {
         if (HandleAllocated())
             KillTimer(Handle(), ScrollTimerId);
         FScrollTimerActive = false;
     }
-    RVData->MouseUp(button, shift, x, y);
+    if (!InputTakenOver(changes))
+        RVData->MouseUp(button, shift, x, y);
 }
 
 void TCustomRollView::DblClick()

@@ -172,7 +172,9 @@ void TApplication::Terminate()
 
 void TApplication::ProcessMessages()
 {
-    if (QCoreApplication::instance())
+    // Inside a paint (a program's paint handler) the toolkit takes no other
+    // event: the messages wait until the paint is done.
+    if (QCoreApplication::instance() && !InToolkitPaint())
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -422,6 +422,8 @@ void TControl::DblClick()
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // A message sent to a control runs its code as a delivered one does.
+    const TCallHold hold;
     TMessage message;
     message.Msg = msg;
     message.WParam = wParam;

@@ -13,6 +13,7 @@
 
 #include "platform/controls/cursors.h"
 #include "platform/controls/messages.h"
+#include "platform/core/callhold.h"
 #include "platform/core/component.h"
 #include "platform/core/sysutils.h"
 
@@ -73,18 +74,17 @@ enum TControlStateFlag : unsigned {
 };
 using TControlState = unsigned;
 
-using TMouseEvent =
-    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
-using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+using TMouseEvent = TEvent<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = TEvent<void(TObject* sender, TShiftState shift, int x, int y)>;
 // MousePos is in screen coordinates.
 using TMouseWheelEvent =
-    std::function<void(TObject* sender, TShiftState shift, int wheelDelta, TPoint mousePos, bool& handled)>;
+    TEvent<void(TObject* sender, TShiftState shift, int wheelDelta, TPoint mousePos, bool& handled)>;
 using TMouseWheelUpDownEvent =
-    std::function<void(TObject* sender, TShiftState shift, TPoint mousePos, bool& handled)>;
-using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shift)>;
-using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
+    TEvent<void(TObject* sender, TShiftState shift, TPoint mousePos, bool& handled)>;
+using TKeyEvent = TEvent<void(TObject* sender, WORD& key, TShiftState shift)>;
+using TKeyPressEvent = TEvent<void(TObject* sender, char& key)>;
 // MousePos in client coordinates, (-1, -1) when the menu was asked for from the keyboard.
-using TContextPopupEvent = std::function<void(TObject* sender, TPoint mousePos, bool& handled)>;
+using TContextPopupEvent = TEvent<void(TObject* sender, TPoint mousePos, bool& handled)>;
 
 // Drag and drop between controls of the program.
 enum TDragMode { dmManual, dmAutomatic };
@@ -116,16 +116,16 @@ public:
     TControl* Control;
 };
 
-using TStartDragEvent = std::function<void(TObject* sender, TDragObject*& dragObject)>;
+using TStartDragEvent = TEvent<void(TObject* sender, TDragObject*& dragObject)>;
 // Source is the control dragged from when the drag carries the control's own
 // drag object, else the drag object; X and Y are in the sender's client
 // coordinates. Accept starts true.
 using TDragOverEvent =
-    std::function<void(TObject* sender, TObject* source, int x, int y, TDragState state, bool& accept)>;
-using TDragDropEvent = std::function<void(TObject* sender, TObject* source, int x, int y)>;
+    TEvent<void(TObject* sender, TObject* source, int x, int y, TDragState state, bool& accept)>;
+using TDragDropEvent = TEvent<void(TObject* sender, TObject* source, int x, int y)>;
 // Target is the control dropped on (null when the drag ended without a drop);
 // X and Y are in the target's client coordinates (0, 0 without one).
-using TEndDragEvent = std::function<void(TObject* sender, TObject* target, int x, int y)>;
+using TEndDragEvent = TEvent<void(TObject* sender, TObject* target, int x, int y)>;
 
 // Limits of a control's size; 0 is no limit.
 class TSizeConstraints : public TPersistent {

@@ -16,6 +16,7 @@
 
 #include "platform/controls/controls.h"
 #include "platform/controls/winapi.h"
+#include "platform/core/callhold.h"
 
 class QKeyEvent;
 class QPainter;
@@ -170,6 +171,9 @@ TWinControl* ControlOfWidget(QWidget* widget);
 void HandleEventException(TObject* sender);
 template <typename F> void RunGuarded(TObject* sender, F&& fn)
 {
+    // What the toolkit delivers runs the library's code, under which a
+    // program's may run (callhold.h).
+    const TCallHold hold;
     try {
         fn();
     } catch (...) {

@@ -5,10 +5,11 @@
 #include <functional>
 
 #include "platform/controls/controls.h"
+#include "platform/core/callhold.h"
 
 // Sizes asked for while dragging: NewSize may be changed; Accept false keeps the
 // control as it is for this move.
-using TCanResizeEvent = std::function<void(TObject* sender, int& newSize, bool& accept)>;
+using TCanResizeEvent = TEvent<void(TObject* sender, int& newSize, bool& accept)>;
 
 // A splitter aligned to a side of its parent (alTop, alBottom, alLeft, alRight)
 // resizes the visible, enabled control that touches it on the side it is

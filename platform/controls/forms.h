@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "platform/controls/controls.h"
+#include "platform/core/callhold.h"
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
-using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
-using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+using TCloseEvent = TEvent<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = TEvent<void(TObject* sender, bool& canClose)>;
 
 // A top-level window with a caption. Bounds are those of the window without the
 // window manager's decorations, so that a form placed at its saved bounds comes
@@ -166,7 +167,7 @@ private:
 
 extern TScreen* Screen;
 
-using TExceptionEvent = std::function<void(TObject* sender, const Exception& e)>;
+using TExceptionEvent = TEvent<void(TObject* sender, const Exception& e)>;
 
 // The application: makes the toolkit's application object, creates forms (the
 // first becomes the main form), runs the message loop until the main form closes

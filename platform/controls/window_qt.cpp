@@ -689,7 +689,18 @@ void TWindowData::ReleaseWidgets()
     Corner = nullptr;
     Bars[0].Bar = nullptr;
     Bars[1].Bar = nullptr;
-    if (TEventScope::Busy(frame)) {
+    if (InToolkitPaint()) {
+        // The toolkit is painting the window it lies in (a program's paint
+        // handler closed it): taken out of the window once the paint is done.
+        QMetaObject::invokeMethod(
+            frame,
+            [frame] {
+                frame->hide();
+                frame->setParent(nullptr);
+                frame->deleteLater();
+            },
+            Qt::QueuedConnection);
+    } else if (TEventScope::Busy(frame)) {
         // Deleting a widget inside its own event would pull it from under the toolkit.
         frame->hide();
         frame->setParent(nullptr);

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "platform/core/callhold.h"
 #include "platform/core/types.h"
 
 class TFiler;
@@ -24,7 +25,7 @@ public:
 };
 
 // An event: a callable member, called only when set. Sender is the object that raises it.
-using TNotifyEvent = std::function<void(TObject* sender)>;
+using TNotifyEvent = TEvent<void(TObject* sender)>;
 
 class TPersistent : public TObject {
 public:
