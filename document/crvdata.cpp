@@ -400,9 +400,12 @@ void TCustomRVData::InternalFreeItem(TCustomRVItemInfo* item, bool clearing)
         FreeCheckpoint(cp, true, true);
     }
     // A table's code may be what a program's handler freeing it returns into.
-    if (item->CallsProgramCode() && TCallHold::Any()) {
+    if (item->CallsProgramCode() && (TCallHold::Any() || item->HeldByProgram())) {
         item->LeaveDocument();
-        FreeLater([item] { delete item; });
+        if (item->HeldByProgram())
+            item->FreeOnRelease();
+        else
+            FreeLater([item] { delete item; });
         return;
     }
     delete item; // with a checkpoint it carries unattached, which no chain counts

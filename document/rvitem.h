@@ -408,6 +408,12 @@ public:
     // item while that code runs: freed while a hold is on
     // (platform/core/callhold.h), it is freed later (FreeLater).
     virtual bool CallsProgramCode() const { return false; }
+    // The program still holds the item for a call it will make (a table whose
+    // undo group the program opened and has not closed): taken out of its
+    // document for good, it is freed once the program lets it go
+    // (FreeOnRelease), not before.
+    virtual bool HeldByProgram() const { return false; }
+    virtual void FreeOnRelease() {}
     // The item was taken out of its document for good and its freeing waits:
     // what ties it to the document goes now (a table's cell editor closes, and
     // what that editor hands over is dropped).

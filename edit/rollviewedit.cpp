@@ -104,14 +104,37 @@ void TCustomRollViewEdit::SetCurParaStyleNo(int value)
 
 void TCustomRollViewEdit::CurTextStyleChange()
 {
-    if (Style() && !(ComponentState() & csDestroying) && OnCurTextStyleChanged)
-        OnCurTextStyleChanged(this);
+    if (!HoldNotice(rvnTextStyle))
+        GiveNotice(rvnTextStyle);
 }
 
 void TCustomRollViewEdit::CurParaStyleChange()
 {
-    if (Style() && !(ComponentState() & csDestroying) && OnCurParaStyleChanged)
-        OnCurParaStyleChanged(this);
+    if (!HoldNotice(rvnParaStyle))
+        GiveNotice(rvnParaStyle);
+}
+
+void TCustomRollViewEdit::GiveNotice(TRVNotice notice)
+{
+    if (ComponentState() & csDestroying)
+        return;
+    switch (notice) {
+    case rvnTextStyle:
+        if (Style() && OnCurTextStyleChanged)
+            OnCurTextStyleChanged(this);
+        break;
+    case rvnParaStyle:
+        if (Style() && OnCurParaStyleChanged)
+            OnCurParaStyleChanged(this);
+        break;
+    case rvnCaret:
+        if (OnCaretMove)
+            OnCaretMove(this);
+        break;
+    default:
+        TCustomRollView::GiveNotice(notice);
+        break;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -155,8 +178,8 @@ void TCustomRollViewEdit::BlinkCaret(TObject*)
 
 void TCustomRollViewEdit::AfterCaretMove()
 {
-    if (!(ComponentState() & csDestroying) && OnCaretMove)
-        OnCaretMove(this);
+    if (!HoldNotice(rvnCaret))
+        GiveNotice(rvnCaret);
 }
 
 bool TCustomRollViewEdit::CaretPlaceable() const
@@ -219,6 +242,10 @@ bool TCustomRollViewEdit::BeforeChange(bool fromOutside)
         if (allowed && root != nullptr && root->ChangeCount() != changes)
             return false;
     }
+    // A command of this editor runs from here until its Change; a cell
+    // editor asking its holder runs its own.
+    if (allowed && !fromOutside)
+        BeginCommandNotices();
     if (!allowed) {
         if (Style())
             data->EditBeep();

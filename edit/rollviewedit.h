@@ -431,6 +431,7 @@ protected:
 
     virtual void CurTextStyleChange();
     virtual void CurParaStyleChange();
+    void GiveNotice(TRVNotice notice) override;
     virtual bool DoChanging();
     // A hook for derived editors, called when the selection changes.
     virtual void Selecting() {}

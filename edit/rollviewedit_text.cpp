@@ -121,7 +121,13 @@ void TCustomRollViewEdit::TypeText(const WideString& units)
     if (d.SelectionExists(true, false)) {
         if (!d.DeleteSelection_())
             return;
+        // The deletion is a change of its own, which the program hears of:
+        // a handler that changes the document takes the key over.
+        const uint64_t changes = DocumentChanges();
         Change();
+        if (DocumentChanges() != changes || !Visible())
+            return;
+        BeginCommandNotices();
     }
     if (units == WideString(1, WideChar('\t'))) {
         InsertText(AnsiString(static_cast<size_t>(std::max(Style()->SpacesInTab(), 0)), ' '));
@@ -157,7 +163,15 @@ bool TCustomRollViewEdit::BeforeInserting()
     d.SetUndoGroupMode(true);
     const int styleNo = d.CurTextStyleNo;
     d.DeleteSelection_();
+    // The program hears of the selection that goes (OnSelect): its handler
+    // may change the document or close this editor, and the insertion, meant
+    // for the caret as it was, is not made then.
+    const uint64_t changes = DocumentChanges();
     d.Deselect(nullptr, true);
+    if (DocumentChanges() != changes || !Visible()) {
+        AfterInserting();
+        return false;
+    }
     SetCurTextStyleNo(styleNo);
     return true;
 }

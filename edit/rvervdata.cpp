@@ -192,6 +192,10 @@ void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
 
 void TRVEditRVData::ChangeEx(bool clearRedo)
 {
+    // The command has made its change: the program hears of the selection,
+    // styles and caret it left, before its change.
+    if (TCustomRollViewEdit* editor = RollViewEdit())
+        editor->EndCommandNotices();
     UpdateChangedMarkers();
     UndoList->PopIfEmpty();
     UndoDest = udNone;

@@ -678,6 +678,9 @@ public:
     bool OwnsInplaceEditor(TControl* aEditor) const override;
     void MovingToUndoList(int itemNo, TCustomRVData* rvData, TObject* aContainerUndoItem) override;
     bool CallsProgramCode() const override { return true; }
+    // A program's group opened by InitUndo waits for its DoneUndo.
+    bool HeldByProgram() const override { return !FProgramGroups.empty(); }
+    void FreeOnRelease() override { FFreeOnRelease = true; }
     void LeaveDocument() override;
     void MovingFromUndoList(int itemNo, TCustomRVData* rvData) override;
     // The last minimum widths seen while the editor is open.
@@ -707,8 +710,10 @@ private:
     // The documents where the program's groups opened by InitUndo are open,
     // innermost last (null: the table recorded nothing when it opened).
     std::vector<TRVEditRVData*> FProgramGroups;
-    // Taken out of its document for good, its freeing waiting (LeaveDocument).
+    // Taken out of its document for good, its freeing waiting (LeaveDocument);
+    // freed by the DoneUndo that closes the last of the program's groups.
     bool FLeftDocument = false;
+    bool FFreeOnRelease = false;
     // What the layout and the minimum width read of the grid, gathered in one
     // walk over the cells and kept while the document, the style sheet, the
     // units, the canvas and the table's sizes are those it was gathered for:

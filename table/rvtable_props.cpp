@@ -7,6 +7,7 @@
 
 #include "document/rvstyle.h"
 #include "edit/rvervdata.h"
+#include "platform/controls/freelater.h"
 #include "platform/core/typinfo.h"
 #include "table/rvtable.h"
 #include "table/rvtable_undo.h"
@@ -137,6 +138,9 @@ void TRVTableItemInfo::DoneUndo()
         // A group that recorded nothing leaves no step.
         outermost->UndoList->PopIfEmpty();
     }
+    // Deleted with nothing to keep it while the group was open.
+    if (FProgramGroups.empty() && FFreeOnRelease)
+        FreeLater([this] { delete this; });
 }
 
 TRVTableStep::TRVTableStep(const TRVTableItemInfo* table) : FData(RecordingData(table))

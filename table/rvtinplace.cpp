@@ -316,6 +316,7 @@ bool TRVTableInplaceEdit::BeforeChange(bool fromOutside)
     if (holder == nullptr || !holder->BeforeChange(true) || Closed())
         return false;
     EditRVData()->PrepareForEdit();
+    BeginCommandNotices();
     return true;
 }
 
@@ -385,7 +386,10 @@ void TRVTableInplaceEdit::KeyPress(char& key)
 void TRVTableInplaceEdit::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     TRollViewEdit::MouseDown(button, shift, x, y);
-    if (button == mbLeft && Table != nullptr && Table->StartSelecting(Row, Col)) {
+    // A press handed on to a cell editor opened inside this one (its mouse
+    // capture with it) selects there: the release goes to that editor, and a
+    // selection of this editor's table would wait for it for ever.
+    if (button == mbLeft && Table != nullptr && MouseCapture() && Table->StartSelecting(Row, Col)) {
         if (dynamic_cast<TRollViewRVData*>(ParentData) != nullptr)
             if (TCustomRollView* viewer = ParentViewer())
                 viewer->ActivateScrollTimer();

@@ -336,8 +336,6 @@ void TRVTableItemInfo::MergeInplaceUndo()
         group->CaretItemNo = data->GetCurItemNo();
         group->CaretOffs = data->GetOffsetInCurItem();
         group->Records.push_back(std::move(record));
-        // The document's edits count this step.
-        data->NoteEditAndGetUndoList();
         // The edits go over now or, while a play in the editor uses the list
         // (the editor closed by one of its records), once the play has
         // returned: no closed editor is freed before (FreeingHeld). The

@@ -28,6 +28,19 @@ AnsiString WordAsText(TCustomRVFormattedData* data, int itemNo, const AnsiString
 TCustomRVItemInfo* HotItem(TCustomRVFormattedData* data, const TRVDrawLineInfo*& dli)
 {
     dli = nullptr;
+    // The item that captured the mouse takes it wherever the pointer is,
+    // found again after a layout (a cell editor opening under the press lays
+    // the document out anew); one that left the document keeps it no more.
+    if (TCustomRVItemInfo* captured = data->MouseCaptureItem) {
+        const int itemNo = data->GetItemNo(captured);
+        const int drawItemNo = itemNo >= 0 ? data->FindDrawItemByItem(itemNo) : -1;
+        if (drawItemNo < 0) {
+            data->MouseCaptureItem = nullptr;
+        } else if (data->HotDrawItemNo < 0 || data->HotDrawItemNo >= data->DrawItems.Count() ||
+                   data->DrawItems[data->HotDrawItemNo]->ItemNo != itemNo) {
+            data->HotDrawItemNo = drawItemNo;
+        }
+    }
     const int hot = data->HotDrawItemNo;
     if (hot < 0 || hot >= data->DrawItems.Count())
         return nullptr;

@@ -36,6 +36,9 @@ class TStream;
 // (TRVMessageData), which the posted message owns and frees after dispatch,
 // or when it is never delivered.
 inline constexpr UINT WM_RVEVENT = WM_USER + 15;
+// Posted to a viewer as a command first holds back a notice: a command that
+// ends without a change (its Change gives them otherwise) gives them here.
+inline constexpr UINT WM_RVGIVENOTICES = WM_USER + 17;
 
 enum TRVEventType : uint8_t {
     rvetRVDblClick,
@@ -520,6 +523,21 @@ public:
     TNotifyEvent OnSelect;
     TRVURLNeededEvent OnURLNeeded;
 
+    // ---- Notices a command holds back. While an editing command changes the
+    // document (from the BeforeChange that lets it until its Change), the
+    // program hears of the selection, the current styles and the caret only
+    // once the command has made its change: the handlers may change the
+    // document or close a cell editor, and the command still works on it.
+    // Each notice held is given once, in the order selection, paragraph
+    // style, text style, caret, by the command's Change or, when it ends
+    // without one, by a message posted as the first notice waits; outside a
+    // command each is given at once.
+    enum TRVNotice : unsigned { rvnSelect = 1, rvnParaStyle = 2, rvnTextStyle = 4, rvnCaret = 8 };
+    void BeginCommandNotices() { FCommandRunning = true; }
+    void EndCommandNotices();
+    // True when Notice waits for the command to end; the caller gives it else.
+    bool HoldNotice(TRVNotice notice);
+
     // ==== Search, selected text, the clipboard, loading and saving
     // (rollview_files.cpp). Each passes to the root data with the viewer's
     // Color (clNone: the style sheet's colour is used) and Background; the
@@ -589,6 +607,8 @@ public:
 
 protected:
     TCustomRollView(TComponent* aOwner, TRollViewRVDataClass dataClass);
+    // Raises the event of a notice held back (OnSelect here).
+    virtual void GiveNotice(TRVNotice notice);
     // The properties TRollView publishes (after the scroller's), which the
     // editor's extend (rollview_props.cpp).
     const TPropertyTable* ViewerPropertyTable() const;
@@ -637,6 +657,8 @@ public:
     virtual TCanvas* GetFormattingCanvas();
 
 private:
+    bool FCommandRunning = false;
+    unsigned FNoticesHeld = 0;
     void Init();
 
     TRollViewRVDataClass FDataClass;

@@ -62,6 +62,9 @@ void TCustomRollView::Dispatch(TMessage& message)
     case WM_RVEVENT:
         WMRVEvent(message);
         return;
+    case WM_RVGIVENOTICES:
+        EndCommandNotices();
+        return;
     default:
         TRVScroller::Dispatch(message);
         return;
@@ -317,4 +320,33 @@ TWinControl* TCustomRollView::GetChosenDataEditor(TCustomRVData* data)
 {
     auto* formatted = dynamic_cast<TCustomRVFormattedData*>(data);
     return formatted ? formatted->GetEditor() : nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Notices a command holds back
+
+bool TCustomRollView::HoldNotice(TRVNotice notice)
+{
+    if (!FCommandRunning)
+        return false;
+    if (FNoticesHeld == 0 && HandleAllocated())
+        PostMessage(Handle(), WM_RVGIVENOTICES, 0, 0);
+    FNoticesHeld |= notice;
+    return true;
+}
+
+void TCustomRollView::EndCommandNotices()
+{
+    FCommandRunning = false;
+    const unsigned held = FNoticesHeld;
+    FNoticesHeld = 0;
+    for (const TRVNotice notice : {rvnSelect, rvnParaStyle, rvnTextStyle, rvnCaret})
+        if ((held & notice) != 0 && !(ComponentState() & csDestroying))
+            GiveNotice(notice);
+}
+
+void TCustomRollView::GiveNotice(TRVNotice notice)
+{
+    if (notice == rvnSelect && HandleAllocated() && OnSelect)
+        OnSelect(this);
 }

@@ -599,7 +599,8 @@ bool TRollViewRVData::IsAssignedCopy()
 
 void TRollViewRVData::DoSelect()
 {
-    if ((FRollView->ComponentState() & csDestroying) || !FRollView->HandleAllocated())
+    if ((FRollView->ComponentState() & csDestroying) || !FRollView->HandleAllocated() ||
+        FRollView->HoldNotice(TCustomRollView::rvnSelect))
         return;
     if (FRollView->OnSelect)
         FRollView->OnSelect(FRollView);

@@ -118,16 +118,17 @@ inline std::string FreshLayoutFault(TCustomRollViewEdit& edit, THeadlessEditor& 
 constexpr int SettlePassesAtMost = 1000;
 
 // Handles messages until none that a step defers is queued: the messages of
-// cell editors and their holders from WM_RVMOVEEDITOR to WM_RVFREEINPLACE (a
+// cell editors and their holders from WM_RVMOVEEDITOR to WM_RVGIVENOTICES (a
 // move to another cell, an undo or redo passed on, an event for the viewer,
-// the closed cell editors to free) and CM_RELEASE (a cell editor released
+// the closed cell editors to free, the notices of a command that changed
+// nothing) and CM_RELEASE (a cell editor released
 // after a cell selection). Each pass handles every message queued before it,
 // and their handlers may queue more; a queue that is not empty after
 // SettlePassesAtMost passes fails the test, and the messages are left queued.
 inline void SettleMessages()
 {
     const auto queued = [] {
-        return MessageQueued(WM_RVMOVEEDITOR, WM_RVFREEINPLACE) || MessageQueued(CM_RELEASE, CM_RELEASE);
+        return MessageQueued(WM_RVMOVEEDITOR, WM_RVGIVENOTICES) || MessageQueued(CM_RELEASE, CM_RELEASE);
     };
     for (int pass = 0; queued(); ++pass) {
         if (pass == SettlePassesAtMost) {
