@@ -11,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "platform/controls/forms.h"
 #include "platform/core/sysutils.h"
@@ -351,11 +352,10 @@ TNameChange NameChange(const TNameLookup& name, const TTailFileId& open, AnsiStr
     return TNameChange::Replaced;
 }
 
-// Opens the regular file under Name for reading and gives its length, unless it
-// is Open (the name was given back since it was looked up). -1 when there is
-// nothing to move to; Reason then says why, when what the name names cannot be
-// followed.
-int OpenReplacement(const AnsiString& name, const TTailFileId& open, int64_t& length, AnsiString& reason)
+// Opens the regular file under Name for reading and gives its length and
+// identity. -1 when there is nothing to open; Reason then says why, when what
+// the name names cannot be followed.
+int OpenUnderName(const AnsiString& name, int64_t& length, TTailFileId& id, AnsiString& reason)
 {
     const int handle = IoAllowed(TTailIo::Open) ? FileOpen(name, fmOpenRead | fmShareDenyNone) : -1;
     struct stat info;
@@ -370,13 +370,26 @@ int OpenReplacement(const AnsiString& name, const TTailFileId& open, int64_t& le
         return -1;
     }
     // The type is checked on the handle: the name may have changed since.
-    if (!S_ISREG(info.st_mode) || TTailFileId{info.st_dev, info.st_ino} == open) {
-        if (!S_ISREG(info.st_mode))
-            reason = NotAFileReason(info.st_mode);
+    if (!S_ISREG(info.st_mode)) {
+        reason = NotAFileReason(info.st_mode);
         FileClose(handle);
         return -1;
     }
     length = static_cast<int64_t>(info.st_size);
+    id = {info.st_dev, info.st_ino};
+    return handle;
+}
+
+// Opens the regular file under Name as OpenUnderName does, unless it is Open
+// (the name was given back since it was looked up): then -1 with no reason.
+int OpenReplacement(const AnsiString& name, const TTailFileId& open, int64_t& length, AnsiString& reason)
+{
+    TTailFileId id;
+    const int handle = OpenUnderName(name, length, id, reason);
+    if (handle >= 0 && id == open) {
+        FileClose(handle);
+        return -1;
+    }
     return handle;
 }
 
@@ -386,6 +399,22 @@ void SkipTo(TTailFile* file, int64_t length)
     file->Position = length;
     file->EndsInNul = false;
     file->LastBytes.clear();
+}
+
+// Lets go of the record's open file, which keeps failing, for the file now
+// under its name, and gives that file's length and identity. Position and the
+// bytes remembered before it stay: what the file holds is judged as at every
+// poll (shorter, or other bytes before Position: read from its start). False
+// when nothing can be opened under the name; Reason then says why, when what
+// the name names cannot be followed.
+bool OpenNameAgain(TTailFile* file, int64_t& length, TTailFileId& id, AnsiString& reason)
+{
+    const int handle = OpenUnderName(file->FileName, length, id, reason);
+    if (handle < 0)
+        return false;
+    FileClose(file->Handle);
+    file->Handle = handle;
+    return true;
 }
 
 } // namespace
@@ -438,6 +467,7 @@ void TTailFile::Reopen(const AnsiString& name)
     LineComplete = false;
     LineCount = 0;
     EndsInNul = false;
+    SizeQueryFailed = false;
     ReadKept(Handle, Position, LastBytes);
 }
 
@@ -669,10 +699,23 @@ bool CTail::ReadAndFollow(TTailFile* file, AnsiString& failure)
     TTailFileId open;
     if (!QueryLength(file, length, &open)) {
         // Unknown this time: nothing changes, and a later poll tries again.
-        if (file->Active)
-            failure = ReadFailureReason(TTailIo::SizeQuery, errno);
-        return true;
+        // The open file may fail for good, though (a dead network or FUSE
+        // mount, a stale handle): when it fails again for an active record
+        // (resumed after the failure, or followed without OnError), the
+        // record opens its name again and goes on in the file found there.
+        const int error = errno;
+        const bool failedBefore = std::exchange(file->SizeQueryFailed, true);
+        if (!file->Active)
+            return true;
+        AnsiString reason;
+        if (!failedBefore || !OpenNameAgain(file, length, open, reason)) {
+            failure = ReadFailureReason(TTailIo::SizeQuery, error);
+            if (!reason.empty())
+                failure += " " + reason;
+            return true;
+        }
     }
+    file->SizeQueryFailed = false;
     const int handle = file->Handle;
     const AnsiString fileName = file->FileName;
     if (!ReadAndDeliver(file, length, failure))

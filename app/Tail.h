@@ -34,7 +34,8 @@ using TTailFileEvent = std::function<void(int index, TTailFile* file)>;
 using TTailFileErrorEvent = std::function<void(int index, TTailFile* file, const AnsiString& reason)>;
 
 // The monitor's calls on a watched file that may fail while it is followed:
-// Open is the opening of the file that took a watched file's name.
+// Open is the opening of a watched file's name, when another file took it or
+// when the open file keeps failing.
 enum class TTailIo { SizeQuery, Read, Open };
 // Asked before each such call (none when empty): an errno value above 0 makes
 // the call fail with it. Tests make reading fail with it.
@@ -82,6 +83,10 @@ public:
     AnsiString LastBytes;
     // The last byte consumed was a NUL: a run of them going on is not delivered again.
     bool EndsInNul = false;
+    // The last poll could not query the open file's size. When the next one
+    // cannot either while the record is active, the open file is taken to
+    // fail for good and the record opens its name again.
+    bool SizeQueryFailed = false;
     // The last poll of the file read only a piece of what it held: the rest
     // comes with the next tick, at once (OnNewText sees it already). Every
     // poll sets it; false when that poll read nothing.
@@ -157,9 +162,15 @@ public:
     // or read that fails delivers what the poll read of the file before it
     // and keeps Position after that; when OnError is set, the failure then
     // pauses the record (Active false) and goes to OnError once, else the next
-    // poll tries again. When OnError is set, an exception while polling a
-    // record (its reading or its callbacks) pauses the record and goes to
-    // OnError once as well; otherwise it passes to the caller.
+    // poll tries again. A size query that fails again once the record is
+    // active (resumed, or never paused without OnError) lets go of the open
+    // file for the regular file under its name, from Position on: a file
+    // shorter than that, or with other bytes before it, is read from its
+    // start after OnTruncate, as a file rewritten is. When nothing can be
+    // opened under the name, that poll fails as the first one did. When
+    // OnError is set, an exception while polling a record (its reading or its
+    // callbacks) pauses the record and goes to OnError once as well;
+    // otherwise it passes to the caller.
     //
     // Each poll also looks the record's name up (before the file's size, so
     // that what was written before a rename is within that size). A name that

@@ -16,7 +16,7 @@ kelvor_packages=(
 kelvor_test_packages=(
   chromium tidy python3-html5lib imagemagick poppler-utils fonts-liberation2
   unrtf libreoffice-writer-nogui libreoffice-draw-nogui pandoc inkscape gnuplot-nox
-  xdotool xclip x11-utils x11-apps openbox trayer
+  xdotool xclip x11-utils x11-apps openbox trayer bindfs fuse3
   clang libclang-rt-14-dev stress-ng
 )
 

@@ -1,7 +1,7 @@
 // The file monitor following a log's name: logs renamed away and created again,
-// names that name nothing for a while, links, and names taken by what cannot be
-// followed. The poll is called directly, and by the window's timer for logs
-// shown in its panes.
+// names that name nothing for a while, links, names taken by what cannot be
+// followed, and open files that fail for good while the name works. The poll
+// is called directly, and by the window's timer for logs shown in its panes.
 #include "app/Tail.h"
 
 #include <gtest/gtest.h>
@@ -239,6 +239,89 @@ TEST_F(TailRotateTest, ANameThatCannotBeFollowedIsReportedOnceAndARegularFileBri
             Reports.clear();
         }
     }
+}
+
+// An open file that fails for good (a dead network or FUSE mount, a stale
+// handle: its size cannot be queried) while its name can be opened again: the
+// failure is reported once and pauses the record, and the resumed record lets
+// go of the open file for the one under the name. The same file goes on from
+// where it was, also with what was written while it failed; a file that took
+// the name (longer, or shorter than what was read) is read from its start
+// after a cut. While nothing can be opened under the name, each resume fails
+// as the first poll did. Without OnError the poll after the failing one opens
+// the name. The file layer's failure is injected: the open file's size
+// queries fail until the name is opened again.
+TEST_F(TailRotateTest, AnOpenFileThatFailsForGoodIsLetGoOfForTheFileUnderItsName)
+{
+    const std::string path = Dir.Write("remote.log", "");
+    std::unique_ptr<TTailFile> file(Tail->AddFile(path));
+    Tail->OnError = [this](int, TTailFile*, const AnsiString& why) { Reports.push_back(why); };
+    bool openFails = false; // the open file's size queries
+    bool nameFails = false; // opening the name
+    int opened = 0;
+    SetTailIoFault([&](TTailIo io) {
+        if (io == TTailIo::Open) {
+            if (nameFails)
+                return ENOTCONN;
+            ++opened;
+            openFails = false;
+        }
+        return io == TTailIo::SizeQuery && openFails ? ENOTCONN : 0;
+    });
+    const int handles = OpenHandles();
+    const auto fail = [&] {
+        openFails = true;
+        const size_t reports = Reports.size();
+        EXPECT_EQ(Delivered(), "");
+        ASSERT_EQ(Reports.size(), reports + 1);
+        EXPECT_NE(Reports.back().find(SysErrorMessage(ENOTCONN)), std::string::npos) << Reports.back();
+        EXPECT_FALSE(file->Active);
+        EXPECT_EQ(Delivered(), "") << "paused";
+        EXPECT_EQ(Reports.size(), reports + 1) << "once, not at every poll";
+    };
+    Append(path, "before\n");
+    EXPECT_EQ(Delivered(), "before\n");
+
+    // The same file, written while its open file fails; the name cannot be
+    // opened at the first resume.
+    fail();
+    Append(path, "while failing\n");
+    nameFails = true;
+    file->Active = true;
+    EXPECT_EQ(Delivered(), "");
+    ASSERT_EQ(Reports.size(), 2u) << "the resume fails as the first poll did";
+    EXPECT_NE(Reports.back().find(SysErrorMessage(ENOTCONN)), std::string::npos) << Reports.back();
+    EXPECT_FALSE(file->Active);
+    EXPECT_EQ(opened, 0);
+    nameFails = false;
+    file->Active = true;
+    EXPECT_EQ(Delivered(), "while failing\n") << "from where it was";
+    EXPECT_EQ(opened, 1);
+    Append(path, "after\n");
+    EXPECT_EQ(Delivered(), "after\n");
+    EXPECT_EQ(OpenHandles(), handles) << "the failing handle is closed";
+
+    // Another file took the name, longer than what was read, or shorter.
+    for (const std::string& taken : {std::string(200, 'x') + "\n", std::string("short\n")}) {
+        fail();
+        Rotate(path, taken);
+        file->Active = true;
+        EXPECT_EQ(Delivered(), Cut + taken) << "from its start";
+        Append(path, "appended\n");
+        EXPECT_EQ(Delivered(), "appended\n");
+    }
+    EXPECT_EQ(Reports.size(), 4u);
+
+    // Without OnError: the poll after the failing one opens the name.
+    Tail->OnError = nullptr;
+    openFails = true;
+    Append(path, "unreported\n");
+    Tail->TimerTimer(nullptr);
+    EXPECT_EQ(Stream, "");
+    EXPECT_TRUE(file->Active);
+    EXPECT_EQ(Delivered(), "unreported\n");
+    EXPECT_EQ(opened, 4);
+    EXPECT_EQ(OpenHandles(), handles);
 }
 
 // ---- A log rotated while the window's pane shows it.

@@ -1,12 +1,15 @@
 // End to end, as a user works the program: the real kelvor under Xvfb, driven
 // with xdotool (a right click opens the popup menu, keys choose its items, the
-// toolkit's own file dialog gets a file's typed name), a file dropped by a real drag
-// from a small helper program, and the clipboard read back with xclip. What the
-// program did is checked from outside: the clipboard, the window's title and
-// the settings it writes at exit. Every step waits for what it brings about.
+// toolkit's own file dialog gets a file's typed name, a double click resumes a
+// pane), a file dropped by a real drag from a small helper program, a log on
+// a FUSE mount (bindfs) whose daemon dies, and the clipboard read back with
+// xclip. What the program did is checked from outside: the clipboard, the
+// window's title, a pane's colour and the settings it writes at exit. Every
+// step waits for what it brings about.
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +42,87 @@ void Append(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::app | std::ios::binary) << bytes;
 }
+
+// The device of what a path names: another one once a file system is mounted
+// on a folder; 0 when it cannot be had (a FUSE mount whose daemon is gone).
+dev_t DeviceOf(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? info.st_dev : 0;
+}
+
+// The program that unmounts FUSE file systems; empty when none is installed.
+std::string FuseUnmounter()
+{
+    for (const char* name : {"fusermount3", "fusermount"})
+        if (!FindProgram(name).empty())
+            return FindProgram(name);
+    return std::string();
+}
+
+// A bindfs mount of Source on Target, its daemon a child of the test kept in
+// the foreground, so that it can be killed as a crash would end it: the open
+// files and the names under Target then fail with "Transport endpoint is not
+// connected" until the dead mount is unmounted. The kernel keeps no sizes of
+// its files (attr_timeout=0), as a network file system that asks its server
+// each time: an open file fails as soon as the daemon is gone, not up to a
+// second later (a mount made again within that second would be another file
+// under the name to a paused pane). The destructor kills the daemon and
+// unmounts lazily (a dead mount can be unmounted no other way, and a program
+// may still hold a file of it), however the test ends. What bindfs says goes
+// to Dir's "bindfs.out".
+class TBindMount {
+public:
+    TBindMount(const TempDir& dir, std::string source, std::string target)
+        : FDir(dir), FSource(std::move(source)), FTarget(std::move(target))
+    {}
+    ~TBindMount()
+    {
+        KillDaemon();
+        Unmount();
+    }
+    TBindMount(const TBindMount&) = delete;
+    TBindMount& operator=(const TBindMount&) = delete;
+
+    // Mounts and waits until Target shows Source; false, with what bindfs
+    // said in Why, when bindfs ended without mounting (the mount refused, as
+    // where the test may not mount) or did not mount in time.
+    bool Mount(std::string& why)
+    {
+        const dev_t folder = DeviceOf(FTarget);
+        FMounted = true;
+        FDaemon = SpawnProgram({FindProgram("bindfs"), "-f", "-o", "attr_timeout=0", FSource, FTarget},
+                               FDir.File("bindfs.out"));
+        const auto mounted = [&] {
+            const dev_t now = DeviceOf(FTarget);
+            return now != 0 && now != folder;
+        };
+        bool ended = false;
+        WaitUntil([&] { return mounted() || (ended = waitpid(FDaemon, nullptr, WNOHANG) == FDaemon); });
+        if (ended)
+            FDaemon = -1;
+        else if (mounted())
+            return true;
+        KillDaemon();
+        Unmount();
+        why = FDir.Read("bindfs.out");
+        return false;
+    }
+    void KillDaemon() { KillProgram(FDaemon); }
+    void Unmount()
+    {
+        if (std::exchange(FMounted, false))
+            std::system((ShellQuoted(FuseUnmounter()) + " -u -z " + ShellQuoted(FTarget) + " >/dev/null 2>&1")
+                            .c_str());
+    }
+
+private:
+    const TempDir& FDir;
+    std::string FSource;
+    std::string FTarget;
+    pid_t FDaemon = -1;
+    bool FMounted = false;
+};
 
 class KelvorE2ECommandsTest : public KelvorDesktopTest {
 protected:
@@ -208,6 +292,66 @@ TEST_F(KelvorE2ECommandsTest, AFileDraggedOntoAPaneReplacesItsFile)
     EXPECT_EQ(IniSection(settings, "TailFiles"), "File0=" + dropped + "\n") << settings;
     EXPECT_EQ(IniSection(settings, "RecentFiles"), "File0=" + before + "\nFile1=" + dropped + "\n")
         << settings;
+}
+
+// A log on a FUSE mount whose daemon dies: its open file fails for good, and
+// the pane is paused with an error box. Once the mount is made again, one
+// double click resumes the pane, which opens the log by its name and goes on
+// from where it was: the lines written meanwhile show. Skipped where FUSE,
+// bindfs or an unmounter is missing, or the mount is refused.
+TEST_F(KelvorE2ECommandsTest, APaneWhoseMountDiedFollowsItsLogAgainAfterADoubleClick)
+{
+    struct stat fuse;
+    if (stat("/dev/fuse", &fuse) != 0)
+        GTEST_SKIP() << "/dev/fuse is missing";
+    if (FindProgram("bindfs").empty() || FuseUnmounter().empty())
+        GTEST_SKIP() << "bindfs or fusermount is not installed";
+    const std::string source = FDir.File("source");
+    const std::string target = FDir.File("mount");
+    ASSERT_EQ(mkdir(source.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(target.c_str(), 0700), 0);
+    FDir.Write("source/app.log", "existing content\n");
+    TBindMount mount(FDir, source, target);
+    std::string refused;
+    if (!mount.Mount(refused))
+        GTEST_SKIP() << "bindfs could not mount: " << refused;
+    const std::string log = target + "/app.log";
+    StartKelvor(WriteSettings("MonitorInterval=100\n[TailFiles]\nFile0=" + log + "\n"));
+    Append(log, "before the failure\n");
+    ASSERT_TRUE(PaneTextBecomes("before the failure")) << "clipboard: " << ClipboardText();
+
+    // The pane's corner, away from its text and from a box over the window.
+    const int x = 320;
+    const int y = 370;
+    const std::string active = "#D7D7FF";
+    const std::string paused = "#C0C0C0";
+    ASSERT_EQ(PixelAt(x, y), active);
+    mount.KillDaemon();
+    std::string box;
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<std::string> boxes = FServer.Windows("^Error$");
+        box = boxes.empty() ? std::string() : boxes.front();
+        return !box.empty();
+    })) << "no error box\n"
+        << FDir.Read("kelvor.out");
+    EXPECT_TRUE(WaitUntil([&] { return PixelAt(x, y) == paused; })) << PixelAt(x, y);
+    ASSERT_TRUE(SendUntil([&] { CaptureOutput("xdotool windowfocus " + box + " key Return"); },
+                          [&] { return FServer.Windows("^Error$").empty(); }, FKelvor))
+        << "the box stayed";
+
+    mount.Unmount();
+    ASSERT_TRUE(mount.Mount(refused)) << "bindfs could not mount again: " << refused;
+    Append(log, "after the remount\n");
+    // The double click is sent again only when it was not taken (two clicks).
+    ASSERT_TRUE(SendUntil(
+        [&] {
+            Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click --repeat 2 1");
+        },
+        [&] { return PixelAt(x, y) == active || !FServer.Windows("^Error$").empty(); }, FKelvor))
+        << PixelAt(x, y);
+    EXPECT_TRUE(PaneTextBecomes("before the failure\nafter the remount")) << "clipboard: " << ClipboardText();
+    EXPECT_TRUE(FServer.Windows("^Error$").empty()) << "the resumed pane failed again";
+    StopKelvor();
 }
 
 } // namespace
