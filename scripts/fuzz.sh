@@ -29,12 +29,6 @@ seconds=$2
 jobs=${KELVOR_FUZZ_JOBS:-$(nproc)}
 # The limits of one input.
 limits=(-timeout=2 -rss_limit_mb=512)
-# libFuzzer purges the allocator every second once the process has held half
-# the memory limit, as the metafile target does: the quarantine is emptied
-# and freed memory is given back to the system, to be faulted in again by the
-# next inputs, which cost that target much of its pace. The quarantine's
-# bound (above) keeps what freed blocks hold within the limit.
-purge=(-purge_allocator_interval=-1)
 # How often a target that timed out or ran out of memory starts again.
 max_stops=3
 artifacts="$build/fuzz-artifacts"
@@ -77,7 +71,7 @@ fuzz_one() {
   while [ "$SECONDS" -lt "$end" ]; do
     status=0
     "$target" ${dict[@]+"${dict[@]}"} -max_total_time="$((end - SECONDS))" -entropic=0 -max_len=65536 \
-      "${limits[@]}" "${purge[@]}" -print_final_stats=0 -artifact_prefix="$artifacts/$reader-" "$scratch" \
+      "${limits[@]}" -print_final_stats=0 -artifact_prefix="$artifacts/$reader-" "$scratch" \
       "tests/fuzz/corpus/$reader" >"$run" 2>&1 || status=$?
     cat "$run" >>"$log"
     [ "$status" -eq 0 ] && break
