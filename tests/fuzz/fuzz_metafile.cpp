@@ -7,9 +7,10 @@
 // While fuzzing, a playing may do less work than the player allows: the
 // budget's floor is 512 Ki instead of 4 Mi, within which every seed that is
 // not made to spend the budget plays to its end, and the others stop sooner
-// at the same checks. The bitmap is 160 pixels a side, so that its 100 KiB
-// come from the sanitizer's pools of reused blocks: a larger one is mapped
-// afresh for each input. The seeds' replay plays with the player's floor.
+// at the same checks. The bitmap is 160 pixels a side, so that the
+// sanitizer's allocator takes its 100 KiB from blocks it reuses: a block past
+// about 125 KiB is mapped afresh for each input. The seeds' replay plays
+// with the player's floor.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
