@@ -5,7 +5,8 @@
 # New inputs go to a temporary corpus; the seeds in tests/fuzz/corpus/ are only
 # read. Inputs are at most 64 KiB, and one that takes more than 2 s or 512 MB
 # is a failure. Every failure leaves its input in <build dir>/fuzz-artifacts/,
-# and every target runs whatever another one found. A crash, a leak or any
+# and none stops another target: the others fuzz for their whole time, and
+# every failure is reported once all have ended. A crash, a leak or any
 # other sanitizer report fails the run. A timeout or running out of memory may
 # come of a loaded machine (the targets run side by side, and beside whatever
 # else runs): the target goes on fuzzing for the rest of its time, and once

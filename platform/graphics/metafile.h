@@ -172,8 +172,14 @@ private:
 namespace metafileplayer {
 bool PlayWmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats = nullptr);
 bool PlayEmf(const uint8_t* data, size_t size, TPixelBuffer& target, TMetafilePlayStats* stats = nullptr);
-// The pixels the drawings of one playing into a bitmap of this size may touch.
+// The pixels the drawings of one playing into a bitmap of this size may touch:
+// so many for each of its pixels and a floor for small ones.
 int64_t FillBudget(int width, int height);
+// The floor in force (4 Mi unless set); the setter gives the value it
+// replaces. Fuzz targets set a smaller one, so that an input that asks for
+// much drawing is stopped sooner.
+int64_t FillBudgetFloor();
+int64_t SetFillBudgetFloor(int64_t floor);
 // The window an old-format metafile without a placeable header (as the
 // desktop's clipboard carries one) sets with its records; false when it sets
 // none.

@@ -93,7 +93,8 @@ enum : uint32_t {
 };
 
 // Work one playing may do: the pixels its drawings may touch, FillPerPixel
-// per pixel of the bitmap drawn into and a floor for small ones. A fill
+// per pixel of the bitmap drawn into and a floor for small ones (FillFloor,
+// unless SetFillBudgetFloor set another). A fill
 // counts the pixels it fills (not its box: a thin band across the picture
 // is cheap), each of its edges EdgeCost for every row it crosses (a
 // rasteriser's work for an edge is per row, and a polygon of thousands of

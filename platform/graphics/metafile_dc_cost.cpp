@@ -10,9 +10,27 @@
 
 namespace metafileplayer {
 
+namespace {
+
+int64_t Floor = FillFloor;
+
+} // namespace
+
 int64_t FillBudget(int width, int height)
 {
-    return FillFloor + FillPerPixel * int64_t(std::max(width, 0)) * std::max(height, 0);
+    return Floor + FillPerPixel * int64_t(std::max(width, 0)) * std::max(height, 0);
+}
+
+int64_t FillBudgetFloor()
+{
+    return Floor;
+}
+
+int64_t SetFillBudgetFloor(int64_t floor)
+{
+    const int64_t old = Floor;
+    Floor = std::max<int64_t>(floor, 0);
+    return old;
 }
 
 bool TMetaDC::Charge(int64_t cost)

@@ -124,6 +124,71 @@ TEST_F(KelvorDisplayTest, HiddenLinesStillCountAndTheirContinuationStartsAParagr
     EXPECT_EQ(Shown(), (TItems{{"ERROR after purge", 1, true}}));
 }
 
+// With only special-word lines shown, each piece of a line that arrives in
+// pieces is shown or left out by the words it holds itself.
+TEST_F(KelvorDisplayTest, WithOnlySpecialWordLinesEachPieceIsShownOrLeftOutOnItsOwn)
+{
+    struct TCase {
+        std::vector<std::string> Pieces;
+        TItems Shown;
+    };
+    const TCase cases[] = {
+        // The line appears from its first piece that holds a word.
+        {{"plain start", " then ERROR\n"}, {{" then ERROR", 1, true}}},
+        // A later piece without one is left out: the line appears cut.
+        {{"ERROR first", " plain rest\n"}, {{"ERROR first", 1, true}}},
+        // A middle piece without one is left out, and the pieces around it
+        // join with nothing to show the gap.
+        {{"ERROR one", " plain middle", " ERROR three\n"},
+         {{"ERROR one", 1, true}, {" ERROR three", 1, false}}},
+    };
+    Form->SetShowOnlySpecialWordLogs(true);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        File = Form->OpenTailFile(Dir.Write("case" + std::to_string(i) + ".log", ""));
+        ASSERT_NE(File, nullptr);
+        File->LineComplete = true;
+        View = File->View;
+        for (const std::string& piece : cases[i].Pieces)
+            Feed(piece);
+        EXPECT_EQ(Shown(), cases[i].Shown);
+        EXPECT_EQ(File->LineCount, 1);
+    }
+}
+
+// A log that writes 50 lines a second, polled every half second (25 lines a
+// poll), with the default purge line of 250: the pane is cleared every 11
+// polls, and a poll's lines stay in it for 1 to 11 polls, 6 on average.
+TEST_F(KelvorDisplayTest, APurgeLineOf250KeepsAPollOf25LinesInThePaneForOneToElevenPolls)
+{
+    Form->PurgeAtLine = 250;
+    Form->SetShowOnlySpecialWordLogs(true);
+    constexpr int polls = 44;
+    std::vector<int> inView(polls, 0);
+    int clears = 0;
+    for (int poll = 0; poll < polls; ++poll) {
+        std::string chunk = "ERROR " + std::to_string(poll) + "\n";
+        for (int line = 1; line < 25; ++line)
+            chunk += "plain\n";
+        const int before = View->GetLineCount();
+        Feed(chunk);
+        if (View->GetLineCount() <= before)
+            ++clears;
+        for (int i = 0; i < View->GetLineCount(); ++i)
+            ++inView[std::stoi(View->GetItemText(i).substr(6))];
+    }
+    // The first 11 polls fill the pane; every 11 polls after that clear it.
+    EXPECT_EQ(clears, polls / 11 - 1);
+    // The polls of the cycles that ended (the last one's lines are still shown).
+    int sum = 0;
+    for (int poll = 0; poll < polls - 11; ++poll) {
+        SCOPED_TRACE(poll);
+        EXPECT_EQ(inView[poll], 11 - poll % 11);
+        sum += inView[poll];
+    }
+    EXPECT_EQ(sum, 6 * (polls - 11));
+}
+
 TEST_F(KelvorDisplayTest, BeepsOncePerChunkThatShowedSomething)
 {
     Form->SetBeepOnLogEvent(true);

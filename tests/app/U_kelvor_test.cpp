@@ -254,6 +254,42 @@ TEST_F(KelvorSettingsTest, SavingKeepsSpecialWordsUnknownSectionsAndComments)
               "SaveSettings");
 }
 
+// The settings are read once, at start-up, and written once, at exit, over
+// the file as it stands then: a hand edit made while the program runs is
+// not used in that run, and the save replaces [Options], [TailFiles] and
+// [RecentFiles] with what the program holds, keeping the rest.
+TEST_F(KelvorSettingsTest, AHandEditWhileRunningWaitsForTheNextStartAndTheSaveOverwritesItsOptionsAndFiles)
+{
+    const std::string watched = Dir.Write("watched.log", "");
+    const std::string added = Dir.Write("added.log", "");
+    Dir.Write("k.ini", "[Options]\nSaveSettings=1\nPurgeAtLine=42\n"
+                       "[SpecialWords]\nSpecialWord1=ERROR\nSpecialColor1=255\n"
+                       "[TailFiles]\nFile0=" +
+                           watched + "\n");
+    Start(Dir.File("k.ini"));
+    ASSERT_EQ(Form->Tail->GetCount(), 1);
+    // Edited by hand while the program runs.
+    Dir.Write("k.ini", "[Options]\nSaveSettings=1\nPurgeAtLine=7\n"
+                       "[SpecialWords]\nSpecialWord1=ERROR\nSpecialColor1=255\n"
+                       "SpecialWord2=WARN\nSpecialColor2=$FF00\n"
+                       "[TailFiles]\nFile0=" +
+                           watched + "\nFile1=" + added + "\n");
+    EXPECT_EQ(Form->PurgeAtLine, 42);
+    EXPECT_EQ(Form->GetSpecialWordStyle("a WARN"), -1);
+    EXPECT_EQ(Form->Tail->GetCount(), 1);
+    Stop();
+    EXPECT_TRUE(UI.CallsOf(TUICallKind::MessageBox).empty());
+
+    TIniFile ini(Dir.File("k.ini"));
+    EXPECT_EQ(ini.ReadInteger("Options", "PurgeAtLine", 0), 42);
+    EXPECT_EQ(ini.ReadString("TailFiles", "File0", ""), watched);
+    EXPECT_EQ(ini.ReadString("TailFiles", "File1", ""), "");
+    EXPECT_EQ(ini.ReadString("SpecialWords", "SpecialWord2", ""), "WARN");
+    // The next start uses the word added by hand.
+    Start(Dir.File("k.ini"));
+    EXPECT_EQ(Form->GetSpecialWordStyle("a WARN"), 2);
+}
+
 TEST_F(KelvorSettingsTest, TheCreatedFileBoxComesOnlyOnTheFirstWrite)
 {
     Start();

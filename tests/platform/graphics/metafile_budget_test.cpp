@@ -140,6 +140,35 @@ TEST(MetafileBudget, TheBudgetGrowsWithTheBitmap)
     EXPECT_NEAR(Small, Large, 3);
 }
 
+// The budget's floor is 4 Mi unless set; a smaller one, as the metafile fuzz
+// target sets, stops a hostile picture sooner at the same checks. The setter
+// gives the floor it replaces, and a floor below nothing is none.
+TEST(MetafileBudget, ASmallerFloorStopsAHostilePictureSooner)
+{
+    constexpr int64_t Default = int64_t(1) << 22, Small = int64_t(1) << 19;
+    struct TFloorScope {
+        ~TFloorScope() { metafileplayer::SetFillBudgetFloor(Default); }
+    } scope;
+    ASSERT_EQ(metafileplayer::FillBudgetFloor(), Default);
+    EXPECT_EQ(metafileplayer::FillBudget(100, 100), Default + 9 * 100 * 100);
+    auto Metafile = Hostile(THostileShape::Rectangles, HostileSide, 32000, nullptr, true);
+    Metafile->Render(200, 200);
+    const TMetafilePlayStats Whole = Metafile->LastPlay();
+    ASSERT_TRUE(Whole.Stopped);
+
+    EXPECT_EQ(metafileplayer::SetFillBudgetFloor(Small), Default);
+    Metafile->Render(201, 201);
+    const TMetafilePlayStats Less = Metafile->LastPlay();
+    EXPECT_EQ(Less.FillBudget, Small + 9 * 201 * 201);
+    EXPECT_TRUE(Less.Stopped);
+    EXPECT_LE(Less.Filled, Less.FillBudget);
+    EXPECT_LT(Less.Records * 3, Whole.Records) << Less.Records << " of " << Whole.Records;
+
+    EXPECT_EQ(metafileplayer::SetFillBudgetFloor(-5), Small);
+    EXPECT_EQ(metafileplayer::FillBudget(10, 10), 900);
+    EXPECT_EQ(metafileplayer::SetFillBudgetFloor(Default), 0);
+}
+
 TEST(MetafileBudget, TheBitmapIsDrawnOnceAtTheShownSizeAndKept)
 {
     auto Metafile = Hostile(THostileShape::Rectangles, 100, 200);
