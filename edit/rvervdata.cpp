@@ -176,12 +176,15 @@ void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
     try {
         from.Undo(this);
     } catch (...) {
-        // A half-played group must never be played again.
+        // A half-played group must never be played again, nor anything
+        // before it: the history ends here. Undo raises nothing and shows
+        // nothing; the document is laid out as the play left it.
         FPlaying = false;
         UndoDest = udNone;
         ClearUndo();
         FormatAll();
-        throw;
+        ChangeEx(false);
+        return;
     }
     FPlaying = false;
     // The group's own records laid out what its markers renumbered.
@@ -192,18 +195,19 @@ void TRVEditRVData::PlayGroup(TRVUndoList& from, TRVUndoList& to)
 
 void TRVEditRVData::ChangeEx(bool clearRedo)
 {
-    // The command has made its change: the program hears of the selection,
-    // styles and caret it left, before its change.
-    if (TCustomRollViewEdit* editor = RollViewEdit())
-        editor->EndCommandNotices();
     UpdateChangedMarkers();
     UndoList->PopIfEmpty();
     UndoDest = udNone;
+    TCustomRollViewEdit* editor = RollViewEdit();
     // A command that was refused or found nothing to do is no change.
-    if (!FEdited)
-        return;
-    FEdited = false;
-    RollViewEdit()->DoChange(clearRedo && !FPlaying);
+    if (FEdited) {
+        FEdited = false;
+        editor->DoChange(clearRedo && !FPlaying);
+    }
+    // The command has made its change and told of it (a cell editor's table
+    // laid out anew): the program hears of the selection, styles and caret
+    // it left.
+    editor->EndCommandNotices();
 }
 
 // ---------------------------------------------------------------------------

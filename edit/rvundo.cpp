@@ -188,6 +188,7 @@ void TRVUndoList::Clear()
 
 void TRVUndoList::ClearGroups()
 {
+    FBroken = false;
     // Records free what they keep through RVData: drop them newest first.
     while (!FGroups.empty())
         FGroups.pop_back();
@@ -411,10 +412,17 @@ void TRVUndoList::Undo(TRVEditRVData* aData)
         throw ERollViewError(errUndoEmpty);
     const TPlayLock playing(*this);
     TRVUndoInfos* group = FGroups.back().get();
-    if (this == aData->RedoList.get())
-        group->Redo(aData, ReformatLock < 1);
-    else
-        group->Undo(aData, ReformatLock < 1);
+    try {
+        if (this == aData->RedoList.get())
+            group->Redo(aData, ReformatLock < 1);
+        else
+            group->Undo(aData, ReformatLock < 1);
+    } catch (...) {
+        // Marked before the lock goes, so that what waits for the play
+        // (a cell editor's history handed over) knows it is half played.
+        FBroken = true;
+        throw;
+    }
     Pop();
 }
 

@@ -162,6 +162,9 @@ public:
     void Clear();
     // A play uses the list: plays its top group or records into it.
     bool UsedByPlay() const { return FPlaying > 0; }
+    // A play of the list raised: its groups are half played, never to be
+    // played again or handed over (until the list is cleared).
+    bool Broken() const { return FBroken; }
     // Some play, of any list, has not returned yet.
     static bool AnyPlayRunning() { return FPlaysRunning > 0; }
     // Runs Action once no play of any list runs: at once, or when the last
@@ -206,6 +209,7 @@ private:
     std::vector<std::unique_ptr<TRVUndoInfos>> FGroups;
     std::vector<std::function<void()>> FWaiting;
     int FPlaying = 0;
+    bool FBroken = false;
     static inline int FPlaysRunning = 0;
     static inline std::vector<std::function<void()>> FAfterAllPlays;
 };

@@ -200,9 +200,10 @@ TGraphic* TRVTableItemInfo::GetBackgroundImage() const
 
 void TRVTableItemInfo::SetBackgroundImage(TGraphic* graphic)
 {
+    const TRVTableTells tells(this);
     if (graphic == GetBackgroundImage())
         return;
-    const TRVTemporalCellEdit inEditor(this);
+    const TRVTableOperation running(this);
     RecordBackgroundImage(-1, -1);
     if (!Background && graphic != nullptr && !graphic->Empty())
         Background = std::make_unique<TRVBackground>(false);

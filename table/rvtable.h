@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "document/rvdrawline.h"
@@ -47,6 +48,7 @@
 #include "table/rvdatalist.h"
 #include "table/rvtablecell.h"
 #include "table/rvtablelayout.h"
+#include "view/rollview.h"
 #include "view/rvback.h"
 
 class TD;
@@ -148,6 +150,40 @@ public:
 
 private:
     TRVEditRVData* FData;
+};
+
+// The program hears of what an operation of a table's own API does (the
+// table's OnCellEndEdit, then the viewers' notices) once the operation has
+// done it, its handlers free to change the table or take it out of the
+// document. Every public operation that changes a table holds one for its
+// length; nested ones tell as the outermost ends.
+class TRVTableTells {
+public:
+    explicit TRVTableTells(TRVTableItemInfo* table);
+    ~TRVTableTells() noexcept(false);
+    TRVTableTells(const TRVTableTells&) = delete;
+    TRVTableTells& operator=(const TRVTableTells&) = delete;
+
+private:
+    // The operation is the table's code running: nothing frees the table
+    // under it (TCustomRVItemInfo::CallsProgramCode), also when the operation
+    // deletes the table itself.
+    TCallHold FHold;
+    TRVTableItemInfo* FTable;
+    TRVNoticeHold FNotices;
+    int FExceptions;
+};
+
+// An operation of a table's own API, for a scope: told as TRVTableTells
+// says; for a table in a cell no editor edits, the cell's items lie in a
+// hidden editor meanwhile (TRVTemporalCellEdit).
+class TRVTableOperation {
+public:
+    explicit TRVTableOperation(TRVTableItemInfo* table) : FTells(table), FInEditor(table) {}
+
+private:
+    TRVTableTells FTells;
+    TRVTemporalCellEdit FInEditor;
 };
 
 // The edited cell's selection and place while its editor is closed for a moment.
@@ -274,7 +310,7 @@ public:
     // that changes the table runs in one, those of its row list included.
     template <class F> void InUndoGroup(F operation)
     {
-        const TRVTemporalCellEdit inEditor(this);
+        const TRVTableOperation running(this);
         const TRVTableStep step(this);
         operation();
     }
@@ -710,6 +746,11 @@ private:
     // The documents where the program's groups opened by InitUndo are open,
     // innermost last (null: the table recorded nothing when it opened).
     std::vector<TRVEditRVData*> FProgramGroups;
+    // The operations running on the table (TRVTableTells), and the ends of
+    // cell editing told when the last returns: row, column, clearing.
+    int FOperationsRunning = 0;
+    std::vector<std::tuple<int, int, bool>> FEndEditsHeld;
+    friend class TRVTableTells;
     // Taken out of its document for good, its freeing waiting (LeaveDocument);
     // freed by the DoneUndo that closes the last of the program's groups.
     bool FLeftDocument = false;

@@ -2,6 +2,7 @@
 // recorded, the undo group of table commands, and the property setters by
 // name that record each change as an undoable step.
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <utility>
 
@@ -62,7 +63,7 @@ void ModifyIntProperty(TRVTableItemInfo* table, int itemNo, TPersistent* object,
     const TPropInfo& prop = FindPropInfo(object, propName);
     if (GetOrdProp(object, prop) == value)
         return;
-    const TRVTemporalCellEdit inEditor(table);
+    const TRVTableOperation running(table);
     if (TRVEditRVData* data = table->GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         data->Do_ModifyItemIntProperty(itemNo, object == table ? nullptr : object, propName, value,
@@ -159,18 +160,40 @@ TRVTableStep::~TRVTableStep()
     }
 }
 
+TRVTableTells::TRVTableTells(TRVTableItemInfo* table)
+    : FTable(table), FExceptions(std::uncaught_exceptions())
+{
+    ++FTable->FOperationsRunning;
+}
+
+TRVTableTells::~TRVTableTells() noexcept(false)
+{
+    if (--FTable->FOperationsRunning > 0 || FTable->FEndEditsHeld.empty() ||
+        std::uncaught_exceptions() > FExceptions)
+        return;
+    const std::vector<std::tuple<int, int, bool>> ends = std::move(FTable->FEndEditsHeld);
+    FTable->FEndEditsHeld.clear();
+    // A handler may take the table out of the document: its freeing waits
+    // while a handler runs (CallsProgramCode).
+    if (FTable->OnCellEndEdit)
+        for (const auto& [row, col, clearing] : ends)
+            FTable->OnCellEndEdit(FTable, row, col, clearing);
+}
+
 void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize,
                                    bool affectWidth)
 {
+    const TRVTableTells tells(this);
     ModifyIntProperty(this, GetMyItemNo(), this, propName, value, affectSize, affectWidth, nullptr);
 }
 
 void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiString& value)
 {
+    const TRVTableTells tells(this);
     const AnsiString old = GetStrProp(this, propName);
     if (old == value)
         return;
-    const TRVTemporalCellEdit inEditor(this);
+    const TRVTableOperation running(this);
     // The group opens while the table still counts as inserted: a cell
     // editor open in it hands over its edits before this step.
     if (TRVEditRVData* data = GetInsertedEditData()) {
@@ -191,6 +214,7 @@ void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiStri
 void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
                                        int col, bool affectSize, bool affectWidth)
 {
+    const TRVTableTells tells(this);
     ModifyIntProperty(this, itemNo == -1 ? GetMyItemNo() : itemNo, GetCells(row, col), propName, value,
                       affectSize, affectWidth, [row, col] {
                           auto record = std::make_unique<TRVUndoModifyCellIntProperty>();
@@ -238,11 +262,12 @@ void TRVTableItemInfo::SetCellBackgroundStyle_(int itemNo, TRVItemBackgroundStyl
 bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom,
                                               int row, int col)
 {
+    const TRVTableTells tells(this);
     TRVBooleanRect* borders = GetCells(row, col)->VisibleBorders;
     if (borders->Left() == left && borders->Top() == top && borders->Right() == right &&
         borders->Bottom() == bottom)
         return true;
-    const TRVTemporalCellEdit inEditor(this);
+    const TRVTableOperation running(this);
     if (TRVEditRVData* data = GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         if (auto* r = AddTableUndoInfo<TRVUndoModifyCellVisibleBorders>(
@@ -276,11 +301,12 @@ void TRVTableItemInfo::RecordBackgroundImage(int row, int col)
 
 void TRVTableItemInfo::SetCellBackgroundImage(TGraphic* graphic, int row, int col)
 {
+    const TRVTableTells tells(this);
     TRVTableCellData* cell = GetCells(row, col);
     if (graphic == cell->GetBackgroundImage() ||
         (graphic == nullptr && cell->GetBackgroundImage() == nullptr))
         return;
-    const TRVTemporalCellEdit inEditor(this);
+    const TRVTableOperation running(this);
     RecordBackgroundImage(row, col);
     cell->SetBackgroundImage_(graphic, true);
     Changed();
@@ -288,10 +314,11 @@ void TRVTableItemInfo::SetCellBackgroundImage(TGraphic* graphic, int row, int co
 
 void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
 {
+    const TRVTableTells tells(this);
     TRVTableRow* r = Rows->Get(row);
     if (r->VAlign == value)
         return;
-    const TRVTemporalCellEdit inEditor(this);
+    const TRVTableOperation running(this);
     if (TRVEditRVData* data = GetInsertedEditData()) {
         data->BeginUndoSequence(rvutModifyItem, true);
         if (auto* record = AddTableUndoInfo<TRVUndoRowVAlign>(data, itemNo == -1 ? GetMyItemNo() : itemNo,
@@ -306,6 +333,7 @@ void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
 void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source,
                                             bool includeSize, int divColSpan, int divRowSpan)
 {
+    const TRVTableTells tells(this);
     TRVTableCellData* cell = GetCells(row, col);
     // The borders, the picture and the other attributes are one step.
     InUndoGroup([&] {
@@ -364,6 +392,7 @@ void DeleteTableItem(TRVEditRVData* data, int itemNo)
 
 void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
 {
+    const TRVTableTells tells(this);
     if (Rows->Count() == 0)
         return;
     DeleteLines(true, index, count, [&] { Rows->DeleteRows(index, count, decreaseHeight); });
@@ -371,6 +400,7 @@ void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
 
 void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
 {
+    const TRVTableTells tells(this);
     if (Rows->Count() == 0 || Rows->GetColCount() == 0)
         return;
     DeleteLines(false, index, count, [&] { Rows->DeleteCols(index, count, decreaseWidth); });
@@ -394,7 +424,7 @@ void TRVTableItemInfo::DeleteLines(bool rows, int index, int count, const std::f
     if (index < 0 || index >= lines || count < 1 || (index == 0 && count > lines))
         throw ERollViewError("Invalid row or column index");
     // In a cell no editor edits as in an editor: deleting every line deletes the table there too.
-    const TRVTemporalCellEdit inEditor(this);
+    const TRVTableOperation running(this);
     if (index == 0 && count == lines) {
         if (TRVEditRVData* data = GetInsertedEditData()) {
             data->BeginUndoSequence(rvutDelete, true);

@@ -54,6 +54,7 @@ bool TRVTableItemInfo::CanMergeCells(int topRow, int leftCol, int colSpan, int r
 
 void TRVTableItemInfo::MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC)
 {
+    const TRVTableTells tells(this);
     DestroyInplace(true);
     InUndoGroup([&] { Rows->MergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC, true); });
     Changed();
@@ -68,6 +69,7 @@ bool TRVTableItemInfo::CanMergeSelectedCells(bool allowMergeRC)
 
 void TRVTableItemInfo::MergeSelectedCells(bool allowMergeRC)
 {
+    const TRVTableTells tells(this);
     int top, left, cols, rows;
     if (State.Contains(rvtsSelExists) && GetNormalizedSelectionBounds(false, top, left, cols, rows))
         MergeCells(top, left, cols, rows, allowMergeRC);
@@ -76,6 +78,7 @@ void TRVTableItemInfo::MergeSelectedCells(bool allowMergeRC)
 void TRVTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
                                     bool unmergeCols)
 {
+    const TRVTableTells tells(this);
     SaveInplace();
     InUndoGroup([&] { Rows->UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols); });
     RestoreInplace();
@@ -84,6 +87,7 @@ void TRVTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int ro
 
 void TRVTableItemInfo::UnmergeSelectedCells(bool unmergeRows, bool unmergeCols)
 {
+    const TRVTableTells tells(this);
     int top, left, cols, rows;
     if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
         UnmergeCells(top, left, cols, rows, unmergeRows, unmergeCols);
@@ -91,6 +95,7 @@ void TRVTableItemInfo::UnmergeSelectedCells(bool unmergeRows, bool unmergeCols)
 
 void TRVTableItemInfo::SplitSelectedCellsVertically(int colCount)
 {
+    const TRVTableTells tells(this);
     int top, left, cols, rows;
     if (!GetNormalizedSelectionBounds(true, top, left, cols, rows))
         return;
@@ -104,6 +109,7 @@ void TRVTableItemInfo::SplitSelectedCellsVertically(int colCount)
 
 void TRVTableItemInfo::SplitSelectedCellsHorizontally(int rowCount)
 {
+    const TRVTableTells tells(this);
     int top, left, cols, rows;
     if (!GetNormalizedSelectionBounds(true, top, left, cols, rows))
         return;
@@ -132,6 +138,7 @@ TCustomRollViewEdit* TRVTableItemInfo::CreateTemporalEditor()
 
 void TRVTableItemInfo::ApplyToPartiallySelected(int mode, int value)
 {
+    const TRVTableTells tells(this);
     int top, left, cols, rows;
     TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr || !Options.Contains(rvtoEditing) ||
@@ -218,6 +225,7 @@ bool TRVTableItemInfo::CanDeletePartiallySelected() const
 
 void TRVTableItemInfo::DeletePartiallySelected()
 {
+    const TRVTableTells tells(this);
     int top, left, cols, rows;
     if (!GetNormalizedSelectionBounds(false, top, left, cols, rows) || !BeforeChange())
         return;

@@ -46,7 +46,7 @@ int TRVTableRows::SplitCellAlong(bool rows, int row, int col, int count)
     TRVTableCellData* cell = Get(row)->Get(col);
     if (cell == nullptr || count <= 1)
         return 0;
-    const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableOperation running(Table);
     const TRVTableStep step(Table);
     const int line = rows ? row : col;
     const int across = rows ? col : row;
@@ -105,7 +105,7 @@ int TRVTableRows::SplitCellsAlong(bool rows, int row, int col, int colSpan, int 
     const int lineSpan = rows ? rowSpan : colSpan;
     const int across = rows ? col : row;
     const int acrossSpan = rows ? colSpan : rowSpan;
-    const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableOperation running(Table);
     const TRVTableStep step(Table);
     int total = 0;
     for (int l = line + lineSpan - 1; l >= line; --l) {

@@ -48,7 +48,7 @@ void TRVTableRows::InsertLines(bool rows, int index, int count, int copyIndex, b
     if (count < 1)
         return;
     const int crossCount = axis.CrossCount(*this);
-    const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableOperation running(Table);
     const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     Bracket(itemNo, true);
@@ -144,7 +144,7 @@ void TRVTableRows::DeleteLines(bool rows, int index, int count, bool divideSizes
     count = std::min(count, lineCount - index);
     const int crossCount = axis.CrossCount(*this);
     const int last = index + count - 1;
-    const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableOperation running(Table);
     const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     Bracket(itemNo, true);
@@ -250,7 +250,7 @@ void TRVTableRows::MergeCells(int row, int col, int colSpan, int rowSpan, bool a
             MainRVData->Beep();
         return;
     }
-    const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableOperation running(Table);
     const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     TObject* record = Do_BeforeMergeCells(itemNo, row, col, colSpan, rowSpan);
@@ -262,7 +262,7 @@ void TRVTableRows::UnmergeCell(int row, int col, bool unmergeRows, bool unmergeC
     const TRVTableCellData* cell = Get(row)->Get(col);
     if (cell == nullptr || !((unmergeRows && cell->RowSpan > 1) || (unmergeCols && cell->ColSpan > 1)))
         return;
-    const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableOperation running(Table);
     const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     Do_BeforeUnmergeCell(itemNo, row, col, unmergeRows, unmergeCols);
@@ -272,7 +272,7 @@ void TRVTableRows::UnmergeCell(int row, int col, bool unmergeRows, bool unmergeC
 void TRVTableRows::UnmergeCells(int row, int col, int colSpan, int rowSpan, bool unmergeRows,
                                 bool unmergeCols)
 {
-    const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableOperation running(Table);
     const TRVTableStep step(Table);
     for (int r = std::min(row + rowSpan, Count()) - 1; r >= row; --r)
         for (int c = std::min(col + colSpan, Get(r)->Count()) - 1; c >= col; --c)
@@ -297,7 +297,7 @@ void TRVTableRows::ClearCells(const TRVIntegerList& rowList, const TRVIntegerLis
     }
     if (rows.Count() == 0)
         return;
-    const TRVTemporalCellEdit inEditor(Table);
+    const TRVTableOperation running(Table);
     const TRVTableStep step(Table);
     const int itemNo = BeginGridChange();
     std::vector<TRVTableCellData*>* cellList = nullptr;

@@ -112,6 +112,14 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     const bool takeFocus = GetFocus() == nullptr || (outermost != nullptr && outermost->FocusedEx());
     DestroyInplace(true);
     Deselect();
+    // Closing the editor before tells the program (OnCellEndEdit), whose
+    // handler may change the table or take it out of the document: the cell
+    // opens only where it still is.
+    mainRow = mainCol = -1;
+    if (GetEditData() != data || data->GetItemNo(this) != itemNo || row >= Rows->Count() ||
+        col >= Rows->Get(row)->Count() || Rows->GetMainCell(row, col, mainRow, mainCol) == nullptr ||
+        mainRow != row || mainCol != col)
+        return;
     data->PartialSelectedItem = nullptr;
     data->RestoreSelBounds(itemNo, itemNo, 1, 1);
     if (holder->GetReadOnly())
@@ -254,7 +262,10 @@ void TRVTableItemInfo::InplaceDeleted(bool clearing)
                     edit->BuildJumpsCoords(true);
             }
     }
-    if (OnCellEndEdit)
+    // Inside an operation on the table, told once it is done (TRVTableOperation).
+    if (FOperationsRunning > 0)
+        FEndEditsHeld.emplace_back(row, col, clearing);
+    else if (OnCellEndEdit)
         OnCellEndEdit(this, row, col, clearing);
 }
 
@@ -345,7 +356,9 @@ void TRVTableItemInfo::MergeInplaceUndo()
         std::shared_ptr<TRVTableItemInfo*> table =
             source->UsedByPlay() ? WaitForPlay(this) : std::make_shared<TRVTableItemInfo*>(this);
         source->AfterPlay([source, target, group, owner, table] {
-            if (*table == nullptr)
+            // The table left the document, or the play that closed the editor
+            // raised: the history lands nowhere.
+            if (*table == nullptr || source->Broken())
                 return;
             auto* cellRecord = static_cast<TRVUndoCellModify*>(group->Records.front().get());
             while (source->Count() > 0) {

@@ -57,6 +57,7 @@ void TCustomRollView::Init()
 
 TCustomRollView::~TCustomRollView()
 {
+    ForgetHeldNotices();
     Destroying();
     // The window goes first, while this class still handles its WM_DESTROY.
     DestroyHandle();

@@ -164,6 +164,22 @@ using TRollViewRVDataClass = TRollViewRVData* (*)(TCustomRollView* aRollView);
 // Adding items lays nothing out: Format lays out the whole document, FormatTail
 // what was appended since, and nothing is laid out before the window exists.
 // Without a style sheet the window shows a message instead of the document.
+// Holds back the notices of every viewer for a scope (a table's operation,
+// whose handlers would otherwise run while it works on the table); nested
+// scopes give them as the outermost ends, unless an editor's command holds
+// them further (TCustomRollView::HoldNotice).
+class TRVNoticeHold {
+public:
+    TRVNoticeHold() noexcept;
+    ~TRVNoticeHold() noexcept(false);
+    TRVNoticeHold(const TRVNoticeHold&) = delete;
+    TRVNoticeHold& operator=(const TRVNoticeHold&) = delete;
+    static bool Any();
+
+private:
+    int FExceptions;
+};
+
 class TCustomRollView : public TRVScroller {
 public:
     explicit TCustomRollView(TComponent* aOwner);
@@ -532,11 +548,16 @@ public:
     // style, text style, caret, by the command's Change or, when it ends
     // without one, by a message posted as the first notice waits; outside a
     // command each is given at once.
+    // A table's operation (TRVNoticeHold) holds back every viewer's notices
+    // until it ends, unless an editor's command around it gives them.
     enum TRVNotice : unsigned { rvnSelect = 1, rvnParaStyle = 2, rvnTextStyle = 4, rvnCaret = 8 };
     void BeginCommandNotices() { FCommandRunning = true; }
     void EndCommandNotices();
+    bool CommandRunning() const { return FCommandRunning; }
     // True when Notice waits for the command to end; the caller gives it else.
     bool HoldNotice(TRVNotice notice);
+    // Drops the notices held (the viewer goes).
+    void ForgetHeldNotices();
 
     // ==== Search, selected text, the clipboard, loading and saving
     // (rollview_files.cpp). Each passes to the root data with the viewer's

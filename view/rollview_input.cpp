@@ -1,6 +1,9 @@
 // TCustomRollView input: the message map, keys and Tab navigation, focus, the
 // mouse passed to the root data, the auto-scroll timer of a drag selection,
 // scrolling hooks, shortcuts and the chosen sub-document's hooks.
+#include <algorithm>
+#include <exception>
+#include <vector>
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winapi.h"
@@ -63,7 +66,9 @@ void TCustomRollView::Dispatch(TMessage& message)
         WMRVEvent(message);
         return;
     case WM_RVGIVENOTICES:
-        EndCommandNotices();
+        // A command that ended without a change left its notices held.
+        if (!TRVNoticeHold::Any())
+            EndCommandNotices();
         return;
     default:
         TRVScroller::Dispatch(message);
@@ -325,14 +330,62 @@ TWinControl* TCustomRollView::GetChosenDataEditor(TCustomRVData* data)
 // ---------------------------------------------------------------------------
 // Notices a command holds back
 
+namespace {
+
+int GNoticeHolds = 0;
+// The viewers whose notices a TRVNoticeHold keeps (a viewer freed meanwhile
+// takes itself out).
+std::vector<TCustomRollView*>& NoticeWaiters()
+{
+    static auto* waiters = new std::vector<TCustomRollView*>;
+    return *waiters;
+}
+
+} // namespace
+
+TRVNoticeHold::TRVNoticeHold() noexcept : FExceptions(std::uncaught_exceptions())
+{
+    ++GNoticeHolds;
+}
+
+TRVNoticeHold::~TRVNoticeHold() noexcept(false)
+{
+    if (--GNoticeHolds > 0)
+        return;
+    std::vector<TCustomRollView*> waiters = std::move(NoticeWaiters());
+    NoticeWaiters().clear();
+    if (std::uncaught_exceptions() > FExceptions)
+        return;
+    // An editor's command around the operation gives its own at its end.
+    for (TCustomRollView* viewer : waiters)
+        if (!viewer->CommandRunning())
+            viewer->EndCommandNotices();
+}
+
+bool TRVNoticeHold::Any()
+{
+    return GNoticeHolds > 0;
+}
+
 bool TCustomRollView::HoldNotice(TRVNotice notice)
 {
-    if (!FCommandRunning)
+    if (!FCommandRunning && GNoticeHolds == 0)
         return false;
-    if (FNoticesHeld == 0 && HandleAllocated())
-        PostMessage(Handle(), WM_RVGIVENOTICES, 0, 0);
+    if (FNoticesHeld == 0) {
+        if (GNoticeHolds > 0)
+            NoticeWaiters().push_back(this);
+        if (HandleAllocated())
+            PostMessage(Handle(), WM_RVGIVENOTICES, 0, 0);
+    }
     FNoticesHeld |= notice;
     return true;
+}
+
+void TCustomRollView::ForgetHeldNotices()
+{
+    std::vector<TCustomRollView*>& waiters = NoticeWaiters();
+    waiters.erase(std::remove(waiters.begin(), waiters.end(), this), waiters.end());
+    FNoticesHeld = 0;
 }
 
 void TCustomRollView::EndCommandNotices()

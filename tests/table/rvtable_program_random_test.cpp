@@ -242,7 +242,11 @@ protected:
     void ClickCell(std::string& name)
     {
         TCustomRollViewEdit* top = Editors().back();
-        const std::vector<TRVTableItemInfo*> tables = nestedtables::TablesOf(top->EditRVData());
+        std::vector<TRVTableItemInfo*> tables = nestedtables::TablesOf(top->EditRVData());
+        tables.erase(
+            std::remove_if(tables.begin(), tables.end(),
+                           [](auto* t) { return t->Rows->Count() == 0 || t->Rows->GetColCount() == 0; }),
+            tables.end());
         name = "no table to click";
         if (tables.empty())
             return;
@@ -347,7 +351,10 @@ protected:
     void Grid(std::string& name)
     {
         TRVTableInplaceEdit* edit = Innermost();
-        TRVTableItemInfo* t = edit != nullptr && Coin() ? edit->Table : AnyTable();
+        TRVTableItemInfo* t = edit != nullptr && edit->Table != nullptr && edit->Table->Rows->Count() > 0 &&
+                                      edit->Table->Rows->GetColCount() > 0 && Coin()
+                                  ? edit->Table
+                                  : AnyTable();
         name = "no table";
         if (t == nullptr)
             return;
@@ -732,9 +739,11 @@ protected:
         int total = 0;
         for (const TStep& s : Steps())
             total += s.Weight;
-        for (int i = 0; i < StepsPerSession && !HasFailure(); ++i) {
-            // A group left open at the end is closed by the last steps.
-            const bool closing = i >= StepsPerSession - 2 && !Groups.empty();
+        for (int i = 0; i < StepsPerSession + 2 && !HasFailure(); ++i) {
+            // Groups left open at the end are closed by the last steps.
+            if (i >= StepsPerSession && Groups.empty())
+                break;
+            const bool closing = i >= StepsPerSession;
             int draw = Pick(0, total - 1);
             const TStep* step = &Steps().front();
             for (const TStep& s : Steps()) {

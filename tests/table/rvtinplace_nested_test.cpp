@@ -484,3 +484,38 @@ TEST_F(CellEditorsUnderTheStack, WithoutAMessageLoopClosedCellEditorsAreFreed)
 }
 
 } // namespace
+
+// A record of a program's own that closes the cell editor it is played in,
+// with the cell's typing before it in the same group: the typing is played
+// in an editor that no longer holds the cell. Undo raises nothing and shows no
+// box; the half-played group is handed to no one, and the document's history
+// goes on undoing to its end (before, the document's next undo freed a null item).
+TEST_F(CellEditorsUnderTheStack, ARecordThatClosesItsEditorBeforeTheRestOfItsGroupEndsTheHistoryQuietly)
+{
+    for (const bool loop : {false, true}) {
+        SCOPED_TRACE(loop ? "then runs the message loop" : "closes only");
+        d = Editor.NewEditor(&Style);
+        NewTable(2, 2);
+        Editor.Edit->InsertText("x");
+        Table->EditCell(0, 0);
+        TRVEditRVData* cell = Editor.Edit->CellEditor()->EditRVData();
+        cell->BeginUndoSequence(rvutCustom, true);
+        cell->SetUndoGroupMode(true);
+        Editor.Edit->InsertText("ab");
+        // Joins the typing's group (group mode).
+        cell->BeginUndoSequence(rvutCustom, true);
+        cell->NoteEditAndGetUndoList()->AddInfo(std::make_unique<TProgramRecord>([&] {
+            Table->DestroyInplace(true);
+            if (loop)
+                Application->ProcessMessages();
+        }));
+        cell->SetUndoGroupMode(false);
+        cell->Change();
+        EXPECT_NO_THROW(Play(false));
+        for (int n = 0; n < 20 && Editor.Edit->UndoAction() != rvutNone; ++n)
+            EXPECT_NO_THROW(Play(false));
+        EXPECT_EQ(Editor.Edit->UndoAction(), rvutNone);
+        EXPECT_EQ(tablegrid::GridFault(*Table->Rows), "");
+        EXPECT_TRUE(Editor.UI.CallsOf(TUICallKind::MessageBox).empty());
+    }
+}
