@@ -41,6 +41,9 @@ TRVTableCellData* TRVTableRows::NewCellAt(int row, int col)
 int TRVTableRows::BeginGridChange()
 {
     Table->DestroyInplace(true);
+    // Whoever lays the document out next lays the table out anew (a table
+    // in a cell too, whose cell's table lays it out only when marked).
+    Table->Changed();
     return Table->GetEditorItemNoForUndo();
 }
 

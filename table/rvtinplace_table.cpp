@@ -105,6 +105,9 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     if (itemNo < 0 || holder == nullptr)
         return;
     TRVTableInplaceEdit::FreeClosed();
+    // The program hears of what opening does (the editor before closing, the
+    // caret and styles) once the cell is open.
+    const TRVTableTells tells(this);
     // The editor takes the focus where the editors it opens in have it (a
     // click, a key moving to the next cell) or no control has it: a program's
     // operation that opens a cell leaves a focus in another control there.
