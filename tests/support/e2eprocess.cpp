@@ -50,13 +50,12 @@ pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logF
 
 namespace {
 
-// A thread of a program at one moment, as the scheduler counts it: whether
-// it is running or ready to run (state R), the time it has waited, ready, for
-// a processor in the waits that have ended, and how often it was given one.
+// A thread of a program at one moment: whether it is running or ready to run
+// (state R), and how often it has gone to sleep (its voluntary switches: the
+// times it left the processor other than for another thread's turn).
 struct TThreadSample {
     bool Ready = false;
-    long long WaitedNs = 0;
-    long long Runs = 0;
+    long long Sleeps = -1;
 };
 
 // A program at one moment: the clock ticks of processor time that the
@@ -76,6 +75,18 @@ std::string StatFields(const std::string& file)
     if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
         return std::string();
     return line.substr(line.rfind(')') + 1);
+}
+
+// How often the thread whose /proc folder is Task has gone to sleep; -1 when
+// it is gone.
+long long Sleeps(const std::filesystem::path& task)
+{
+    std::ifstream status(task / "status");
+    const std::string key = "voluntary_ctxt_switches:";
+    for (std::string line; std::getline(status, line);)
+        if (line.compare(0, key.size(), key) == 0)
+            return std::atoll(line.c_str() + key.size());
+    return -1;
 }
 
 // Adds the process Pid and its running descendants to Sample (nothing for a
@@ -100,8 +111,7 @@ void SampleProcess(pid_t pid, TProgramSample& sample)
         std::istringstream state(StatFields(task.path() / "stat"));
         char code = 0;
         thread.Ready = state >> code && code == 'R';
-        long long ranNs = 0;
-        std::ifstream(task.path() / "schedstat") >> ranNs >> thread.WaitedNs >> thread.Runs;
+        thread.Sleeps = Sleeps(task.path());
         sample.Threads[static_cast<pid_t>(std::atol(task.path().filename().c_str()))] = thread;
         // The running children of each of its threads.
         std::ifstream children(task.path() / "children");
@@ -110,15 +120,14 @@ void SampleProcess(pid_t pid, TProgramSample& sample)
     }
 }
 
-// Whether the thread Tid was ready all the time from the sample Before to the
-// sample After, running or waiting for a processor: ready at both, and given
-// no new turn between them. (A thread that went to sleep and woke up again
-// between them counts too: seldom, for one interval between two asks.)
+// Whether the thread Tid was running or ready to run all the time from the
+// sample Before to the sample After: ready at both, and not gone to sleep
+// between them.
 bool ReadyThroughout(pid_t tid, const TThreadSample& after, const TProgramSample& beforeSample)
 {
     const auto before = beforeSample.Threads.find(tid);
     return before != beforeSample.Threads.end() && before->second.Ready && after.Ready &&
-           before->second.Runs == after.Runs;
+           before->second.Sleeps == after.Sleeps;
 }
 
 } // namespace
@@ -128,15 +137,12 @@ TProgress ProgramProgress(pid_t pid)
     using TClock = std::chrono::steady_clock;
     static const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
     struct TSteps {
-        // The program at the last ask, when that was, and for each thread
-        // ready then how long it had been seen ready since its last turn (a
-        // wait is counted in WaitedNs only once it ends).
+        // The program at the last ask, and when that was.
         TProgramSample Last;
         TClock::time_point LastAsk;
-        std::map<pid_t, long long> SeenReadyNs;
-        // At the last step: the processor time used and the time ready (the
-        // waits ended and the time seen ready since), when that was, and the
-        // steps so far.
+        // At the last step, the processor time used; since then, the time
+        // its threads were seen running or ready to run; when that was, and
+        // the steps so far.
         long long Ticks = 0;
         long long ReadyNs = 0;
         TClock::time_point At;
@@ -146,35 +152,27 @@ TProgress ProgramProgress(pid_t pid)
     SampleProcess(pid, steps->Last);
     steps->LastAsk = steps->At = TClock::now();
     steps->Ticks = steps->Last.Ticks;
-    for (const auto& [tid, thread] : steps->Last.Threads)
-        steps->ReadyNs += thread.WaitedNs;
     return [pid, steps] {
         TProgramSample sample;
         SampleProcess(pid, sample);
         const TClock::time_point now = TClock::now();
         const long long sinceAsk =
             std::chrono::duration_cast<std::chrono::nanoseconds>(now - steps->LastAsk).count();
-        std::map<pid_t, long long> seenReady;
-        long long readyNs = 0;
-        for (const auto& [tid, thread] : sample.Threads) {
-            const long long seen =
-                ReadyThroughout(tid, thread, steps->Last) ? steps->SeenReadyNs[tid] + sinceAsk : 0;
-            seenReady[tid] = seen;
-            readyNs += thread.WaitedNs + seen;
-        }
+        for (const auto& [tid, thread] : sample.Threads)
+            if (ReadyThroughout(tid, thread, steps->Last))
+                steps->ReadyNs += sinceAsk;
         const double used = static_cast<double>(sample.Ticks - steps->Ticks) / ticksPerSecond;
-        const double ready = static_cast<double>(readyNs - steps->ReadyNs) / 1e9;
+        const double ready = static_cast<double>(steps->ReadyNs) / 1e9;
         const double passed = std::chrono::duration<double>(now - steps->At).count();
         if (used >= ProgramWorkShare * passed ||
-            (passed >= ProgramReadySpan && used + ready >= ProgramReadyShare * passed)) {
+            (passed >= ProgramReadySpan && ready >= ProgramReadyShare * passed)) {
             steps->Ticks = sample.Ticks;
-            steps->ReadyNs = readyNs;
+            steps->ReadyNs = 0;
             steps->At = now;
             ++steps->Count;
         }
         steps->Last = std::move(sample);
         steps->LastAsk = now;
-        steps->SeenReadyNs = std::move(seenReady);
         return steps->Count;
     };
 }

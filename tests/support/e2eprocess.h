@@ -19,20 +19,23 @@ pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logF
 
 // The progress of a program at work, for WaitUntil: a step each time the
 // process and its descendants have used the processor for a fiftieth or more
-// of the time since the step before (ProgramWorkShare), or, once a tenth of a
+// of the time since the step before (ProgramWorkShare), or, once half a
 // second or more has passed since then (ProgramReadySpan), have been running
-// or ready to run (waiting for a processor that others hold) for half of it or
-// more (ProgramReadyShare). A program at work does the one or the other also
-// on a loaded machine, where a busy program of a low priority may get less
-// than a fiftieth of a processor for seconds but waits, ready, all that time;
-// a program that only runs its timers (a millisecond or two a second, Kelvor
-// with its panes open less) and one that waits for something else stand
-// still, also when each of their turns waits a while for a processor (a
-// program just started waits for its first turn).
+// or ready to run (waiting for a processor that others hold) for nine tenths
+// of it or more (ProgramReadyShare). A program at work does the one or the
+// other also on a loaded machine, where a busy program of a low priority may
+// get less than a fiftieth of a processor for seconds but is ready all that
+// time. A program that only runs its timers (a millisecond or two a second,
+// Kelvor with its panes open less) and one that waits for something else
+// stand still, also when a busy machine makes each of their turns wait a
+// while (a program just started waits for its first turn); only a machine
+// that gives such a program less than it asks for, so that it is ready
+// nearly all the time, makes it count as at work (its wait then ends at its
+// ceiling).
 TProgress ProgramProgress(pid_t pid);
 constexpr double ProgramWorkShare = 0.02;
-constexpr double ProgramReadyShare = 0.5;
-constexpr double ProgramReadySpan = 0.1;
+constexpr double ProgramReadyShare = 0.9;
+constexpr double ProgramReadySpan = 0.5;
 
 // Waits for the process to end while it works (ProgramProgress), for up to
 // timeoutMs without a step and ceilingMs at most (a program that works for

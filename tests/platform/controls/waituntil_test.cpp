@@ -1,7 +1,7 @@
 // The tests' waits: a wait fails when what it watches stands still for a
 // whole deadline, and however it moves once its ceiling has passed; the work
 // of a program is the processor time of the program and of the programs it
-// started, or on a busy machine the time they wait ready to run, a program
+// started, or on a busy machine the time they are ready to run, a program
 // that only runs its timers stands still, a program waited for is ended once
 // it stands still or works on past the ceiling, and input a program lost goes
 // again once the program stands still, until the ceiling of the whole call.
@@ -35,6 +35,19 @@ constexpr std::chrono::milliseconds ForEver = std::chrono::milliseconds::max();
     while (time == ForEver || std::chrono::steady_clock::now() - start < time) {
     }
     _exit(0);
+}
+
+// Uses the processor for that many nanoseconds of its own processor time.
+void UseProcessor(long long ns)
+{
+    const auto used = [] {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return t.tv_sec * 1000000000LL + t.tv_nsec;
+    };
+    const long long until = used() + ns;
+    while (used() < until) {
+    }
 }
 
 // A condition that holds once ms have passed since it was made: the ceiling
@@ -174,12 +187,7 @@ TEST(WaitUntilTest, AProgramThatOnlyRunsItsTimersStandsStill)
         timespec period{};
         clock_gettime(CLOCK_MONOTONIC, &period);
         for (;;) {
-            timespec used{}, now{};
-            clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-            const long long until = used.tv_sec * 1000000000LL + used.tv_nsec + 2000000;
-            do
-                clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-            while (now.tv_sec * 1000000000LL + now.tv_nsec < until);
+            UseProcessor(2000000);
             period.tv_nsec += 200000000;
             period.tv_sec += period.tv_nsec / 1000000000;
             period.tv_nsec %= 1000000000;
@@ -196,6 +204,37 @@ TEST(WaitUntilTest, AProgramThatOnlyRunsItsTimersStandsStill)
     EXPECT_FALSE(ReapProgram(ticker, status, 1000));
     ticker = -1;
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+}
+
+TEST(WaitUntilTest, AProgramReadyAtEveryAskThatSleepsBetweenStandsStill)
+{
+    // The program uses the processor for a millisecond for each byte it
+    // reads, and a byte comes a tenth of a second after the one before, just
+    // before the program's progress is asked: at every ask it is ready to
+    // run, and between two asks it goes to sleep, using a hundredth of a
+    // processor.
+    int wake[2];
+    ASSERT_EQ(pipe(wake), 0);
+    pid_t program = fork();
+    if (program == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        close(wake[1]);
+        for (char c; read(wake[0], &c, 1) == 1;)
+            UseProcessor(1000000);
+        _exit(0);
+    }
+    TProgramGuard guard{program};
+    close(wake[0]);
+    const auto wakeBeforeAsk = [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(write(wake[1], "w", 1), 1);
+    };
+    const TProgress work = ProgramProgress(program);
+    const long long first = work();
+    long long last = first;
+    EXPECT_FALSE(WaitUntil([] { return false; }, [&] { return last = work(); }, wakeBeforeAsk, 3000));
+    EXPECT_EQ(last, first) << "a program asleep between the asks was judged ready throughout";
+    close(wake[1]);
 }
 
 } // namespace
