@@ -242,8 +242,9 @@ private:
     bool FForceText = false;
     TRVRTFPosition FPosition = rtf_ts_NewPara;
     // Since the last text, a paragraph or line end or a \pard has begun a
-    // line (a cell's own start begins none): \cell ends it as an empty line,
-    // the cell's last.
+    // line (a cell's own start begins none, and \row takes back the one begun
+    // before it, the row's mark): \cell ends it as an empty paragraph or
+    // line, the cell's last.
     bool FBreakPending = false;
     // For each open header or footer group that is read, innermost last: its
     // group level and where the text after it goes, which its own text does

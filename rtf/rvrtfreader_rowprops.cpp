@@ -33,8 +33,8 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProp(TRTFIPROP prop, int value)
         CheckTable(true);
         TRVRTFErrorCode ec = FlushOpeningTables();
         // \cell ends the cell's last paragraph as \par would: a line or
-        // paragraph that a break began and no text followed is an empty one,
-        // the cell's last.
+        // paragraph that a paragraph or line end or a \pard began and no text
+        // followed is an empty one, the cell's last.
         if (ec == rtf_ec_OK && FBreakPending) {
             FForceText = true;
             ec = Flush();

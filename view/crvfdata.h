@@ -728,10 +728,11 @@ private:
     // crvfdata_finish.cpp: the steps of FinishScreenLine. The extra space
     // below the line that its paragraph's line spacing asks for, given to its
     // draw items; the free room shared among the pieces of a justified line
-    // that start with a space; the pieces of a right-to-left line mirrored.
+    // that start with a space (a paragraph with a direction of its own is
+    // aligned left instead, so a justified line is never mirrored); the
+    // pieces of a right-to-left line mirrored.
     int SpaceScreenLine(const TRVScreenAndDevice& sad, const TParaInfo& para, TRVScreenLineToFinish& line);
-    void JustifyScreenLine(const TRVScreenAndDevice& sad, TRVScreenLineToFinish& line, int free,
-                           bool rightToLeft);
+    void JustifyScreenLine(TRVScreenLineToFinish& line, int free);
     void ReorderRightToLeft(const TRVScreenAndDevice& sad, int first, int last);
 
     TRVParaStartNote FLastParaStart;

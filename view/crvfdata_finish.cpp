@@ -55,7 +55,9 @@ namespace {
 // The room Align leaves on the left of a line whose last draw item is LastItem
 // (negative when a right-aligned line is wider than its room): none for a
 // left-aligned line and for the last line of a justified paragraph, half of it
-// (none when negative) for a centred line.
+// (none when negative) for a centred line, and all of it for a right-aligned
+// line and for a justified line that is not its paragraph's last (which
+// FinishScreenLine spreads over its room with JustifyScreenLine instead).
 int AlignmentShift(TRVAlignment align, bool lastLine, int rightEdge, const TRVDrawLineInfo* lastItem)
 {
     if (align == rvaLeft || (align == rvaJustify && lastLine))
@@ -90,14 +92,16 @@ void TCustomRVFormattedData::FinishScreenLine(const TRVScreenAndDevice& sad, int
         return;
     const TParaInfo* para = GetRVStyle()->ParaStyles()->Items(item->ParaNo);
     TRVAlignment align = para->Alignment();
+    // A paragraph with a direction of its own is aligned left instead of
+    // justified (and mirrored below when it runs right to left).
     if (align == rvaJustify && GetParaBiDiMode(item->ParaNo) != rvbdUnspecified)
         align = rvaLeft;
     extra = SpaceScreenLine(sad, *para, line);
-    const bool rightToLeft = GetParaBiDiMode(item->ParaNo) == rvbdRightToLeft;
     if (align == rvaJustify && !lastLine) {
-        JustifyScreenLine(sad, line, rightEdge - (lastItem->Left + lastItem->Width), rightToLeft);
+        JustifyScreenLine(line, rightEdge - (lastItem->Left + lastItem->Width));
         return;
     }
+    const bool rightToLeft = GetParaBiDiMode(item->ParaNo) == rvbdRightToLeft;
     const int shift = AlignmentShift(align, lastLine, rightEdge, lastItem);
     if (shift != 0) {
         line.KeepPlaces();
@@ -142,8 +146,7 @@ int TCustomRVFormattedData::SpaceScreenLine(const TRVScreenAndDevice& sad, const
     return extra;
 }
 
-void TCustomRVFormattedData::JustifyScreenLine(const TRVScreenAndDevice& sad, TRVScreenLineToFinish& line,
-                                               int free, bool rightToLeft)
+void TCustomRVFormattedData::JustifyScreenLine(TRVScreenLineToFinish& line, int free)
 {
     const int last = line.Last();
     if (DrawItems[last]->FromNewLine)
@@ -176,8 +179,6 @@ void TCustomRVFormattedData::JustifyScreenLine(const TRVScreenAndDevice& sad, TR
             dli->Left = prev->Left + prev->Width;
         }
     }
-    if (rightToLeft)
-        ReorderRightToLeft(sad, first, last);
 }
 
 void TCustomRVFormattedData::ReorderRightToLeft(const TRVScreenAndDevice& sad, int first, int last)

@@ -16,6 +16,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -49,36 +50,84 @@ pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logF
 
 namespace {
 
-// The clock ticks of processor time that the process, its reaped children and
-// its running descendants have used (0 for a process that is gone).
-long long ProcessorTicks(pid_t pid)
+// A thread of a program at one moment: whether it is running or ready to run
+// (state R), and how often it has gone to sleep (its voluntary switches: the
+// times it left the processor other than for another thread's turn).
+struct TThreadSample {
+    bool Ready = false;
+    long long Sleeps = -1;
+};
+
+// A program at one moment: the clock ticks of processor time that the
+// process, its reaped children and its running descendants have used, and
+// every thread of these processes, by id.
+struct TProgramSample {
+    long long Ticks = 0;
+    std::map<pid_t, TThreadSample> Threads;
+};
+
+// The fields of a /proc stat file after the name (which may hold spaces and
+// parentheses), the state first; empty for a process or thread that is gone.
+std::string StatFields(const std::string& file)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::ifstream stat(file);
     std::string line;
     if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
-        return 0;
-    // After the name (which may hold spaces and parentheses): the state, then
-    // fields 4 to 13, then the user and system times of the process and of
-    // its reaped children.
-    std::istringstream fields(line.substr(line.rfind(')') + 1));
+        return std::string();
+    return line.substr(line.rfind(')') + 1);
+}
+
+// How often the thread whose /proc folder is Task has gone to sleep; -1 when
+// it is gone.
+long long Sleeps(const std::filesystem::path& task)
+{
+    std::ifstream status(task / "status");
+    const std::string key = "voluntary_ctxt_switches:";
+    for (std::string line; std::getline(status, line);)
+        if (line.compare(0, key.size(), key) == 0)
+            return std::atoll(line.c_str() + key.size());
+    return -1;
+}
+
+// Adds the process Pid and its running descendants to Sample (nothing for a
+// process that is gone).
+void SampleProcess(pid_t pid, TProgramSample& sample)
+{
+    const std::string folder = "/proc/" + std::to_string(pid);
+    // The state, then fields 4 to 13, then the user and system times of the
+    // process and of its reaped children.
+    std::istringstream fields(StatFields(folder + "/stat"));
     std::string field;
     for (int i = 3; i <= 13; ++i)
         fields >> field;
-    long long ticks = 0;
     for (int i = 0; i < 4; ++i) {
         long long value = 0;
         if (fields >> value)
-            ticks += value;
+            sample.Ticks += value;
     }
-    // The running children of each of its threads.
     std::error_code error;
-    for (const auto& task :
-         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+    for (const auto& task : std::filesystem::directory_iterator(folder + "/task", error)) {
+        TThreadSample thread;
+        std::istringstream state(StatFields(task.path() / "stat"));
+        char code = 0;
+        thread.Ready = state >> code && code == 'R';
+        thread.Sleeps = Sleeps(task.path());
+        sample.Threads[static_cast<pid_t>(std::atol(task.path().filename().c_str()))] = thread;
+        // The running children of each of its threads.
         std::ifstream children(task.path() / "children");
         for (pid_t child; children >> child;)
-            ticks += ProcessorTicks(child);
+            SampleProcess(child, sample);
     }
-    return ticks;
+}
+
+// Whether the thread Tid was running or ready to run all the time from the
+// sample Before to the sample After: ready at both, and not gone to sleep
+// between them.
+bool ReadyThroughout(pid_t tid, const TThreadSample& after, const TProgramSample& beforeSample)
+{
+    const auto before = beforeSample.Threads.find(tid);
+    return before != beforeSample.Threads.end() && before->second.Ready && after.Ready &&
+           before->second.Sleeps == after.Sleeps;
 }
 
 } // namespace
@@ -87,20 +136,43 @@ TProgress ProgramProgress(pid_t pid)
 {
     using TClock = std::chrono::steady_clock;
     static const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
-    // The processor time and the moment of the last step, and the steps so far.
     struct TSteps {
-        long long Ticks;
+        // The program at the last ask, and when that was.
+        TProgramSample Last;
+        TClock::time_point LastAsk;
+        // At the last step, the processor time used; since then, the time
+        // its threads were seen running or ready to run; when that was, and
+        // the steps so far.
+        long long Ticks = 0;
+        long long ReadyNs = 0;
         TClock::time_point At;
         long long Count = 0;
     };
-    auto steps = std::make_shared<TSteps>(TSteps{ProcessorTicks(pid), TClock::now()});
+    auto steps = std::make_shared<TSteps>();
+    SampleProcess(pid, steps->Last);
+    steps->LastAsk = steps->At = TClock::now();
+    steps->Ticks = steps->Last.Ticks;
     return [pid, steps] {
-        const long long ticks = ProcessorTicks(pid);
+        TProgramSample sample;
+        SampleProcess(pid, sample);
         const TClock::time_point now = TClock::now();
-        const double used = static_cast<double>(ticks - steps->Ticks) / ticksPerSecond;
+        const long long sinceAsk =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(now - steps->LastAsk).count();
+        for (const auto& [tid, thread] : sample.Threads)
+            if (ReadyThroughout(tid, thread, steps->Last))
+                steps->ReadyNs += sinceAsk;
+        const double used = static_cast<double>(sample.Ticks - steps->Ticks) / ticksPerSecond;
+        const double ready = static_cast<double>(steps->ReadyNs) / 1e9;
         const double passed = std::chrono::duration<double>(now - steps->At).count();
-        if (used >= ProgramWorkShare * passed)
-            *steps = TSteps{ticks, now, steps->Count + 1};
+        if (used >= ProgramWorkShare * passed ||
+            (passed >= ProgramReadySpan && ready >= ProgramReadyShare * passed)) {
+            steps->Ticks = sample.Ticks;
+            steps->ReadyNs = 0;
+            steps->At = now;
+            ++steps->Count;
+        }
+        steps->Last = std::move(sample);
+        steps->LastAsk = now;
         return steps->Count;
     };
 }
@@ -117,13 +189,21 @@ bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs)
 }
 
 bool SendUntil(const std::function<void()>& send, const std::function<bool()>& done, pid_t program,
-               const std::function<void()>& pump, int stillMs)
+               const std::function<void()>& pump, int stillMs, int ceilingMs)
 {
-    const auto sentAndDone = [&] {
+    using TClock = std::chrono::steady_clock;
+    const TClock::time_point end = TClock::now() + std::chrono::milliseconds(ceilingMs);
+    // Each wait for the effect has what is left of the ceiling, so that the
+    // ceiling holds for the whole call, and nothing is sent once it has passed.
+    for (;;) {
+        const long long left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - TClock::now()).count();
+        if (left <= 0)
+            return done();
         send();
-        return WaitUntil(done, ProgramProgress(program), pump, stillMs);
-    };
-    return WaitUntil(sentAndDone, TProgress(), pump, WaitCeilingMs);
+        if (WaitUntil(done, ProgramProgress(program), pump, stillMs, static_cast<int>(left)))
+            return true;
+    }
 }
 
 void KillProgram(pid_t& pid)

@@ -19,13 +19,23 @@ pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& logF
 
 // The progress of a program at work, for WaitUntil: a step each time the
 // process and its descendants have used the processor for a fiftieth or more
-// of the time since the step before (ProgramWorkShare). A program at work
-// does, also on a loaded machine, where it still gets several times that (a
-// twelfth of a processor with every processor over-subscribed four times); a
-// program that only runs its timers (a millisecond or two a second, Kelvor
-// with its panes open less) stands still.
+// of the time since the step before (ProgramWorkShare), or, once half a
+// second or more has passed since then (ProgramReadySpan), have been running
+// or ready to run (waiting for a processor that others hold) for nine tenths
+// of it or more (ProgramReadyShare). A program at work does the one or the
+// other also on a loaded machine, where a busy program of a low priority may
+// get less than a fiftieth of a processor for seconds but is ready all that
+// time. A program that only runs its timers (a millisecond or two a second,
+// Kelvor with its panes open less) and one that waits for something else
+// stand still, also when a busy machine makes each of their turns wait a
+// while (a program just started waits for its first turn); only a machine
+// that gives such a program less than it asks for, so that it is ready
+// nearly all the time, makes it count as at work (its wait then ends at its
+// ceiling).
 TProgress ProgramProgress(pid_t pid);
 constexpr double ProgramWorkShare = 0.02;
+constexpr double ProgramReadyShare = 0.9;
+constexpr double ProgramReadySpan = 0.5;
 
 // Waits for the process to end while it works (ProgramProgress), for up to
 // timeoutMs without a step and ceilingMs at most (a program that works for
@@ -37,10 +47,13 @@ bool ReapProgram(pid_t pid, int& status, int timeoutMs, int ceilingMs = WaitCeil
 // while the program works on it (ProgramProgress), running pump between two
 // asks; sends it again whenever the program has stood still for stillMs
 // without it (a window may show before it takes input, a popup list may take
-// a key for itself), until WaitCeilingMs have passed. Send checks that its
-// receiver is ready for the input, and sends nothing while it is not.
+// a key for itself), until ceilingMs have passed since the call began: the
+// whole call ends there, and nothing is sent after it (then done's answer).
+// Send checks that its receiver is ready for the input, and sends nothing
+// while it is not.
 bool SendUntil(const std::function<void()>& send, const std::function<bool()>& done, pid_t program,
-               const std::function<void()>& pump = nullptr, int stillMs = WaitDeadlineMs);
+               const std::function<void()>& pump = nullptr, int stillMs = WaitDeadlineMs,
+               int ceilingMs = WaitCeilingMs);
 
 // Kills the process (when pid > 0), waits for it and sets pid to -1.
 void KillProgram(pid_t& pid);

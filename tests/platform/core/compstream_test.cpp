@@ -4,6 +4,10 @@
 // hostile input.
 #include "platform/core/compstream.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -677,6 +681,31 @@ TEST(CompStreamHostile, AFailedReadOfANewRootLeavesNothingBehind)
 // ---------------------------------------------------------------------------
 // Free Pascal's reader on streams written here (skipped without the compiler)
 
+namespace {
+
+// Holds a file with a shared lock for its lifetime (when no other process
+// holds it for itself).
+class TFixtureHold {
+public:
+    explicit TFixtureHold(const std::string& path) : FFile(open(path.c_str(), O_RDONLY))
+    {
+        if (FFile >= 0)
+            flock(FFile, LOCK_SH | LOCK_NB);
+    }
+    ~TFixtureHold()
+    {
+        if (FFile >= 0)
+            close(FFile);
+    }
+    TFixtureHold(const TFixtureHold&) = delete;
+    TFixtureHold& operator=(const TFixtureHold&) = delete;
+
+private:
+    int FFile;
+};
+
+} // namespace
+
 TEST(CompStreamFreePascal, ReadsWhatWeWrite)
 {
     int status = 0;
@@ -691,10 +720,17 @@ TEST(CompStreamFreePascal, ReadsWhatWeWrite)
     ASSERT_EQ(status, 0) << log;
     const std::string check = dir.File("checkstream");
 
+    // The checker opens a file for itself alone, and fails at once when
+    // another process holds it: it reads a copy of the fixture of this run's
+    // own, since another run of this test against the same checkout (the
+    // normal and the sanitizer builds at once) may hold the fixture meanwhile,
+    // as this run does here for the time of the checks (shared, unless
+    // another process holds it for itself already).
+    TFixtureHold hold(FixturePath("sample.bin"));
     TSampleComponent c(nullptr);
     FillSample(c);
     const std::string ours = dir.Write("ours.bin", Written(&c));
-    const std::string theirs = FixturePath("sample.bin");
+    const std::string theirs = dir.Write("sample.bin", Fixture("sample.bin"));
     const std::string ourDump = RunCommand("'" + check + "' component '" + ours + "'", status);
     EXPECT_EQ(status, 0);
     const std::string theirDump = RunCommand("'" + check + "' component '" + theirs + "'", status);
