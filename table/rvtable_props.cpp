@@ -160,8 +160,7 @@ TRVTableStep::~TRVTableStep()
     }
 }
 
-TRVTableTells::TRVTableTells(TRVTableItemInfo* table)
-    : FTable(table), FExceptions(std::uncaught_exceptions())
+TRVTableTells::TRVTableTells(TRVTableItemInfo* table) : FTable(table), FExceptions(std::uncaught_exceptions())
 {
     ++FTable->FOperationsRunning;
 }

@@ -1,13 +1,13 @@
 // TCustomRollView input: the message map, keys and Tab navigation, focus, the
 // mouse passed to the root data, the auto-scroll timer of a drag selection,
 // scrolling hooks, shortcuts and the chosen sub-document's hooks.
-#include <algorithm>
-#include <exception>
-#include <vector>
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winapi.h"
 #include "view/rollview.h"
+#include <algorithm>
+#include <exception>
+#include <vector>
 
 namespace {
 
