@@ -389,7 +389,14 @@ void TRVTableInplaceEdit::MouseDown(TMouseButton button, TShiftState shift, int 
     // A press handed on to a cell editor opened inside this one (its mouse
     // capture with it) selects there: the release goes to that editor, and a
     // selection of this editor's table would wait for it for ever.
-    if (button == mbLeft && Table != nullptr && MouseCapture() && Table->StartSelecting(Row, Col)) {
+    TRVTableItemInfo* table = Table;
+    if (button == mbLeft && table != nullptr && MouseCapture() && table->StartSelecting(Row, Col)) {
+        // Starting the selection tells the program, whose handler may close
+        // this editor: the press ends with it, its selection too.
+        if (FClosed) {
+            table->MouseCaptureLost();
+            return;
+        }
         if (dynamic_cast<TRollViewRVData*>(ParentData) != nullptr)
             if (TCustomRollView* viewer = ParentViewer())
                 viewer->ActivateScrollTimer();

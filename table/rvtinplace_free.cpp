@@ -21,6 +21,12 @@ void TRVTableInplaceEdit::Close()
     TCustomRollView* former = ParentViewer();
     if (ParentData != nullptr && Cell != nullptr)
         ParentData->UnassignChosenRVData(Cell);
+    // A cell selection this editor's press started in the table ends here:
+    // the release would reach a closed editor, which hands nothing on, and
+    // leave the table holding the mouse of the document around it.
+    if (MouseSelecting && Table != nullptr)
+        Table->MouseCaptureLost();
+    MouseSelecting = false;
     if (Table != nullptr && Table->InplaceEditor == this)
         Table->InplaceDeleted(Clearing);
     // Its history is the document's now: a command still running in the

@@ -115,9 +115,15 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     const bool takeFocus = GetFocus() == nullptr || (outermost != nullptr && outermost->FocusedEx());
     DestroyInplace(true);
     Deselect();
-    // Closing the editor before tells the program (OnCellEndEdit), whose
-    // handler may change the table or take it out of the document: the cell
-    // opens only where it still is.
+    // Choosing the cell closes an editor open elsewhere in the document and
+    // lets its cell go: done here, since that editor's table tells the
+    // program at once (OnCellEndEdit).
+    data->DestroyInplaceEditor();
+    if (TCustomRVData* chosen = data->GetChosenRVData())
+        data->UnassignChosenRVData(chosen);
+    // Closing the editors before tells the program, whose handler may change
+    // the table or take it out of the document: the cell opens only where it
+    // still is.
     mainRow = mainCol = -1;
     if (GetEditData() != data || data->GetItemNo(this) != itemNo || row >= Rows->Count() ||
         col >= Rows->Get(row)->Count() || Rows->GetMainCell(row, col, mainRow, mainCol) == nullptr ||

@@ -634,6 +634,24 @@ protected:
         Program = true;
     }
 
+    // Whether a step whose handler ran an operation recorded steps that take
+    // one another back (a row deleted, one inserted): they drop redo, or the
+    // next undo gives another document than the model's.
+    bool StepsUndoOneAnother(bool redoOffered, const AnsiString& after, const std::string& where)
+    {
+        if (redoOffered)
+            return Editor.Edit->RedoAction() == rvutNone;
+        if (Editor.Edit->UndoAction() == rvutNone)
+            return false;
+        Editor.Edit->Undo();
+        Settle();
+        const AnsiString undone = Save();
+        Editor.Edit->Redo();
+        Settle();
+        EXPECT_TRUE(Save() == after) << where << ": undo and redo of the step";
+        return Model.Undo.empty() || !(undone == Model.Undo.back());
+    }
+
     // Undo until the document before the step comes back (at most Most
     // times), then redo as often: every undo and redo gives back the
     // document it gave before; the model learns them.
@@ -699,6 +717,7 @@ protected:
         for (size_t i = 0; i < editors.size(); ++i)
             EXPECT_EQ(editors[i]->EditRVData()->MouseCaptureItem, nullptr)
                 << where << ": the mouse is still captured at depth " << i;
+        EXPECT_EQ(GetCapture(), HWND(0)) << where << ": a window still holds the mouse";
         for (size_t i = 1; i < editors.size(); ++i) {
             auto* edit = dynamic_cast<TRVTableInplaceEdit*>(editors[i]);
             int row, col;
@@ -850,7 +869,7 @@ protected:
             }
             return;
         }
-        if (!changed) {
+        if (!changed && !(Disrupted && StepsUndoOneAnother(redoOffered, after, where))) {
             EXPECT_EQ(Editor.Edit->UndoAction() != rvutNone, undoOffered)
                 << where << ": no change, undo differs";
             EXPECT_EQ(Editor.Edit->RedoAction() != rvutNone, redoOffered)
@@ -896,6 +915,24 @@ TEST_F(ProgramContractTest, TheHistoryHoldsForEverySequenceOfTheProgramApi)
     if (count)
         for (const auto& [name, steps] : Tally)
             std::printf("%s: %d\n", name.c_str(), steps);
+}
+
+// Runs that once found a fault, each the only one that reaches its sequence
+// within the default seeds: a grid change left its table laid out as before
+// (53); opening a cell told the program before the cell was open (388); a
+// closed editor kept the press and the table its mouse (424), also when the
+// selection's start closed the editor (658); a cell opened by an operation
+// closed another table's editor, whose handler cleared the document, and
+// the document kept the cell as chosen (978).
+TEST_F(ProgramContractTest, TheRunsThatOnceFoundAFaultStillHold)
+{
+    for (const int seed : {53, 388, 424, 658, 978}) {
+        if (HasFailure())
+            break;
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Random.seed(static_cast<unsigned>(seed));
+        Session(seed);
+    }
 }
 
 } // namespace
