@@ -200,7 +200,7 @@ TGraphic* TRVTableItemInfo::GetBackgroundImage() const
 
 void TRVTableItemInfo::SetBackgroundImage(TGraphic* graphic)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     if (graphic == GetBackgroundImage())
         return;
     const TRVTableOperation running(this);

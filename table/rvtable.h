@@ -153,23 +153,28 @@ private:
 };
 
 // The program hears of what an operation of a table's own API does (the
-// table's OnCellEndEdit, then the viewers' notices) once the operation has
+// tables' OnCellEndEdit, then the viewers' notices) once the operation has
 // done it, its handlers free to change the table or take it out of the
-// document. Every public operation that changes a table holds one for its
-// length; nested ones tell as the outermost ends.
+// document. Every public operation that changes a table, and every cell
+// editor closing, holds one for its length; nested ones, on this table or
+// another, tell as the outermost ends: a handler never finds an editor half
+// closed (its items not yet back in its cell) or a table half changed.
 class TRVTableTells {
 public:
-    explicit TRVTableTells(TRVTableItemInfo* table);
+    TRVTableTells();
     ~TRVTableTells() noexcept(false);
     TRVTableTells(const TRVTableTells&) = delete;
     TRVTableTells& operator=(const TRVTableTells&) = delete;
 
+    // Whether one is held: a cell editor's end is then told as the outermost ends.
+    static bool Held();
+    static void HoldEndEdit(TRVTableItemInfo* table, int row, int col, bool clearing);
+
 private:
-    // The operation is the table's code running: nothing frees the table
-    // under it (TCustomRVItemInfo::CallsProgramCode), also when the operation
-    // deletes the table itself.
+    // The operation is the tables' code running: nothing frees a table under
+    // it (TCustomRVItemInfo::CallsProgramCode), also when the operation
+    // deletes the table itself, nor before the ends held are told.
     TCallHold FHold;
-    TRVTableItemInfo* FTable;
     TRVNoticeHold FNotices;
     int FExceptions;
 };
@@ -179,7 +184,7 @@ private:
 // hidden editor meanwhile (TRVTemporalCellEdit).
 class TRVTableOperation {
 public:
-    explicit TRVTableOperation(TRVTableItemInfo* table) : FTells(table), FInEditor(table) {}
+    explicit TRVTableOperation(TRVTableItemInfo* table) : FInEditor(table) {}
 
 private:
     TRVTableTells FTells;
@@ -746,11 +751,6 @@ private:
     // The documents where the program's groups opened by InitUndo are open,
     // innermost last (null: the table recorded nothing when it opened).
     std::vector<TRVEditRVData*> FProgramGroups;
-    // The operations running on the table (TRVTableTells), and the ends of
-    // cell editing told when the last returns: row, column, clearing.
-    int FOperationsRunning = 0;
-    std::vector<std::tuple<int, int, bool>> FEndEditsHeld;
-    friend class TRVTableTells;
     // Taken out of its document for good, its freeing waiting (LeaveDocument);
     // freed by the DoneUndo that closes the last of the program's groups.
     bool FLeftDocument = false;

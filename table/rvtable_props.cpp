@@ -160,35 +160,65 @@ TRVTableStep::~TRVTableStep()
     }
 }
 
-TRVTableTells::TRVTableTells(TRVTableItemInfo* table) : FTable(table), FExceptions(std::uncaught_exceptions())
+namespace {
+
+struct TEndEditHeld {
+    TRVTableItemInfo* Table;
+    int Row;
+    int Col;
+    bool Clearing;
+};
+
+int GTellsHeld = 0;
+std::vector<TEndEditHeld>& EndEditsHeld()
 {
-    ++FTable->FOperationsRunning;
+    static auto* held = new std::vector<TEndEditHeld>;
+    return *held;
+}
+
+} // namespace
+
+TRVTableTells::TRVTableTells() : FExceptions(std::uncaught_exceptions())
+{
+    ++GTellsHeld;
 }
 
 TRVTableTells::~TRVTableTells() noexcept(false)
 {
-    if (--FTable->FOperationsRunning > 0 || FTable->FEndEditsHeld.empty() ||
-        std::uncaught_exceptions() > FExceptions)
+    if (--GTellsHeld > 0)
         return;
-    const std::vector<std::tuple<int, int, bool>> ends = std::move(FTable->FEndEditsHeld);
-    FTable->FEndEditsHeld.clear();
-    // A handler may take the table out of the document: its freeing waits
-    // while a handler runs (CallsProgramCode).
-    if (FTable->OnCellEndEdit)
-        for (const auto& [row, col, clearing] : ends)
-            FTable->OnCellEndEdit(FTable, row, col, clearing);
+    std::vector<TEndEditHeld> ends;
+    ends.swap(EndEditsHeld());
+    // An operation that raised tells nothing of what it did.
+    if (std::uncaught_exceptions() > FExceptions)
+        return;
+    // The tables wait for their freeing while this runs (FHold), whatever a
+    // handler does with them; each hears of its own editors' ends.
+    for (const TEndEditHeld& end : ends)
+        if (end.Table->OnCellEndEdit)
+            end.Table->OnCellEndEdit(end.Table, end.Row, end.Col, end.Clearing);
+}
+
+bool TRVTableTells::Held()
+{
+    return GTellsHeld > 0;
+}
+
+void TRVTableTells::HoldEndEdit(TRVTableItemInfo* table, int row, int col, bool clearing)
+{
+    EndEditsHeld().push_back({table, row, col, clearing});
 }
 
 void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize,
                                    bool affectWidth)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     ModifyIntProperty(this, GetMyItemNo(), this, propName, value, affectSize, affectWidth, nullptr);
 }
 
 void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiString& value)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     const AnsiString old = GetStrProp(this, propName);
     if (old == value)
         return;
@@ -213,7 +243,7 @@ void TRVTableItemInfo::SetStrProperty(const AnsiString& propName, const AnsiStri
 void TRVTableItemInfo::SetCellProperty(int itemNo, const AnsiString& propName, int64_t value, int row,
                                        int col, bool affectSize, bool affectWidth)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     ModifyIntProperty(this, itemNo == -1 ? GetMyItemNo() : itemNo, GetCells(row, col), propName, value,
                       affectSize, affectWidth, [row, col] {
                           auto record = std::make_unique<TRVUndoModifyCellIntProperty>();
@@ -261,7 +291,7 @@ void TRVTableItemInfo::SetCellBackgroundStyle_(int itemNo, TRVItemBackgroundStyl
 bool TRVTableItemInfo::SetCellVisibleBorders_(int itemNo, bool left, bool top, bool right, bool bottom,
                                               int row, int col)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     TRVBooleanRect* borders = GetCells(row, col)->VisibleBorders;
     if (borders->Left() == left && borders->Top() == top && borders->Right() == right &&
         borders->Bottom() == bottom)
@@ -300,7 +330,7 @@ void TRVTableItemInfo::RecordBackgroundImage(int row, int col)
 
 void TRVTableItemInfo::SetCellBackgroundImage(TGraphic* graphic, int row, int col)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     TRVTableCellData* cell = GetCells(row, col);
     if (graphic == cell->GetBackgroundImage() ||
         (graphic == nullptr && cell->GetBackgroundImage() == nullptr))
@@ -313,7 +343,7 @@ void TRVTableItemInfo::SetCellBackgroundImage(TGraphic* graphic, int row, int co
 
 void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     TRVTableRow* r = Rows->Get(row);
     if (r->VAlign == value)
         return;
@@ -332,7 +362,7 @@ void TRVTableItemInfo::SetRowVAlign_(int itemNo, TRVCellVAlign value, int row)
 void TRVTableItemInfo::AssignCellAttributes(int itemNo, int row, int col, const TRVTableCellData* source,
                                             bool includeSize, int divColSpan, int divRowSpan)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     TRVTableCellData* cell = GetCells(row, col);
     // The borders, the picture and the other attributes are one step.
     InUndoGroup([&] {
@@ -391,7 +421,7 @@ void DeleteTableItem(TRVEditRVData* data, int itemNo)
 
 void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     if (Rows->Count() == 0)
         return;
     DeleteLines(true, index, count, [&] { Rows->DeleteRows(index, count, decreaseHeight); });
@@ -399,7 +429,7 @@ void TRVTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight)
 
 void TRVTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     if (Rows->Count() == 0 || Rows->GetColCount() == 0)
         return;
     DeleteLines(false, index, count, [&] { Rows->DeleteCols(index, count, decreaseWidth); });

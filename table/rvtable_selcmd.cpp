@@ -54,7 +54,7 @@ bool TRVTableItemInfo::CanMergeCells(int topRow, int leftCol, int colSpan, int r
 
 void TRVTableItemInfo::MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     DestroyInplace(true);
     InUndoGroup([&] { Rows->MergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC, true); });
     Changed();
@@ -69,7 +69,7 @@ bool TRVTableItemInfo::CanMergeSelectedCells(bool allowMergeRC)
 
 void TRVTableItemInfo::MergeSelectedCells(bool allowMergeRC)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (State.Contains(rvtsSelExists) && GetNormalizedSelectionBounds(false, top, left, cols, rows))
         MergeCells(top, left, cols, rows, allowMergeRC);
@@ -78,7 +78,7 @@ void TRVTableItemInfo::MergeSelectedCells(bool allowMergeRC)
 void TRVTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
                                     bool unmergeCols)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     SaveInplace();
     InUndoGroup([&] { Rows->UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols); });
     RestoreInplace();
@@ -87,7 +87,7 @@ void TRVTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int ro
 
 void TRVTableItemInfo::UnmergeSelectedCells(bool unmergeRows, bool unmergeCols)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
         UnmergeCells(top, left, cols, rows, unmergeRows, unmergeCols);
@@ -95,7 +95,7 @@ void TRVTableItemInfo::UnmergeSelectedCells(bool unmergeRows, bool unmergeCols)
 
 void TRVTableItemInfo::SplitSelectedCellsVertically(int colCount)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (!GetNormalizedSelectionBounds(true, top, left, cols, rows))
         return;
@@ -109,7 +109,7 @@ void TRVTableItemInfo::SplitSelectedCellsVertically(int colCount)
 
 void TRVTableItemInfo::SplitSelectedCellsHorizontally(int rowCount)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (!GetNormalizedSelectionBounds(true, top, left, cols, rows))
         return;
@@ -138,7 +138,7 @@ TCustomRollViewEdit* TRVTableItemInfo::CreateTemporalEditor()
 
 void TRVTableItemInfo::ApplyToPartiallySelected(int mode, int value)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr || !Options.Contains(rvtoEditing) ||
@@ -225,7 +225,7 @@ bool TRVTableItemInfo::CanDeletePartiallySelected() const
 
 void TRVTableItemInfo::DeletePartiallySelected()
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (!GetNormalizedSelectionBounds(false, top, left, cols, rows) || !BeforeChange())
         return;

@@ -238,7 +238,7 @@ bool TRVTableItemInfo::CompletelySelected()
 
 void TRVTableItemInfo::InsertCols(int index, int count, int copyIndex, bool select)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     const int cols = Rows->GetColCount();
     if (index < 0 || index > cols || copyIndex < -1 || copyIndex >= cols)
         throw ERollViewError("Invalid row or column index");
@@ -251,7 +251,7 @@ void TRVTableItemInfo::InsertCols(int index, int count, int copyIndex, bool sele
 
 void TRVTableItemInfo::InsertRows(int index, int count, int copyIndex, bool select)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     const int rows = Rows->Count();
     if (index < 0 || index > rows || copyIndex < -1 || copyIndex >= rows)
         throw ERollViewError("Invalid row or column index");
@@ -264,7 +264,7 @@ void TRVTableItemInfo::InsertRows(int index, int count, int copyIndex, bool sele
 
 void TRVTableItemInfo::InsertColsLeft(int count)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
         InsertCols(left, count, left, true);
@@ -274,7 +274,7 @@ void TRVTableItemInfo::InsertColsLeft(int count)
 
 void TRVTableItemInfo::InsertColsRight(int count)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
         InsertCols(left + cols, count, left + cols - 1, true);
@@ -284,7 +284,7 @@ void TRVTableItemInfo::InsertColsRight(int count)
 
 void TRVTableItemInfo::InsertRowsAbove(int count)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
         InsertRows(top, count, top, true);
@@ -294,7 +294,7 @@ void TRVTableItemInfo::InsertRowsAbove(int count)
 
 void TRVTableItemInfo::InsertRowsBelow(int count)
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
         InsertRows(top + rows, count, top + rows - 1, true);
@@ -304,7 +304,7 @@ void TRVTableItemInfo::InsertRowsBelow(int count)
 
 void TRVTableItemInfo::DeleteSelectedRows()
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
         DeleteRows(top, rows, true);
@@ -314,7 +314,7 @@ void TRVTableItemInfo::DeleteSelectedRows()
 
 void TRVTableItemInfo::DeleteSelectedCols()
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     int top, left, cols, rows;
     if (GetNormalizedSelectionBounds(true, top, left, cols, rows))
         DeleteCols(left, cols, true);
@@ -324,7 +324,7 @@ void TRVTableItemInfo::DeleteSelectedCols()
 
 void TRVTableItemInfo::DeleteEmptyRows()
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     for (int r = Rows->Count() - 1; r >= 0 && Rows->Count() > 1; --r) {
         const TRVTableRow* row = Rows->Get(r);
         bool empty = true;
@@ -337,7 +337,7 @@ void TRVTableItemInfo::DeleteEmptyRows()
 
 void TRVTableItemInfo::DeleteEmptyCols()
 {
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     for (int c = Rows->GetColCount() - 1; c >= 0 && Rows->GetColCount() > 1; --c) {
         bool empty = true;
         for (int r = 0; r < Rows->Count() && empty; ++r)

@@ -11,6 +11,9 @@ void TRVTableInplaceEdit::Close()
     if (FClosed)
         return;
     FClosed = true;
+    // The editors inside close first, and their tables tell the program
+    // once this one is closed too.
+    const TRVTableTells tells;
     // The focus stays in the editor that held the table, also when the editor
     // closes because its table leaves the document.
     const bool hadFocus = FocusedEx();

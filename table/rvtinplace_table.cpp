@@ -107,7 +107,7 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     TRVTableInplaceEdit::FreeClosed();
     // The program hears of what opening does (the editor before closing, the
     // caret and styles) once the cell is open.
-    const TRVTableTells tells(this);
+    const TRVTableTells tells;
     // The editor takes the focus where the editors it opens in have it (a
     // click, a key moving to the next cell) or no control has it: a program's
     // operation that opens a cell leaves a focus in another control there.
@@ -115,20 +115,6 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     const bool takeFocus = GetFocus() == nullptr || (outermost != nullptr && outermost->FocusedEx());
     DestroyInplace(true);
     Deselect();
-    // Choosing the cell closes an editor open elsewhere in the document and
-    // lets its cell go: done here, since that editor's table tells the
-    // program at once (OnCellEndEdit).
-    data->DestroyInplaceEditor();
-    if (TCustomRVData* chosen = data->GetChosenRVData())
-        data->UnassignChosenRVData(chosen);
-    // Closing the editors before tells the program, whose handler may change
-    // the table or take it out of the document: the cell opens only where it
-    // still is.
-    mainRow = mainCol = -1;
-    if (GetEditData() != data || data->GetItemNo(this) != itemNo || row >= Rows->Count() ||
-        col >= Rows->Get(row)->Count() || Rows->GetMainCell(row, col, mainRow, mainCol) == nullptr ||
-        mainRow != row || mainCol != col)
-        return;
     data->PartialSelectedItem = nullptr;
     data->RestoreSelBounds(itemNo, itemNo, 1, 1);
     if (holder->GetReadOnly())
@@ -252,6 +238,11 @@ void TRVTableItemInfo::InplaceDeleted(bool clearing)
     TRVTableCellData* cell = editor->Cell;
     const int row = editor->Row;
     const int col = editor->Col;
+    // A document that changed size or width needed since the table last
+    // followed it (an operation laid it out and closed it before it was told
+    // of the change) lays the table out again once the items are back.
+    const bool follow = !clearing && cell != nullptr &&
+                        (editor->Resized() || CachedEditorMinWidth != cell->GetMinWidth(nullptr, nullptr));
     if (cell != nullptr) {
         cell->DrainFrom(editor->EditRVData());
         cell->ContentChanged();
@@ -262,6 +253,10 @@ void TRVTableItemInfo::InplaceDeleted(bool clearing)
         RestoreRVSelection(cell, storage);
     }
     InplaceEditor = nullptr;
+    if (follow && !State.Contains(rvtsInplaceIsReformatting)) {
+        TRVFlagGuard reformatting(State, rvtsInplaceIsReformatting);
+        EndModify(GetMyItemNo(), CachedItemMinWidth);
+    }
     if (!clearing) {
         data->Invalidate();
         if (auto* edit = dynamic_cast<TRVEditRVData*>(data))
@@ -271,9 +266,10 @@ void TRVTableItemInfo::InplaceDeleted(bool clearing)
                     edit->BuildJumpsCoords(true);
             }
     }
-    // Inside an operation on the table, told once it is done (TRVTableOperation).
-    if (FOperationsRunning > 0)
-        FEndEditsHeld.emplace_back(row, col, clearing);
+    // Inside a table's operation or an editor's closing, told once the
+    // outermost is done (TRVTableTells).
+    if (TRVTableTells::Held())
+        TRVTableTells::HoldEndEdit(this, row, col, clearing);
     else if (OnCellEndEdit)
         OnCellEndEdit(this, row, col, clearing);
 }

@@ -923,10 +923,13 @@ TEST_F(ProgramContractTest, TheHistoryHoldsForEverySequenceOfTheProgramApi)
 // closed editor kept the press and the table its mouse (424), also when the
 // selection's start closed the editor (658); a cell opened by an operation
 // closed another table's editor, whose handler cleared the document, and
-// the document kept the cell as chosen (978).
+// the document kept the cell as chosen (978); a handler told of a nested
+// editor's end reopened the cell whose editor was still closing (1929); an
+// operation shrank an edited cell's document and a handler closed it before
+// the table followed (814).
 TEST_F(ProgramContractTest, TheRunsThatOnceFoundAFaultStillHold)
 {
-    for (const int seed : {53, 388, 424, 658, 978}) {
+    for (const int seed : {53, 388, 424, 658, 978, 1929, 814}) {
         if (HasFailure())
             break;
         SCOPED_TRACE("seed " + std::to_string(seed));
