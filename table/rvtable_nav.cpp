@@ -61,6 +61,10 @@ bool TRVTableItemInfo::GetCellTo(int row, int col, TRVCellDirection dir, int& ne
 
 void TRVTableItemInfo::EditCell_(int row, int col, bool skipQuery)
 {
+    // The program hears of the editors that open and close once the cell is
+    // open: a handler that deletes the row holding this table runs after
+    // this table's code.
+    const TRVTableTells tells;
     if (auto* outerCell = dynamic_cast<TRVTableCellData*>(GetRVData())) {
         TRVTableItemInfo* outer = outerCell->GetTable();
         int outerRow = -1, outerCol = -1;
