@@ -147,8 +147,6 @@ public:
     // Called as a cell editor opens, so that a program without a message
     // loop keeps at most the editors closed since it last opened one.
     static void FreeClosed();
-    // Freeing waits: some hold is on.
-    bool FreeingHeld() const;
     // Closed: no longer the table's editor, waiting to be freed.
     bool Closed() const { return FClosed; }
 

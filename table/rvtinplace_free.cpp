@@ -78,8 +78,3 @@ void TRVTableInplaceEdit::FreeClosed()
 {
     FreeWaiting();
 }
-
-bool TRVTableInplaceEdit::FreeingHeld() const
-{
-    return TCallHold::Any();
-}

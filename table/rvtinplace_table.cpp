@@ -27,8 +27,9 @@ std::vector<std::weak_ptr<TRVTableItemInfo*>>& WaitingHandOvers()
     return *handOvers;
 }
 
-// An entry for a history of Table that waits.
-std::shared_ptr<TRVTableItemInfo*> WaitForPlay(TRVTableItemInfo* table)
+// Notes a history of Table that waits for a play to return; the entry goes
+// null if the table leaves its document meanwhile.
+std::shared_ptr<TRVTableItemInfo*> NoteWaitingHandOver(TRVTableItemInfo* table)
 {
     std::vector<std::weak_ptr<TRVTableItemInfo*>>& waiting = WaitingHandOvers();
     waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
@@ -354,12 +355,12 @@ void TRVTableItemInfo::MergeInplaceUndo()
         group->Records.push_back(std::move(record));
         // The edits go over now or, while a play in the editor uses the list
         // (the editor closed by one of its records), once the play has
-        // returned: no closed editor is freed before (FreeingHeld). The
-        // document's list takes the group then, at once or once its own play
-        // has returned; but if the table has left the document meanwhile
-        // (the record cleared it), the edits are dropped.
+        // returned: no closed editor is freed before (the play holds a
+        // TCallHold). The document's list takes the group then, at once or
+        // once its own play has returned; but if the table has left the
+        // document meanwhile (the record cleared it), the edits are dropped.
         std::shared_ptr<TRVTableItemInfo*> table =
-            source->UsedByPlay() ? WaitForPlay(this) : std::make_shared<TRVTableItemInfo*>(this);
+            source->UsedByPlay() ? NoteWaitingHandOver(this) : std::make_shared<TRVTableItemInfo*>(this);
         source->AfterPlay([source, target, group, owner, table] {
             // The table left the document, or the play that closed the editor
             // raised: the history lands nowhere.
