@@ -12,10 +12,13 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "bench/benchedit.h"
 #include "platform/controls/printers.h"
+#include "platform/controls/winapi.h"
 #include "print/ptblrv.h"
+#include "table/rvtinplace.h"
 #include "tests/support/testtable.h"
 
 namespace {
@@ -184,6 +187,144 @@ BENCHMARK(BM_TablePrint)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 
+// A shown editor holding "before", Depth tables of one cell each nested one
+// in the cell of the other, the innermost cell holding Lines log lines and
+// then a table of 3 x 3 cells (the target), and "after"; at Depth 0 the lines
+// and the target lie in the document itself. Laid out, nothing to undo.
+struct TNestEditor : TBenchEditor {
+    TRVTableItemInfo* Target = nullptr;
+    std::vector<TRVTableItemInfo*> Holders;
+    TNestEditor(int depth, int lines) : TBenchEditor(400)
+    {
+        RV_RegisterTableItem();
+        Data->AddNL("before", 0, 0);
+        TCustomRVData* doc = Data;
+        for (int level = 0; level < depth; ++level) {
+            auto* holder = new TRVTableItemInfo(1, 1, doc);
+            doc->AddItem(AnsiString(), holder);
+            Holders.push_back(holder);
+            doc = holder->GetCells(0, 0);
+            doc->Clear();
+        }
+        for (int i = 0; i < lines; ++i)
+            doc->AddNL("2024-05-01 12:00:00 INFO request " + std::to_string(i) + " handled", 0, 0);
+        Target = new TRVTableItemInfo(3, 3, doc);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) {
+                Target->GetCells(r, c)->Clear();
+                Target->GetCells(r, c)->AddNL("r" + std::to_string(r) + " c" + std::to_string(c), 0, 0);
+            }
+        doc->AddItem(AnsiString(), Target);
+        Data->AddNL("after", 0, 0);
+        Edit->Format();
+        Data->ClearUndo();
+    }
+    // Handles what an undo through the control deferred (moves between cell
+    // editors, notices, closed editors to free) until none is queued.
+    static void Settle()
+    {
+        while (MessageQueued(WM_RVMOVEEDITOR, WM_RVGIVENOTICES) || MessageQueued(CM_RELEASE, CM_RELEASE))
+            Application->ProcessMessages();
+    }
+    // Back to no cell edited, laid out, nothing to undo.
+    void Reset()
+    {
+        for (TRVTableItemInfo* holder : Holders)
+            holder->DestroyInplace(true);
+        Settle();
+        Edit->Format();
+        Data->ClearUndo();
+    }
+};
+
+// Sets the target's cell padding by name (as a property inspector does) and
+// undoes it through the document, in a document of state.range(0) lines
+// where the target lies in a cell (state.range(1) 1) or in the document
+// itself (0). Both sides start laid out with no cell edited; putting that
+// back after the undo (which leaves the holder's cell edited) is untimed.
+void BM_TableOperationUndo(benchmark::State& state)
+{
+    TNestEditor nest(static_cast<int>(state.range(1)), static_cast<int>(state.range(0)));
+    int padding = nest.Target->CellPadding;
+    for (auto _ : state) {
+        padding = padding == 1 ? 2 : 1;
+        nest.Target->SetProperty("CellPadding", padding, true, true);
+        nest.Edit->Undo();
+        TNestEditor::Settle();
+        state.PauseTiming();
+        nest.Reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_TableOperationUndo)
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+
+// Operation I of a mixed history on Table: properties of the table and of a
+// cell, a row inserted and deleted.
+void MixedOperation(TRVTableItemInfo* table, int i)
+{
+    switch (i % 6) {
+    case 0:
+        table->SetProperty("CellPadding", 1 + i % 4, true, true);
+        break;
+    case 1:
+        table->SetCellColor(static_cast<TColor>(0x10000 * (i % 200 + 1)), 0, 1);
+        break;
+    case 2:
+        table->InsertRows(1, 1, 0, false);
+        break;
+    case 3:
+        table->DeleteRows(table->Rows->Count() - 1, 1, true);
+        break;
+    case 4:
+        table->SetCellBestHeight(10 + i % 30, 1, 1);
+        break;
+    default:
+        table->SetProperty("BorderWidth", i % 3, true, true);
+        break;
+    }
+}
+
+// Undoes, then redoes, a history of 12 mixed operations through the control,
+// as the program's Undo and Redo do, on the target state.range(0) cells deep
+// (each holder's cell holding 1,000 lines before the next table). The history
+// is made untimed on a fresh editor for every iteration.
+void BM_TableUndoHistory(benchmark::State& state)
+{
+    const int depth = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            TNestEditor nest(depth, 1000);
+            for (int i = 0; i < 12; ++i)
+                MixedOperation(nest.Target, i);
+            state.ResumeTiming();
+            while (nest.Edit->UndoAction() != rvutNone) {
+                nest.Edit->Undo();
+                TNestEditor::Settle();
+            }
+            while (nest.Edit->RedoAction() != rvutNone) {
+                nest.Edit->Redo();
+                TNestEditor::Settle();
+            }
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_TableUndoHistory)
+    ->Arg(0)
+    ->Arg(2)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+
 // Keeps each run's time per iteration by its name.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -227,6 +368,14 @@ int main(int argc, char** argv)
         std::printf("table block/tall row print cost per page, 100 pages: %.2f\n", Block100 / Tall100);
         std::printf("table block/one-line rows print cost per page, 100 pages: %.2f\n", Block100 / Rows100);
     }
+    const double InDocument = Reporter.Times["BM_TableOperationUndo/10000/0/repeats:3_median"];
+    const double InCell = Reporter.Times["BM_TableOperationUndo/10000/1/repeats:3_median"];
+    if (InDocument > 0)
+        std::printf("nested/document table operation cost, 10000-line holder: %.2f\n", InCell / InDocument);
+    const double Depth0 = Reporter.Times["BM_TableUndoHistory/0/repeats:3_median"];
+    const double Depth2 = Reporter.Times["BM_TableUndoHistory/2/repeats:3_median"];
+    if (Depth0 > 0)
+        std::printf("undo depth 2/depth 0 cost: %.2f\n", Depth2 / Depth0);
     benchmark::Shutdown();
     return 0;
 }
