@@ -1,6 +1,8 @@
 // Tables: the table item with its published properties, its layout into
 // column widths and row heights, and its painting. The cell, the row and the
-// row list are in rvtablecell.h, the results of a layout in rvtablelayout.h.
+// row list are in rvtablecell.h, the results of a layout in rvtablelayout.h,
+// the scopes every operation runs in in rvtable_scopes.h, the components a
+// table is streamed through in rvtable_stream.h.
 //
 // The implementation is split by concern:
 //   rvtable_cells.cpp    the cell: defaults, measures, background, stored properties
@@ -46,6 +48,7 @@
 #include "platform/core/component.h"
 #include "platform/core/numbers.h"
 #include "table/rvdatalist.h"
+#include "table/rvtable_scopes.h"
 #include "table/rvtablecell.h"
 #include "table/rvtablelayout.h"
 #include "view/rollview.h"
@@ -105,90 +108,6 @@ enum TRVCellDirection {
     rvcdDocBottom,
     rvcdNext,
     rvcdPrev
-};
-
-// For the time of one operation on a table that lies in a cell no editor
-// edits, with an editor's document around it that records undo, the table
-// lies in an editor as a table of that document does, so that the operation
-// records its steps as there: the cell's items move into a hidden editor of
-// the cell's table (that table put into one of its own first when it lies in
-// such a cell too), and when the scope ends they move back and what the
-// operation recorded, as one group, becomes one cell-edit record of the
-// document around the cell's table. Undo then finds every cell by rows and
-// columns that only recorded operations have changed. Anywhere else (a
-// table in a document or in an edited cell, not inserted, in a viewer, or
-// where nothing records) the scope does nothing. A scope opened inside
-// another one's operation finds the table in an editor already.
-class TRVTemporalCellEdit {
-public:
-    explicit TRVTemporalCellEdit(TRVTableItemInfo* table);
-    ~TRVTemporalCellEdit();
-    TRVTemporalCellEdit(const TRVTemporalCellEdit&) = delete;
-    TRVTemporalCellEdit& operator=(const TRVTemporalCellEdit&) = delete;
-
-private:
-    // The scope that put the cell's table into an editor, when it needed one.
-    std::unique_ptr<TRVTemporalCellEdit> FOuter;
-    // The cell's table and the cell; the hidden editor holding the cell's
-    // items (null: the scope does nothing).
-    TRVTableItemInfo* FHolder = nullptr;
-    TRVTableCellData* FCell = nullptr;
-    std::unique_ptr<TCustomRollViewEdit> FEditor;
-    // The table's item in the cell, where undoing puts the cell's caret.
-    int FItemNo = 0;
-};
-
-// One undo step of the document that records a table's changes, for a
-// scope: a group opened there, joined by what the scope records (group mode),
-// dropped at the end when it recorded nothing.
-class TRVTableStep {
-public:
-    explicit TRVTableStep(const TRVTableItemInfo* table);
-    ~TRVTableStep();
-    TRVTableStep(const TRVTableStep&) = delete;
-    TRVTableStep& operator=(const TRVTableStep&) = delete;
-
-private:
-    TRVEditRVData* FData;
-};
-
-// The program hears of what an operation of a table's own API does (the
-// tables' OnCellEndEdit, then the viewers' notices) once the operation has
-// done it, its handlers free to change the table or take it out of the
-// document. Every public operation that changes a table, and every cell
-// editor closing, holds one for its length; nested ones, on this table or
-// another, tell as the outermost ends: a handler never finds an editor half
-// closed (its items not yet back in its cell) or a table half changed.
-class TRVTableTells {
-public:
-    TRVTableTells();
-    ~TRVTableTells() noexcept(false);
-    TRVTableTells(const TRVTableTells&) = delete;
-    TRVTableTells& operator=(const TRVTableTells&) = delete;
-
-    // Whether one is held: a cell editor's end is then told as the outermost ends.
-    static bool Held();
-    static void HoldEndEdit(TRVTableItemInfo* table, int row, int col, bool clearing);
-
-private:
-    // The operation is the tables' code running: nothing frees a table under
-    // it (TCustomRVItemInfo::CallsProgramCode), also when the operation
-    // deletes the table itself, nor before the ends held are told.
-    TCallHold FHold;
-    TRVNoticeHold FNotices;
-    int FExceptions;
-};
-
-// An operation of a table's own API, for a scope: told as TRVTableTells
-// says; for a table in a cell no editor edits, the cell's items lie in a
-// hidden editor meanwhile (TRVTemporalCellEdit).
-class TRVTableOperation {
-public:
-    explicit TRVTableOperation(TRVTableItemInfo* table) : FInEditor(table) {}
-
-private:
-    TRVTableTells FTells;
-    TRVTemporalCellEdit FInEditor;
 };
 
 // The edited cell's selection and place while its editor is closed for a moment.
@@ -849,35 +768,6 @@ private:
     int FDragLimit2 = -1;
     int FGrabOffs = 0;
     bool FPlacingInplace = false;
-};
-
-// The table's stored form: a component whose published T is the table and
-// whose defined properties are "C" (the cells list) and "RowVAlign". The
-// writer saves the rows from the table's SavedFirstRow, SavedRowCount of them.
-class TRVTableSW : public TComponent {
-public:
-    explicit TRVTableSW(TRVTableItemInfo* aTable);
-    ~TRVTableSW() override;
-    const char* ClassName() const override { return "TRVTableSW"; }
-    const TPropertyTable* PropertyTable() const override;
-    void DefineProperties(TFiler* filer) override;
-
-    TRVTableItemInfo* T;
-    // The component each cell is written and read through.
-    TD* CellWriter;
-};
-
-// One cell of the cells list, streamed as a component whose published C is the cell.
-class TD : public TComponent {
-public:
-    explicit TD(TRVTableSW* aOwner) : TComponent(nullptr), SW(aOwner) {}
-    const char* ClassName() const override { return "TD"; }
-    const TPropertyTable* PropertyTable() const override;
-
-    TRVTableCellData* C = nullptr;
-    // The cells read through this component.
-    int CellsRead = 0;
-    TRVTableSW* SW;
 };
 
 // The largest grid (rows x columns) read from a stored table: every slot

@@ -13,6 +13,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/graphic.h"
 #include "table/rvtable.h"
+#include "table/rvtable_stream.h"
 
 namespace {
 
