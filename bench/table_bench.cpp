@@ -343,6 +343,13 @@ public:
     double PerPage(const std::string& name) { return Pages[name] > 0 ? Times[name] / Pages[name] : 0; }
 };
 
+// Prints the ratio Part / Whole under Label, when both were measured.
+void PrintRatio(const char* label, double part, double whole)
+{
+    if (part > 0 && whole > 0)
+        std::printf("%s: %.2f\n", label, part / whole);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -351,31 +358,23 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     TRatioReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
-    const double Small = Reporter.Times["BM_TableScreenPaint/100"];
-    const double Large = Reporter.Times["BM_TableScreenPaint/10000"];
-    if (Small > 0)
-        std::printf("table screen paint 10k/100 rows: %.2f\n", Large / Small);
-    const double Ten = Reporter.Times["BM_TableRowInsert/10/repeats:5_median"];
-    const double Thousand = Reporter.Times["BM_TableRowInsert/1000/repeats:5_median"];
-    if (Ten > 0)
-        std::printf("table row insert cost 1000/10 rows: %.2f\n", Thousand / Ten);
-    const double Block10 = Reporter.PerPage("BM_TablePrint/10/1/repeats:3_median");
+    std::map<std::string, double>& Times = Reporter.Times;
+    PrintRatio("table screen paint 10k/100 rows", Times["BM_TableScreenPaint/10000"],
+               Times["BM_TableScreenPaint/100"]);
+    PrintRatio("table row insert cost 1000/10 rows", Times["BM_TableRowInsert/1000/repeats:5_median"],
+               Times["BM_TableRowInsert/10/repeats:5_median"]);
     const double Block100 = Reporter.PerPage("BM_TablePrint/100/1/repeats:3_median");
-    const double Tall100 = Reporter.PerPage("BM_TablePrint/100/2/repeats:3_median");
-    const double Rows100 = Reporter.PerPage("BM_TablePrint/100/0/repeats:3_median");
-    if (Block10 > 0 && Tall100 > 0 && Rows100 > 0) {
-        std::printf("table block print cost per page 100/10 pages: %.2f\n", Block100 / Block10);
-        std::printf("table block/tall row print cost per page, 100 pages: %.2f\n", Block100 / Tall100);
-        std::printf("table block/one-line rows print cost per page, 100 pages: %.2f\n", Block100 / Rows100);
-    }
-    const double InDocument = Reporter.Times["BM_TableOperationUndo/10000/0/repeats:3_median"];
-    const double InCell = Reporter.Times["BM_TableOperationUndo/10000/1/repeats:3_median"];
-    if (InDocument > 0)
-        std::printf("nested/document table operation cost, 10000-line holder: %.2f\n", InCell / InDocument);
-    const double Depth0 = Reporter.Times["BM_TableUndoHistory/0/repeats:3_median"];
-    const double Depth2 = Reporter.Times["BM_TableUndoHistory/2/repeats:3_median"];
-    if (Depth0 > 0)
-        std::printf("undo depth 2/depth 0 cost: %.2f\n", Depth2 / Depth0);
+    PrintRatio("table block print cost per page 100/10 pages", Block100,
+               Reporter.PerPage("BM_TablePrint/10/1/repeats:3_median"));
+    PrintRatio("table block/tall row print cost per page, 100 pages", Block100,
+               Reporter.PerPage("BM_TablePrint/100/2/repeats:3_median"));
+    PrintRatio("table block/one-line rows print cost per page, 100 pages", Block100,
+               Reporter.PerPage("BM_TablePrint/100/0/repeats:3_median"));
+    PrintRatio("nested/document table operation cost, 10000-line holder",
+               Times["BM_TableOperationUndo/10000/1/repeats:3_median"],
+               Times["BM_TableOperationUndo/10000/0/repeats:3_median"]);
+    PrintRatio("undo depth 2/depth 0 cost", Times["BM_TableUndoHistory/2/repeats:3_median"],
+               Times["BM_TableUndoHistory/0/repeats:3_median"]);
     benchmark::Shutdown();
     return 0;
 }
