@@ -61,6 +61,9 @@ bool TRVTableItemInfo::GetCellTo(int row, int col, TRVCellDirection dir, int& ne
 
 void TRVTableItemInfo::EditCell_(int row, int col, bool skipQuery)
 {
+    // A program without a message loop keeps at most the editors closed
+    // since it last opened one: those are freed here, before any hold.
+    TRVTableInplaceEdit::FreeClosed();
     // The program hears of the editors that open and close once the cell is
     // open: a handler that deletes the row holding this table runs after
     // this table's code.

@@ -144,8 +144,9 @@ public:
     // with it.
     void Release();
     // Frees the closed editors that wait, unless a hold is on (FreeWaiting).
-    // Called as a cell editor opens, so that a program without a message
-    // loop keeps at most the editors closed since it last opened one.
+    // Called as a program opens a cell (TRVTableItemInfo::EditCell), so that
+    // a program without a message loop keeps at most the editors closed
+    // since it last opened one.
     static void FreeClosed();
     // Closed: no longer the table's editor, waiting to be freed.
     bool Closed() const { return FClosed; }

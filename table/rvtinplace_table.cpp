@@ -105,7 +105,6 @@ void TRVTableItemInfo::CreateInplace(int itemNo, int row, int col, bool linksAct
     TCustomRollViewEdit* holder = data->RollViewEdit();
     if (itemNo < 0 || holder == nullptr)
         return;
-    TRVTableInplaceEdit::FreeClosed();
     // The program hears of what opening does (the editor before closing, the
     // caret and styles) once the cell is open.
     const TRVTableTells tells;
