@@ -209,24 +209,30 @@ TEST(WaitUntilTest, AProgramThatOnlyRunsItsTimersStandsStill)
 TEST(WaitUntilTest, AProgramReadyAtEveryAskThatSleepsBetweenStandsStill)
 {
     // The program uses the processor for a millisecond for each byte it
-    // reads, and a byte comes a tenth of a second after the one before, just
-    // before the program's progress is asked: at every ask it is ready to
-    // run, and between two asks it goes to sleep, using a hundredth of a
+    // reads and says so once it has; the test sends the next byte just
+    // before it asks the program's progress, after using the processor for
+    // a tenth of a second itself. At every ask the program is ready to run,
+    // and between two asks it goes to sleep, using a hundredth of a
     // processor.
-    int wake[2];
+    int wake[2], waiting[2];
     ASSERT_EQ(pipe(wake), 0);
+    ASSERT_EQ(pipe(waiting), 0);
     pid_t program = fork();
     if (program == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         close(wake[1]);
-        for (char c; read(wake[0], &c, 1) == 1;)
+        close(waiting[0]);
+        for (char c = 'w'; write(waiting[1], &c, 1) == 1 && read(wake[0], &c, 1) == 1;)
             UseProcessor(1000000);
         _exit(0);
     }
     TProgramGuard guard{program};
     close(wake[0]);
+    close(waiting[1]);
     const auto wakeBeforeAsk = [&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        char c;
+        ASSERT_EQ(read(waiting[0], &c, 1), 1) << "the program ended";
+        UseProcessor(100000000);
         EXPECT_EQ(write(wake[1], "w", 1), 1);
     };
     const TProgress work = ProgramProgress(program);
@@ -235,6 +241,7 @@ TEST(WaitUntilTest, AProgramReadyAtEveryAskThatSleepsBetweenStandsStill)
     EXPECT_FALSE(WaitUntil([] { return false; }, [&] { return last = work(); }, wakeBeforeAsk, 3000));
     EXPECT_EQ(last, first) << "a program asleep between the asks was judged ready throughout";
     close(wake[1]);
+    close(waiting[0]);
 }
 
 } // namespace
