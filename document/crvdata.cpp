@@ -277,34 +277,6 @@ void TCustomRVData::ItemAction(TRVItemAction, TCustomRVItemInfo*, AnsiString&, T
 // Only control items own a control to report. The receiver gets the item's
 // own control field: it may free the control and leave null there (the item
 // then frees nothing), or hand the item another one.
-namespace {
-
-int GMovesScopes = 0;
-std::vector<std::function<void()>>& MovesToTell()
-{
-    static auto* moves = new std::vector<std::function<void()>>;
-    return *moves;
-}
-
-} // namespace
-
-TRVControlMovesTold::TRVControlMovesTold() noexcept : FExceptions(std::uncaught_exceptions())
-{
-    ++GMovesScopes;
-}
-
-TRVControlMovesTold::~TRVControlMovesTold() noexcept(false)
-{
-    if (--GMovesScopes > 0)
-        return;
-    std::vector<std::function<void()>> moves = std::move(MovesToTell());
-    MovesToTell().clear();
-    if (std::uncaught_exceptions() > FExceptions)
-        return;
-    for (const std::function<void()>& tell : moves)
-        tell();
-}
-
 void TCustomRVData::ControlAction(TRVControlAction controlAction, int itemNo, TCustomRVItemInfo* item)
 {
     // Text, the most common item, is never a control: no cast is tried.
@@ -315,8 +287,8 @@ void TCustomRVData::ControlAction(TRVControlAction controlAction, int itemNo, TC
         return;
     // The item outlives the wait: a control item is freed only once no
     // program's code runs (CallsProgramCode), and none runs before the scope closes.
-    if (GMovesScopes > 0 && (controlAction == rvcaMoveToUndoList || controlAction == rvcaMoveFromUndoList)) {
-        MovesToTell().push_back([this, controlAction, itemNo, controlItem] {
+    if (controlAction == rvcaMoveToUndoList || controlAction == rvcaMoveFromUndoList) {
+        TRVControlMovesTold::Tell([this, controlAction, itemNo, controlItem] {
             ControlAction2(controlAction, itemNo, controlItem->ControlRef());
         });
         return;

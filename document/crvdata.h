@@ -20,6 +20,7 @@
 #include "document/rvstr.h"
 #include "document/rvtag.h"
 #include "document/rvtypes.h"
+#include "platform/core/callhold.h"
 #include "platform/core/colors.h"
 #include "platform/core/stringlist.h"
 #include "platform/graphics/graphic.h"
@@ -673,16 +674,8 @@ private:
 // program's handler of OnControlAction may change the document, or close the
 // editor the primitive works in. Scopes nest; the moves are told, in order,
 // when the outermost closes (not when it is left by an exception).
-class TRVControlMovesTold {
-public:
-    TRVControlMovesTold() noexcept;
-    ~TRVControlMovesTold() noexcept(false);
-    TRVControlMovesTold(const TRVControlMovesTold&) = delete;
-    TRVControlMovesTold& operator=(const TRVControlMovesTold&) = delete;
-
-private:
-    int FExceptions;
-};
+struct TRVControlMovesKind;
+using TRVControlMovesTold = TTellsHeld<TRVControlMovesKind>;
 
 // While a save or a load walks a document, or a document is cleared, the root,
 // the style sheet and the handler of item actions of each store asked about

@@ -160,53 +160,14 @@ TRVTableStep::~TRVTableStep()
     }
 }
 
-namespace {
-
-struct TEndEditHeld {
-    TRVTableItemInfo* Table;
-    int Row;
-    int Col;
-    bool Clearing;
-};
-
-int GTellsHeld = 0;
-std::vector<TEndEditHeld>& EndEditsHeld()
+void TRVTableTells::TellEndEdit(TRVTableItemInfo* table, int row, int col, bool clearing)
 {
-    static auto* held = new std::vector<TEndEditHeld>;
-    return *held;
-}
-
-} // namespace
-
-TRVTableTells::TRVTableTells() : FExceptions(std::uncaught_exceptions())
-{
-    ++GTellsHeld;
-}
-
-TRVTableTells::~TRVTableTells() noexcept(false)
-{
-    if (--GTellsHeld > 0)
-        return;
-    std::vector<TEndEditHeld> ends;
-    ends.swap(EndEditsHeld());
-    // An operation that raised tells nothing of what it did.
-    if (std::uncaught_exceptions() > FExceptions)
-        return;
-    // The tables wait for their freeing while this runs (FHold), whatever a
-    // handler does with them; each hears of its own editors' ends.
-    for (const TEndEditHeld& end : ends)
-        if (end.Table->OnCellEndEdit)
-            end.Table->OnCellEndEdit(end.Table, end.Row, end.Col, end.Clearing);
-}
-
-bool TRVTableTells::Held()
-{
-    return GTellsHeld > 0;
-}
-
-void TRVTableTells::HoldEndEdit(TRVTableItemInfo* table, int row, int col, bool clearing)
-{
-    EndEditsHeld().push_back({table, row, col, clearing});
+    // Told later, the table waits for its freeing while the tells run
+    // (FHold), whatever a handler does with it.
+    TTellsHeld<TRVTableTellsKind>::Tell([table, row, col, clearing] {
+        if (table->OnCellEndEdit)
+            table->OnCellEndEdit(table, row, col, clearing);
+    });
 }
 
 void TRVTableItemInfo::SetProperty(const AnsiString& propName, int64_t value, bool affectSize,

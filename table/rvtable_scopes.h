@@ -67,16 +67,16 @@ private:
 // editor closing, holds one for its length; nested ones, on this table or
 // another, tell as the outermost ends: a handler never finds an editor half
 // closed (its items not yet back in its cell) or a table half changed.
+struct TRVTableTellsKind;
 class TRVTableTells {
 public:
-    TRVTableTells();
-    ~TRVTableTells() noexcept(false);
+    TRVTableTells() = default;
     TRVTableTells(const TRVTableTells&) = delete;
     TRVTableTells& operator=(const TRVTableTells&) = delete;
 
-    // Whether one is held: a cell editor's end is then told as the outermost ends.
-    static bool Held();
-    static void HoldEndEdit(TRVTableItemInfo* table, int row, int col, bool clearing);
+    // Tells Table's OnCellEndEdit of a cell editor's end: at once, or as the
+    // outermost scope held ends.
+    static void TellEndEdit(TRVTableItemInfo* table, int row, int col, bool clearing);
 
 private:
     // The operation is the tables' code running: nothing frees a table under
@@ -84,7 +84,8 @@ private:
     // deletes the table itself, nor before the ends held are told.
     TCallHold FHold;
     TRVNoticeHold FNotices;
-    int FExceptions;
+    // Destroyed first: the ends are told before the notices and the hold go.
+    TTellsHeld<TRVTableTellsKind> FEnds;
 };
 
 // An operation of a table's own API, for a scope: told as TRVTableTells

@@ -267,11 +267,8 @@ void TRVTableItemInfo::InplaceDeleted(bool clearing)
             }
     }
     // Inside a table's operation or an editor's closing, told once the
-    // outermost is done (TRVTableTells).
-    if (TRVTableTells::Held())
-        TRVTableTells::HoldEndEdit(this, row, col, clearing);
-    else if (OnCellEndEdit)
-        OnCellEndEdit(this, row, col, clearing);
+    // outermost is done.
+    TRVTableTells::TellEndEdit(this, row, col, clearing);
 }
 
 void TRVTableItemInfo::StoreRVSelection(TCustomRVFormattedData* rvData, TRVTableInplaceParamStorage& storage)

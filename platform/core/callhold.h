@@ -11,6 +11,7 @@
 // document, and the code it returns into still finds them.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -67,4 +68,41 @@ public:
         const Base handler(static_cast<const Base&>(*this));
         return handler(std::forward<Args>(args)...);
     }
+};
+
+// A scope that holds back what the library tells a program while it works:
+// what is told inside any scope of one Kind (Tell) waits, in order, until the
+// outermost of them ends, so that the program's handlers find the work whole;
+// it is dropped when that scope ends by an exception. Outside every scope of
+// the Kind, Tell tells at once.
+template <class Kind> class TTellsHeld {
+public:
+    TTellsHeld() noexcept : FExceptions(std::uncaught_exceptions()) { ++FCount; }
+    ~TTellsHeld() noexcept(false)
+    {
+        if (--FCount > 0)
+            return;
+        std::vector<std::function<void()>> held;
+        held.swap(FHeld);
+        if (std::uncaught_exceptions() > FExceptions)
+            return;
+        for (const std::function<void()>& tell : held)
+            tell();
+    }
+    TTellsHeld(const TTellsHeld&) = delete;
+    TTellsHeld& operator=(const TTellsHeld&) = delete;
+
+    static bool Held() { return FCount > 0; }
+    static void Tell(std::function<void()> tell)
+    {
+        if (FCount > 0)
+            FHeld.push_back(std::move(tell));
+        else
+            tell();
+    }
+
+private:
+    int FExceptions;
+    static inline int FCount = 0;
+    static inline std::vector<std::function<void()>> FHeld;
 };

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,30 @@ inline std::vector<TRVTableItemInfo*> AllTables(TCustomRVData* doc)
                         out.push_back(inner);
     }
     return out;
+}
+
+// Every table with cells (AllTables without those emptied of rows or columns).
+inline std::vector<TRVTableItemInfo*> TablesWithCells(TCustomRVData* doc)
+{
+    std::vector<TRVTableItemInfo*> tables = AllTables(doc);
+    tables.erase(std::remove_if(tables.begin(), tables.end(),
+                                [](auto* t) { return t->Rows->Count() == 0 || t->Rows->GetColCount() == 0; }),
+                 tables.end());
+    return tables;
+}
+
+// The innermost document open in an editor around Table (null in a viewer),
+// and the table of that document that holds it (Table itself in an open
+// document).
+inline TRVEditRVData* OpenAround(TRVTableItemInfo* t, TRVTableItemInfo*& holder)
+{
+    holder = t;
+    TCustomRVData* doc = t->GetRVData();
+    while (auto* cell = dynamic_cast<TRVTableCellData*>(doc)) {
+        holder = cell->GetTable();
+        doc = holder->GetRVData();
+    }
+    return dynamic_cast<TRVEditRVData*>(doc);
 }
 
 // The items as text: "text", a paragraph's start as " | ", a table as

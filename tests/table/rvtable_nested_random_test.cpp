@@ -282,27 +282,11 @@ protected:
         Settle();
     }
     void Delete(std::string& name) { PressKey(10 + Pick(0, 2), name); }
-    // The innermost open document around Table and its item there that
-    // holds the table (the table itself in an open document).
-    static TRVEditRVData* OpenAround(TRVTableItemInfo* t, TRVTableItemInfo*& holder)
-    {
-        holder = t;
-        TCustomRVData* doc = t->GetRVData();
-        while (auto* cell = dynamic_cast<TRVTableCellData*>(doc)) {
-            holder = cell->GetTable();
-            doc = holder->GetRVData();
-        }
-        return dynamic_cast<TRVEditRVData*>(doc);
-    }
     // A table with cells at any depth, in a document open in an editor or in
     // a cell no editor is open on (null when there is none).
     TRVTableItemInfo* AnyTable()
     {
-        std::vector<TRVTableItemInfo*> tables = nestedtables::AllTables(d);
-        tables.erase(
-            std::remove_if(tables.begin(), tables.end(),
-                           [](auto* t) { return t->Rows->Count() == 0 || t->Rows->GetColCount() == 0; }),
-            tables.end());
+        const std::vector<TRVTableItemInfo*> tables = nestedtables::TablesWithCells(d);
         if (tables.empty())
             return nullptr;
         return tables[static_cast<size_t>(Pick(0, int(tables.size()) - 1))];
@@ -318,7 +302,7 @@ protected:
     void AsACommand(TRVTableItemInfo* t, std::string& name, const std::function<void()>& operation)
     {
         TRVTableItemInfo* holder = nullptr;
-        TRVEditRVData* open = OpenAround(t, holder);
+        TRVEditRVData* open = nestedtables::OpenAround(t, holder);
         ASSERT_NE(open, nullptr) << name;
         const bool program = Coin();
         name += program ? ", Format" : ", laid out as a command";
@@ -505,7 +489,7 @@ protected:
         const TPropInfo* prop = props[static_cast<size_t>(Pick(0, int(props.size()) - 1))];
         name = "set " + std::string(prop->Name) + DepthOf(t);
         TRVTableItemInfo* holder = nullptr;
-        if (OpenAround(t, holder) != nullptr && t == holder && Pick(0, 2) == 0) {
+        if (nestedtables::OpenAround(t, holder) != nullptr && t == holder && Pick(0, 2) == 0) {
             int row, col;
             PickMainCell(t, row, col);
             t->EditCell(row, col);

@@ -79,15 +79,7 @@ protected:
     }
     int Depth() const { return int(Editors().size()) - 1; }
     TRVTableInplaceEdit* Innermost() const { return dynamic_cast<TRVTableInplaceEdit*>(Editors().back()); }
-    std::vector<TRVTableItemInfo*> Tables() const
-    {
-        std::vector<TRVTableItemInfo*> tables = nestedtables::AllTables(d);
-        tables.erase(
-            std::remove_if(tables.begin(), tables.end(),
-                           [](auto* t) { return t->Rows->Count() == 0 || t->Rows->GetColCount() == 0; }),
-            tables.end());
-        return tables;
-    }
+    std::vector<TRVTableItemInfo*> Tables() const { return nestedtables::TablesWithCells(d); }
     TRVTableItemInfo* AnyTable()
     {
         const std::vector<TRVTableItemInfo*> tables = Tables();
@@ -103,19 +95,6 @@ protected:
     {
         return " at depth " + std::to_string(t->GetRVData()->TableNestingLevel());
     }
-    // The innermost document open in an editor that holds Table, and the
-    // table of that document that holds it (Table itself in an open document).
-    static TRVEditRVData* OpenAround(TRVTableItemInfo* t, TRVTableItemInfo*& holder)
-    {
-        holder = t;
-        TCustomRVData* doc = t->GetRVData();
-        while (auto* cell = dynamic_cast<TRVTableCellData*>(doc)) {
-            holder = cell->GetTable();
-            doc = holder->GetRVData();
-        }
-        return dynamic_cast<TRVEditRVData*>(doc);
-    }
-
     void Settle() { nestedtables::SettleMessages(); }
     TCustomRollViewEdit* Focused()
     {
@@ -318,7 +297,7 @@ protected:
     void AsProgram(TRVTableItemInfo* t, std::string& name, const std::function<void()>& operation)
     {
         TRVTableItemInfo* holder = nullptr;
-        TRVEditRVData* open = OpenAround(t, holder);
+        TRVEditRVData* open = nestedtables::OpenAround(t, holder);
         ASSERT_NE(open, nullptr) << name;
         const bool bracket = Coin();
         const bool format = Coin();
@@ -634,6 +613,22 @@ protected:
         Program = true;
     }
 
+    // Undo (redo) once through the control, then the messages it posted;
+    // false, with a failure, when it raised.
+    bool PlayOnce(bool redo, const std::string& where)
+    {
+        try {
+            if (redo)
+                Editor.Edit->Redo();
+            else
+                Editor.Edit->Undo();
+        } catch (const Exception& e) {
+            ADD_FAILURE() << where << (redo ? ": redo raised " : ": undo raised ") << e.Message();
+            return false;
+        }
+        Settle();
+        return true;
+    }
     // Whether a step whose handler ran an operation recorded steps that take
     // one another back (a row deleted, one inserted): they drop redo, or the
     // next undo gives another document than the model's.
@@ -643,11 +638,11 @@ protected:
             return Editor.Edit->RedoAction() == rvutNone;
         if (Editor.Edit->UndoAction() == rvutNone)
             return false;
-        Editor.Edit->Undo();
-        Settle();
+        if (!PlayOnce(false, where))
+            return false;
         const AnsiString undone = Save();
-        Editor.Edit->Redo();
-        Settle();
+        if (!PlayOnce(true, where))
+            return false;
         EXPECT_TRUE(Save() == after) << where << ": undo and redo of the step";
         return Model.Undo.empty() || !(undone == Model.Undo.back());
     }
@@ -662,13 +657,8 @@ protected:
         std::vector<std::string> contents;
         while (int(undone.size()) < most && Editor.Edit->UndoAction() != rvutNone) {
             const AnsiString was = Save();
-            try {
-                Editor.Edit->Undo();
-            } catch (const Exception& e) {
-                ADD_FAILURE() << where << ": undo raised " << e.Message();
+            if (!PlayOnce(false, where))
                 return;
-            }
-            Settle();
             undone.push_back(Save());
             contents.push_back(LastContent);
             if (undone.back() == was) {
@@ -686,13 +676,8 @@ protected:
         }
         Check(where + ": undone");
         for (size_t i = undone.size(); i-- > 0;) {
-            try {
-                Editor.Edit->Redo();
-            } catch (const Exception& e) {
-                ADD_FAILURE() << where << ": redo raised " << e.Message();
+            if (!PlayOnce(true, where))
                 return;
-            }
-            Settle();
             const AnsiString expected = i == 0 ? after : undone[i - 1];
             if (!(Save() == expected)) {
                 ADD_FAILURE() << where << ": redo " << undone.size() - i << " does not give back the document"
