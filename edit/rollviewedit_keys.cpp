@@ -108,6 +108,10 @@ bool TCustomRollViewEdit::PrepareKey(WORD& key, TShiftState shift, bool& selecti
         return true;
     }
     if (IsNavigationKey(key)) {
+        // Collapsing or dropping the selection tells the program (OnSelect):
+        // its handler may change the document or close this editor, and the
+        // caret's places the key would move over are gone then.
+        const uint64_t changes = DocumentChanges();
         if (shift.Contains(ssShift)) {
             data->StartShiftMoving();
             selectionChanged = true;
@@ -115,7 +119,7 @@ bool TCustomRollViewEdit::PrepareKey(WORD& key, TShiftState shift, bool& selecti
             data->Deselect(nullptr, true);
             selectionChanged = true;
         }
-        return true;
+        return !InputTakenOver(changes);
     }
     if (IsCopyShortcut(shift, key)) {
         key = 0;

@@ -67,6 +67,16 @@ const std::vector<TEventCase>& EventCases()
              cell.SelectAll();
              e.DeleteSelection();
          }},
+        {"OnSelect by a caret key", [](E& e, T&, H h) { e.OnSelect = [h](TObject*) { h(); }; },
+         [](E& e, E& cell) {
+             // The selection (made telling no one) goes before the key moves the caret.
+             const auto told = cell.OnSelect;
+             e.OnSelect = cell.OnSelect = nullptr;
+             cell.SelectAll();
+             e.OnSelect = cell.OnSelect = told;
+             cell.SetFocus();
+             SimulateKey(&cell, VK_LEFT);
+         }},
         {"OnCaretMove", [](E& e, T&, H h) { e.OnCaretMove = [h](TObject*) { h(); }; },
          [](E& e, E&) { e.EditRVData()->DestroyInplaceEditor(); }},
         {"OnCurTextStyleChanged", [](E& e, T&, H h) { e.OnCurTextStyleChanged = [h](TObject*) { h(); }; },
