@@ -631,20 +631,28 @@ protected:
     }
     // Whether a step whose handler ran an operation recorded steps that take
     // one another back (a row deleted, one inserted): they drop redo, or the
-    // next undo gives another document than the model's.
-    bool StepsUndoOneAnother(bool redoOffered, const AnsiString& after, const std::string& where)
+    // undos give other documents than the model's. The first of them may
+    // give back the document the model's last step does (a row inserted
+    // again where the step before inserted one), so each of the Most undos
+    // the step may have recorded is held against the model.
+    bool StepsUndoOneAnother(bool redoOffered, const AnsiString& after, int most, const std::string& where)
     {
         if (redoOffered)
             return Editor.Edit->RedoAction() == rvutNone;
-        if (Editor.Edit->UndoAction() == rvutNone)
-            return false;
-        if (!PlayOnce(false, where))
-            return false;
-        const AnsiString undone = Save();
-        if (!PlayOnce(true, where))
-            return false;
+        int undone = 0;
+        bool asModel = true;
+        while (asModel && undone < most && Editor.Edit->UndoAction() != rvutNone) {
+            if (!PlayOnce(false, where))
+                return false;
+            ++undone;
+            const size_t known = Model.Undo.size();
+            asModel = size_t(undone) <= known && Save() == Model.Undo[known - size_t(undone)];
+        }
+        for (int i = 0; i < undone; ++i)
+            if (!PlayOnce(true, where))
+                return false;
         EXPECT_TRUE(Save() == after) << where << ": undo and redo of the step";
-        return Model.Undo.empty() || !(undone == Model.Undo.back());
+        return !asModel;
     }
 
     // Undo until the document before the step comes back (at most Most
@@ -854,14 +862,14 @@ protected:
             }
             return;
         }
-        if (!changed && !(Disrupted && StepsUndoOneAnother(redoOffered, after, where))) {
+        const int most = std::max(KeysTyped, 1) + (hadSelection ? 1 : 0) + (Disrupted ? 2 : 0);
+        if (!changed && !(Disrupted && StepsUndoOneAnother(redoOffered, after, most, where))) {
             EXPECT_EQ(Editor.Edit->UndoAction() != rvutNone, undoOffered)
                 << where << ": no change, undo differs";
             EXPECT_EQ(Editor.Edit->RedoAction() != rvutNone, redoOffered)
                 << where << ": no change, redo differs";
             return;
         }
-        const int most = std::max(KeysTyped, 1) + (hadSelection ? 1 : 0) + (Disrupted ? 2 : 0);
         LearnStep(before, after, most, where);
     }
 
@@ -914,10 +922,13 @@ TEST_F(ProgramContractTest, TheHistoryHoldsForEverySequenceOfTheProgramApi)
 // the table followed (814); a handler told of an editor opened for a cell
 // of a table in a cell deleted the row holding that table while its code
 // still ran (3820); a caret key went on in a cell editor that the handler
-// told of the selection it dropped had closed (18374).
+// told of the selection it dropped had closed (18374); a step whose handler
+// inserted the row the step deleted recorded two steps, the first of which
+// gave back the document the step before gave, and the model took them for
+// none (17459).
 TEST_F(ProgramContractTest, TheRunsThatOnceFoundAFaultStillHold)
 {
-    for (const int seed : {53, 388, 424, 658, 978, 1929, 814, 3820, 18374}) {
+    for (const int seed : {53, 388, 424, 658, 978, 1929, 814, 3820, 18374, 17459}) {
         if (HasFailure())
             break;
         SCOPED_TRACE("seed " + std::to_string(seed));
