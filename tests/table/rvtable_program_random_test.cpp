@@ -629,30 +629,48 @@ protected:
         Settle();
         return true;
     }
-    // Whether a step whose handler ran an operation recorded steps that take
-    // one another back (a row deleted, one inserted): they drop redo, or the
-    // undos give other documents than the model's. The first of them may
-    // give back the document the model's last step does (a row inserted
-    // again where the step before inserted one), so each of the Most undos
-    // the step may have recorded is held against the model.
-    bool StepsUndoOneAnother(bool redoOffered, const AnsiString& after, int most, const std::string& where)
+    // How many steps of its own (at most Most) a step that left the document
+    // as it was recorded before the model's: steps that take one another
+    // back (a row deleted, one inserted by a handler; a program's group that
+    // inserted a table and deleted it). Undoing them gives back documents
+    // the model may hold too (the step before did the same), so undo goes
+    // on until one reading alone fits what the undos give back: K steps of
+    // its own, the K-th giving back After, then the model's documents; then
+    // redo as often. -1 when no reading fits.
+    int StepsOfItsOwn(const AnsiString& after, int most, const std::string& where)
     {
-        if (redoOffered)
-            return Editor.Edit->RedoAction() == rvutNone;
-        int undone = 0;
-        bool asModel = true;
-        while (asModel && undone < most && Editor.Edit->UndoAction() != rvutNone) {
+        const size_t known = Model.Undo.size();
+        std::vector<int> readings;
+        for (int k = 0; k <= most; ++k)
+            readings.push_back(k);
+        size_t undone = 0;
+        const auto keep = [&](const std::function<bool(size_t)>& fits) {
+            readings.erase(
+                std::remove_if(readings.begin(), readings.end(), [&](int k) { return !fits(size_t(k)); }),
+                readings.end());
+        };
+        while (readings.size() > 1) {
+            if (Editor.Edit->UndoAction() == rvutNone) {
+                keep([&](size_t k) { return known + k == undone; });
+                break;
+            }
             if (!PlayOnce(false, where))
-                return false;
-            ++undone;
-            const size_t known = Model.Undo.size();
-            asModel = size_t(undone) <= known && Save() == Model.Undo[known - size_t(undone)];
+                return -1;
+            const AnsiString doc = Save();
+            const size_t i = ++undone;
+            keep([&](size_t k) {
+                if (i < k)
+                    return true;
+                if (i == k)
+                    return doc == after;
+                return i - k <= known && doc == Model.Undo[known - (i - k)];
+            });
         }
-        for (int i = 0; i < undone; ++i)
+        for (size_t i = 0; i < undone; ++i)
             if (!PlayOnce(true, where))
-                return false;
+                return -1;
         EXPECT_TRUE(Save() == after) << where << ": undo and redo of the step";
-        return !asModel;
+        return readings.size() == 1 ? readings.front() : -1;
     }
 
     // Undo until the document before the step comes back (at most Most
@@ -846,16 +864,12 @@ protected:
             if (Groups.empty() && !(after == GroupStart)) {
                 BeforeContent = GroupStartContent;
                 LearnStep(GroupStart, after, 1, where);
-            } else if (Groups.empty() && Editor.Edit->UndoAction() != rvutNone) {
+            } else if (Groups.empty()) {
                 // A group whose changes undo one another is a step that gives
                 // back the same document; one that recorded nothing is none.
-                Editor.Edit->Undo();
-                Settle();
-                const bool own = Save() == after;
-                Editor.Edit->Redo();
-                Settle();
-                EXPECT_TRUE(Save() == after) << where << ": redo of the group";
-                if (own) {
+                const int own = StepsOfItsOwn(after, 1, where);
+                EXPECT_GE(own, 0) << where << ": the undos are not the model's, with the group or without";
+                if (own == 1) {
                     Model.Undo.push_back(after);
                     Model.Redo.clear();
                 }
@@ -863,7 +877,10 @@ protected:
             return;
         }
         const int most = std::max(KeysTyped, 1) + (hadSelection ? 1 : 0) + (Disrupted ? 2 : 0);
-        if (!changed && !(Disrupted && StepsUndoOneAnother(redoOffered, after, most, where))) {
+        // Steps that take one another back drop redo, or undo gives back
+        // other documents than the model's.
+        if (!changed && !(Disrupted && (redoOffered ? Editor.Edit->RedoAction() == rvutNone
+                                                    : StepsOfItsOwn(after, most, where) != 0))) {
             EXPECT_EQ(Editor.Edit->UndoAction() != rvutNone, undoOffered)
                 << where << ": no change, undo differs";
             EXPECT_EQ(Editor.Edit->RedoAction() != rvutNone, redoOffered)
@@ -925,10 +942,12 @@ TEST_F(ProgramContractTest, TheHistoryHoldsForEverySequenceOfTheProgramApi)
 // told of the selection it dropped had closed (18374); a step whose handler
 // inserted the row the step deleted recorded two steps, the first of which
 // gave back the document the step before gave, and the model took them for
-// none (17459).
+// none (17459); a program's group that recorded nothing closed after one
+// that inserted a table and deleted it, and the model took the undo of that
+// one, which gave back the same document, for the new group's (13760).
 TEST_F(ProgramContractTest, TheRunsThatOnceFoundAFaultStillHold)
 {
-    for (const int seed : {53, 388, 424, 658, 978, 1929, 814, 3820, 18374, 17459}) {
+    for (const int seed : {53, 388, 424, 658, 978, 1929, 814, 3820, 18374, 17459, 13760}) {
         if (HasFailure())
             break;
         SCOPED_TRACE("seed " + std::to_string(seed));
