@@ -539,8 +539,10 @@ protected:
                 out += "  " + std::to_string(depth) + (redo ? " redo:" : " undo:");
                 for (int g = 0; g < list.Count(); ++g) {
                     out += " [";
-                    for (const auto& r : list.Group(g)->Records)
-                        out += std::string(typeid(*r).name()).substr(0, 40) + " ";
+                    for (const auto& r : list.Group(g)->Records) {
+                        const TRVUndoInfo& record = *r;
+                        out += std::string(typeid(record).name()).substr(0, 40) + " ";
+                    }
                     out += "]";
                 }
                 out += "\n";
