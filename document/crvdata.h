@@ -662,6 +662,13 @@ private:
     // empty (no text, no item).
     void JoinIntoFirst(int firstItemNo, TCustomRVItemInfo* item1, TCustomRVItemInfo* item2);
     bool IsRoot() { return GetRootData() == this; }
+    // Whether DrainFrom may take Victim's whole list in one exchange: it
+    // leaves every item, marker and checkpoint as moving them one by one
+    // would (see crvdata_transfer.cpp).
+    bool CanTakeWholeList(TCustomRVData* victim);
+    // Takes Victim's entries by exchanging the lists' entries, then tells
+    // every item that it is in this store, as AddItem does.
+    void TakeWholeList(TCustomRVData* victim);
     bool HasUnicodeStyle(int styleNo);
 
     // Whether Items is this store's own list (freed with the store).

@@ -25,7 +25,60 @@ void RecalcAllLists(TRVMarkerList* list, TRVStyle* style)
     }
 }
 
+// Whether Data's documents keep no list markers: markers of documents inside
+// the moved items (a table's cells) change lists only item by item.
+bool HasNoMarkers(TCustomRVData* data)
+{
+    TRVMarkerList* list = data->GetMarkers(false);
+    return list == nullptr || list->Count() == 0;
+}
+
 } // namespace
+
+bool TCustomRVData::CanTakeWholeList(TCustomRVData* victim)
+{
+    // This store is empty with no checkpoint pending, and appends
+    // paragraphs; no checkpoint waits after the victim's items.
+    if (Items->Count() != 0 || NotAddedCP || !AddParagraphMode || victim->NotAddedCP || !HasNoMarkers(this) ||
+        !HasNoMarkers(victim))
+        return false;
+    // Every item stands as AddItem would leave it, with no checkpoint (one
+    // moved item by item is made anew) and no list marker: the first starts a
+    // paragraph, one that continues a line follows an item whose line it can
+    // continue, in its paragraph; a full-width item breaks no line.
+    const TCustomRVItemInfo* prev = nullptr;
+    bool prevFullWidth = false;
+    for (int i = 0; i < victim->Items->Count(); ++i) {
+        const TCustomRVItemInfo* item = victim->GetItem(i);
+        if (item == nullptr || item->GetCheckpoint() != nullptr || item->StyleNo == rvsListMarker ||
+            item->ParaNo < 0)
+            return false;
+        const bool fullWidth = item->GetBoolValue(rvbpFullWidth);
+        if (item->GetSameAsPrev() ? prev == nullptr || prevFullWidth || item->ParaNo != prev->ParaNo
+                                  : fullWidth && item->GetBR())
+            return false;
+        prev = item;
+        prevFullWidth = fullWidth;
+    }
+    return true;
+}
+
+void TCustomRVData::TakeWholeList(TCustomRVData* victim)
+{
+    Items->SwapEntries(*victim->Items);
+    // Each item hears of its insertion here as AddItem tells it (a table
+    // takes this store for its rows, a control its parent, the store's
+    // handler may rename it), without its entry being made anew.
+    for (int i = 0; i < Items->Count(); ++i) {
+        TCustomRVItemInfo* item = GetItem(i);
+        AnsiString text = Items->Get(i);
+        UpdateItemPaletteInfo(item, false);
+        item->Inserting(this, text, false);
+        if (text != Items->GetView(i))
+            Items->Put(i, text);
+        item->Inserted(this, i);
+    }
+}
 
 void TCustomRVData::AppendFrom(TCustomRVData* source)
 {
@@ -61,6 +114,14 @@ void TCustomRVData::DrainFrom(TCustomRVData* victim)
     // Items the victim only shows belong to another store.
     if (victim->ShareItems() || !victim->FOwnsItems)
         return;
+    // An empty store takes a whole list at once (a cell's items lent to an
+    // editor for one operation and taken back): the entries change lists in
+    // one exchange instead of one by one.
+    if (CanTakeWholeList(victim)) {
+        TakeWholeList(victim);
+        victim->Clear();
+        return;
+    }
 
     // The entries leave the victim before anything is added here, so that no
     // item is ever in two stores: its marker leaves the victim's markers list

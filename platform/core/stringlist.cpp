@@ -221,6 +221,15 @@ void TStringList::Exchange(int index1, int index2)
     Changed();
 }
 
+void TStringList::SwapEntries(TStringList& other)
+{
+    if (&other == this)
+        return;
+    std::swap(FItems, other.FItems);
+    Changed();
+    other.Changed();
+}
+
 void TStringList::Move(int curIndex, int newIndex)
 {
     if (curIndex == newIndex)

@@ -72,6 +72,9 @@ public:
     void Delete(int index);
     void Clear();
     void Exchange(int index1, int index2);
+    // Trades every entry with Other (strings and objects, not the settings
+    // or OnChange of either list); both lists change.
+    void SwapEntries(TStringList& other);
     void Move(int curIndex, int newIndex);
 
     void BeginUpdate() { ++FUpdateCount; }

@@ -1,6 +1,8 @@
 // Copying, moving and sharing items between stores: what each store owns
 // afterwards (checked under LeakSanitizer), checkpoints, list markers, tags
 // and the notifications the items get.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "document/crvdata.h"
@@ -195,4 +197,107 @@ TEST_F(TransferTest, InsertingTellsEveryItem)
     Source.Inserting(&renamer, false);
     EXPECT_EQ(Source.GetItemText(0), "a!");
     EXPECT_EQ(Source.GetItemText(1), "!");
+}
+
+// An empty store takes a victim's whole list in one exchange: the same items,
+// each told of its insertion (the renaming store renames them), the victim
+// empty and usable. Where the items do not stand as appending them one by
+// one would leave them, or checkpoints or markers travel with them, they
+// come over one by one, as into a store that holds something.
+TEST_F(TransferTest, DrainFromIntoAnEmptyStoreLeavesWhatMovingItemByItemLeaves)
+{
+    {
+        TRenamingRVData target(&Style);
+        TTestRVData victim(&Style);
+        victim.AddNL("a", 0, 0);
+        victim.AddNL("b", 0, -1);
+        victim.AddBreak();
+        victim.AddNL("c", 1, 1);
+        TCustomRVItemInfo* first = victim.GetItem(0);
+        target.DrainFrom(&victim);
+        EXPECT_EQ(Shape(target), "P0:a! +b! P0:<break> P1:c!@1");
+        EXPECT_EQ(target.GetItem(0), first);
+        EXPECT_EQ(Shape(victim), "");
+        victim.AddNL("again", 0, 0);
+        EXPECT_EQ(Shape(victim), "P0:again");
+    }
+    const struct {
+        const char* Name;
+        std::function<void(TTestRVData&)> Make;    // fills the victim, may spoil it
+        std::function<void(TTestRVData&)> Prepare; // readies the empty target
+        const char* Expected;
+    } cases[] = {
+        {"checkpoints and markers", [](TTestRVData& v) { Fill(v); }, [](TTestRVData&) {},
+         "P0:<marker 1.> +{cp}one +two P0:<marker 2.> +three {end}"},
+        {"a pending checkpoint of the target", [](TTestRVData& v) { v.AddNL("a", 0, 0); },
+         [](TTestRVData& t) { t.AddNamedCheckpointExTag("mine", false, TRVTag()); }, "P0:{mine}a"},
+        {"a pending checkpoint of the victim",
+         [](TTestRVData& v) {
+             v.AddNL("a", 0, 0);
+             v.AddNamedCheckpointExTag("theirs", false, TRVTag());
+         },
+         [](TTestRVData&) {}, "P0:a {theirs}"},
+        {"a first item continuing a line",
+         [](TTestRVData& v) {
+             v.AddNL("a", 0, 0);
+             v.GetItem(0)->SetSameAsPrev(true);
+         },
+         [](TTestRVData&) {}, "P0:a"},
+        {"a line continued in another paragraph",
+         [](TTestRVData& v) {
+             v.AddNL("a", 0, 0);
+             v.AddNL("b", 0, -1);
+             v.GetItem(1)->ParaNo = 1;
+         },
+         [](TTestRVData&) {}, "P0:a +b"},
+        {"a line continued after a full-width item",
+         [](TTestRVData& v) {
+             v.AddBreak();
+             v.AddNL("b", 0, 0);
+             v.GetItem(1)->SetSameAsPrev(true);
+         },
+         [](TTestRVData&) {}, "P0:<break> P0:b"},
+        {"an item of no paragraph",
+         [](TTestRVData& v) {
+             v.AddNL("a", 0, 0);
+             v.AddNL("b", 0, 0);
+             v.GetItem(1)->ParaNo = -1;
+         },
+         [](TTestRVData&) {}, "P0:a +b"},
+        {"a full-width item breaking a line",
+         [](TTestRVData& v) {
+             v.AddNL("a", 0, 0);
+             v.AddBreak();
+             v.GetItem(1)->SetBR(true);
+         },
+         [](TTestRVData&) {}, "P0:a P0:<break>"},
+        {"a target that appends lines",
+         [](TTestRVData& v) {
+             v.AddNL("a", 0, 0);
+             v.AddNL("b", 0, 0);
+         },
+         [](TTestRVData& t) { t.AddParagraphMode = false; }, "/0:a /0:b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTestRVData target(&Style), victim(&Style);
+        c.Make(victim);
+        c.Prepare(target);
+        target.DrainFrom(&victim);
+        EXPECT_EQ(Shape(target), c.Expected);
+        EXPECT_EQ(Shape(victim), "");
+        EXPECT_EQ(victim.CPCount, 0);
+        // The checkpoints and markers are the target's: counted, chained, listed.
+        int checkpoints = target.NotAddedCP != nullptr ? 1 : 0;
+        int markers = 0;
+        for (int i = 0; i < target.GetItemCount(); ++i) {
+            TCustomRVItemInfo* item = target.GetItem(i);
+            checkpoints += item->GetCheckpoint() != nullptr ? 1 : 0;
+            markers += item->StyleNo == rvsListMarker ? 1 : 0;
+            EXPECT_FALSE(item->GetBoolValue(rvbpFullWidth) && item->GetBR()) << i;
+        }
+        EXPECT_EQ(target.CPCount, checkpoints);
+        EXPECT_EQ(target.FirstCP != nullptr, checkpoints > (target.NotAddedCP != nullptr ? 1 : 0));
+        ExpectMarkersInOrder(target, markers);
+    }
 }
