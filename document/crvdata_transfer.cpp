@@ -25,22 +25,21 @@ void RecalcAllLists(TRVMarkerList* list, TRVStyle* style)
     }
 }
 
-// Whether Data's documents keep no list markers: markers of documents inside
-// the moved items (a table's cells) change lists only item by item.
-bool HasNoMarkers(TCustomRVData* data)
-{
-    TRVMarkerList* list = data->GetMarkers(false);
-    return list == nullptr || list->Count() == 0;
-}
-
 } // namespace
 
 bool TCustomRVData::CanTakeWholeList(TCustomRVData* victim)
 {
     // This store is empty with no checkpoint pending, and appends
-    // paragraphs; no checkpoint waits after the victim's items.
-    if (Items->Count() != 0 || NotAddedCP || !AddParagraphMode || victim->NotAddedCP || !HasNoMarkers(this) ||
-        !HasNoMarkers(victim))
+    // paragraphs; no checkpoint waits after the victim's items. Markers of
+    // documents inside the items (a table's cells) stay where they are listed:
+    // in the one list both stores share (a cell's items lent to an editor
+    // inside the same document), or in none.
+    if (Items->Count() != 0 || NotAddedCP || !AddParagraphMode || victim->NotAddedCP)
+        return false;
+    TRVMarkerList* markers = GetMarkers(false);
+    TRVMarkerList* victimMarkers = victim->GetMarkers(false);
+    if (markers != victimMarkers && ((markers != nullptr && markers->Count() > 0) ||
+                                     (victimMarkers != nullptr && victimMarkers->Count() > 0)))
         return false;
     // Every item stands as AddItem would leave it, with no checkpoint (one
     // moved item by item is made anew) and no list marker: the first starts a

@@ -89,7 +89,7 @@ bool TRVUndoCellModify::AloneInGroup() const
 
 bool TRVUndoCellModify::RequiresFullReformat1(TRVEditRVData* rvData)
 {
-    if (AloneInGroup() || ItemNo < 0 || ItemNo >= rvData->GetItemCount())
+    if (!RequiresFormat() || ItemNo < 0 || ItemNo >= rvData->GetItemCount())
         return false;
     OldWidth = rvData->CalculateMinItemWidthPlusEx(ItemNo);
     return rvData->DocumentMinWidth <= OldWidth;
@@ -97,20 +97,27 @@ bool TRVUndoCellModify::RequiresFullReformat1(TRVEditRVData* rvData)
 
 bool TRVUndoCellModify::RequiresFullReformat2(TRVEditRVData* rvData)
 {
-    if (AloneInGroup() || ItemNo < 0 || ItemNo >= rvData->GetItemCount())
+    if (!RequiresFormat() || ItemNo < 0 || ItemNo >= rvData->GetItemCount())
         return false;
     const int now = rvData->CalculateMinItemWidthPlusEx(ItemNo);
     return now != OldWidth && now > rvData->DocumentMinWidth;
+}
+
+bool TRVUndoCellModify::PlaysHidden(TRVEditRVData* rvData) const
+{
+    // In a temporary editor (tied to no cell), playing the groups of an
+    // outer cell whole, the record is played whole with them. The step of an
+    // operation made with no editor on the cell finds none there either: the
+    // document's undo closes its cell editors before it plays.
+    auto* temporary = dynamic_cast<TRVTableInplaceRVData*>(rvData);
+    return !AloneInGroup() || Hidden || (temporary != nullptr && temporary->EditedCell() == nullptr);
 }
 
 void TRVUndoCellModify::Undo(TRVEditRVData* rvData)
 {
     if (!UndoList || UndoList->Count() == 0)
         return;
-    // In a temporary editor (tied to no cell), playing the groups of an
-    // outer cell whole, the record is played whole with them.
-    auto* temporary = dynamic_cast<TRVTableInplaceRVData*>(rvData);
-    if (!AloneInGroup() || (temporary != nullptr && temporary->EditedCell() == nullptr)) {
+    if (PlaysHidden(rvData)) {
         // The whole group is one step: the cell's groups are played here, all
         // of them, and the opposite record keeps what they made.
         TRVTableItemInfo* table = Table(rvData);
@@ -121,6 +128,7 @@ void TRVUndoCellModify::Undo(TRVEditRVData* rvData)
             opposite->Col = Col;
             opposite->CaretItemNo = CaretItemNo;
             opposite->CaretOffs = CaretOffs;
+            opposite->Hidden = Hidden;
             opposite->UndoList = std::make_unique<TRVUndoList>(GetUndoListOwnerRVData());
         }
         std::unique_ptr<TCustomRollViewEdit> editor(table->CreateTemporalEditor());
@@ -233,6 +241,7 @@ TRVTemporalCellEdit::~TRVTemporalCellEdit()
         FCell->GetPosition(record->Row, record->Col);
         record->CaretItemNo = FItemNo;
         record->CaretOffs = 1;
+        record->Hidden = true;
         record->UndoList = std::make_unique<TRVUndoList>(RVUndoOwnerData(outer));
         RVMoveUndoGroups(*data->UndoList, *record->UndoList, data->UndoList->Count());
     }

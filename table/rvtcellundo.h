@@ -26,20 +26,28 @@ public:
 // and the opposite record keeps what that made. So it is too, alone or not,
 // when it is among the groups of an outer cell that a temporary editor plays
 // (a table nested in that cell): no cell editor opens in an editor not shown.
+// And so it is for the step of an operation made on a table in a cell no
+// editor edited (Hidden): its undo leaves the cell unedited, as it was before
+// the operation, and opens no editor (laid out and painted) for it.
 class TRVUndoCellModify : public TRVCompositeUndo {
 public:
     int Row = -1;
     int Col = -1;
     int CaretItemNo = 0;
     int CaretOffs = 0;
+    // Made by an operation on a table in the cell while no editor edited it.
+    bool Hidden = false;
     // Opened in an editor, the editor lays out what it changes itself.
-    bool RequiresFormat() override { return !AloneInGroup(); }
+    bool RequiresFormat() override { return !AloneInGroup() || Hidden; }
     bool RequiresFullReformat1(TRVEditRVData* rvData) override;
     bool RequiresFullReformat2(TRVEditRVData* rvData) override;
     void Undo(TRVEditRVData* rvData) override;
 
 private:
     bool AloneInGroup() const;
+    // Whether the groups are played in a temporary editor, the cell left
+    // unedited: as one step (see above).
+    bool PlaysHidden(TRVEditRVData* rvData) const;
 };
 
 // One change applied to several cells: for each cell (Rows[i], Cols[i]) the

@@ -229,6 +229,14 @@ TEST_F(TransferTest, DrainFromIntoAnEmptyStoreLeavesWhatMovingItemByItemLeaves)
     } cases[] = {
         {"checkpoints and markers", [](TTestRVData& v) { Fill(v); }, [](TTestRVData&) {},
          "P0:<marker 1.> +{cp}one +two P0:<marker 2.> +three {end}"},
+        {"markers without checkpoints",
+         [](TTestRVData& v) {
+             v.AddNL("one", 0, 0);
+             v.AddNL("two", 0, 0);
+             v.SetListMarkerInfo(0, 0, 0, 1, 0, false);
+             v.SetListMarkerInfo(2, 0, 0, 1, 0, false);
+         },
+         [](TTestRVData&) {}, "P0:<marker 1.> +one P0:<marker 2.> +two"},
         {"a pending checkpoint of the target", [](TTestRVData& v) { v.AddNL("a", 0, 0); },
          [](TTestRVData& t) { t.AddNamedCheckpointExTag("mine", false, TRVTag()); }, "P0:{mine}a"},
         {"a pending checkpoint of the victim",

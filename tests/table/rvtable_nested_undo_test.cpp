@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "document/rvmarker.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/syntheticinput.h"
 #include "platform/controls/winapi.h"
@@ -356,3 +357,76 @@ TEST_F(NestedTableUndo, ATableOperationAfterAnUndoLeavesNothingToRedo)
 }
 
 } // namespace
+
+// A numbered paragraph, a table whose cell holds a line and a table with a
+// numbered paragraph in a cell, a numbered paragraph: an operation on the
+// inner table (no editor open) and its undo keep the document's markers in
+// the markers list in document order, numbered 1 to 3. The undo leaves the
+// outer cell unedited, as before the operation, also when a program opened
+// it since: the document's undo closes cell editors before it plays.
+TEST_F(NestedTableUndo, AnOperationOnATableInACellKeepsTheMarkersOfItsCellsInOrder)
+{
+    for (const bool opened : {false, true}) {
+        SCOPED_TRACE(opened ? "the outer cell opened before the undo" : "no cell edited");
+        d = Editor.NewEditor(&Style);
+        TRVListInfo* list = Style.ListStyles()->Add();
+        list->Levels()->Clear();
+        TRVListLevel* level = list->Levels()->Add();
+        level->SetListType(rvlstDecimal);
+        level->SetFormatString("%0:s.");
+        const int listNo = list->Index();
+        NewTable(1, 1);
+        TRVTableCellData* holder = Table->GetCells(0, 0);
+        auto* inner = new TRVTableItemInfo(1, 2, holder);
+        inner->GetCells(0, 1)->SetListMarkerInfo(0, listNo, 0, 1, 0, false);
+        holder->AddItem(AnsiString(), inner);
+        d->SetListMarkerInfo(0, listNo, 0, 1, 0, false);
+        d->SetListMarkerInfo(d->GetItemCount() - 1, listNo, 0, 1, 0, false);
+        Editor.Edit->Format();
+        Editor.Edit->ClearUndo();
+        const auto expectNumbered = [&](const char* when) {
+            std::vector<std::string> shown;
+            TRVMarkerList* markers = d->GetMarkers(false);
+            ASSERT_NE(markers, nullptr) << when;
+            for (int i = 0; i < markers->Count(); ++i)
+                shown.push_back(markers->Marker(i)->DisplayString);
+            EXPECT_EQ(shown, (std::vector<std::string>{"1.", "2.", "3."})) << when;
+        };
+        const std::string before = Content();
+        SetOrdProp(inner, "CellPadding", 7);
+        Editor.Edit->Change();
+        Editor.Edit->Format();
+        expectNumbered("after the operation");
+        if (opened) {
+            ASSERT_NE(Open(Table, 0, 0), nullptr);
+        }
+        Step(false);
+        EXPECT_EQ(Content(), before);
+        int row = -1;
+        int col = -1;
+        EXPECT_EQ(Table->GetEditedCell(row, col), nullptr);
+        expectNumbered("after its undo");
+        EXPECT_EQ(FreshFault(), "");
+    }
+}
+
+// A document holding a table with a numbered paragraph in a cell, drained
+// into an empty document of another editor: the marker goes to that
+// document's markers list with its item, and leaves the first one's.
+TEST_F(NestedTableUndo, ADocumentDrainedIntoAnotherTakesTheMarkersOfItsCells)
+{
+    TRVListInfo* list = Style.ListStyles()->Add();
+    list->Levels()->Clear();
+    list->Levels()->Add()->SetListType(rvlstDecimal);
+    NewTable(1, 1);
+    Table->GetCells(0, 0)->SetListMarkerInfo(0, list->Index(), 0, 1, 0, false);
+    TRVEditRVData* other = Fresh.Edit->EditRVData();
+    other->Clear();
+    other->DrainFrom(d);
+    TRVMarkerList* taken = other->GetMarkers(false);
+    ASSERT_NE(taken, nullptr);
+    ASSERT_EQ(taken->Count(), 1);
+    EXPECT_EQ(taken->Marker(0), Table->GetCells(0, 0)->GetItem(0));
+    TRVMarkerList* left = d->GetMarkers(false);
+    EXPECT_TRUE(left == nullptr || left->Count() == 0);
+}
