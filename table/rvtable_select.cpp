@@ -55,6 +55,9 @@ void TRVTableItemInfo::SelectRows(int startRow, int count)
 
 void TRVTableItemInfo::Deselect()
 {
+    // Closing the cell editor tells the program once the cells are deselected
+    // too: its handler may take the table, or the cell holding it, away.
+    const TRVTableTells tells;
     DestroyInplace(true);
     State.Exclude(rvtsSelExists);
     FSelStartRow = -1;

@@ -149,6 +149,23 @@ const std::vector<TEventCase>& EventCases()
              auto* cell = dynamic_cast<TRVTableInplaceEdit*>(e.GetTopLevelEditor());
              cell->Table->DestroyInplace(true);
          }},
+        // The editor closes while the document holding its table is deselected:
+        // the caret leaves the table past its last column (a posted Tab's
+        // move), the table the selected item of its document since a click in
+        // the cell ...
+        {"OnCellEndEdit by the caret leaving the table",
+         [](E&, T& t, H h) { t.OnCellEndEdit = [h](TRVTableItemInfo*, int, int, bool) { h(); }; },
+         [](E&, E& cell) {
+             SimulateClick(&cell, mbLeft, 3, 3);
+             cell.Perform(WM_RVMOVEEDITOR, rvcdRight, 0);
+         }},
+        // ... or the program deselecting the table.
+        {"OnCellEndEdit by the table's Deselect",
+         [](E&, T& t, H h) { t.OnCellEndEdit = [h](TRVTableItemInfo*, int, int, bool) { h(); }; },
+         [](E& e, E&) {
+             auto* cell = dynamic_cast<TRVTableInplaceEdit*>(e.GetTopLevelEditor());
+             cell->Table->Deselect();
+         }},
     };
     return cases;
 }
@@ -308,6 +325,53 @@ TEST_F(AnyHandler, MayCloseReopenDeleteOrClearUnderTheCodeThatFiredIt)
                 EXPECT_EQ(LostTexts(start), "")
                     << "undone: " << nestedtables::Content(d) << "\nfirst: " << startContent;
             }
+}
+
+// Without undo a deleted row's cells are freed at once: a handler told of a
+// cell editor's end that deletes the row holding the closing editor's table,
+// or clears the document, must find every document the deselection that
+// closed the editor walks through done with, also two and three deep.
+TEST_F(AnyHandler, WithoutUndoTheDeselectionThatClosedTheCellIsDoneBeforeTheProgramHearsOfIt)
+{
+    static const char* const actions[] = {"reopens the cell", "deletes the row", "closes every cell editor",
+                                          "clears the document"};
+    for (const TEventCase& event : EventCases()) {
+        if (std::string(event.Event).rfind("OnCellEndEdit by", 0) != 0)
+            continue;
+        for (int a = 0; a < 4; ++a)
+            for (const int depth : {1, 2, 3}) {
+                const std::string name = std::string(event.Event) + " handler " + actions[a] + ", " +
+                                         std::to_string(depth) + " deep";
+                if (const char* only = std::getenv("KELVOR_HANDLERS_ONLY"))
+                    if (name.find(only) == std::string::npos)
+                        continue;
+                SCOPED_TRACE(name);
+                int fired = 0;
+                d = Editor.NewEditor(&Style);
+                Editor.Edit->SetUndoLimit(0);
+                TRVTableItemInfo* inner = Build(depth);
+                event.Set(*Editor.Edit, *inner, [&] {
+                    if (fired++ == 0)
+                        Act(TAction(a));
+                });
+                TCustomRollViewEdit* cell = Editor.Edit->GetTopLevelEditor();
+                ASSERT_NE(cell, Editor.Edit);
+                event.Raise(*Editor.Edit, *cell);
+                nestedtables::SettleMessages();
+                EXPECT_GT(fired, 0) << "the event did not fire";
+                for (TRVTableItemInfo* t : nestedtables::AllTables(d))
+                    EXPECT_EQ(tablegrid::GridFault(*t->Rows), "");
+                // Every cell editor still open is the one its table edits.
+                TCustomRollViewEdit* holder = Editor.Edit;
+                while (auto* open = dynamic_cast<TRVTableInplaceEdit*>(holder->CellEditor())) {
+                    int row, col;
+                    EXPECT_TRUE(!open->Closed() && open->Table != nullptr &&
+                                open->Table->GetEditedCell(row, col) == open &&
+                                open->ParentData == holder->EditRVData());
+                    holder = open;
+                }
+            }
+    }
 }
 
 } // namespace
