@@ -164,7 +164,7 @@ void TRVTableTells::TellEndEdit(TRVTableItemInfo* table, int row, int col, bool 
 {
     // Told later, the table waits for its freeing while the tells run
     // (FHold), whatever a handler does with it.
-    TTellsHeld<TRVTableTellsKind>::Tell([table, row, col, clearing] {
+    TRVEndEditsHeld::Tell([table, row, col, clearing] {
         if (table->OnCellEndEdit)
             table->OnCellEndEdit(table, row, col, clearing);
     });

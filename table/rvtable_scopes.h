@@ -67,7 +67,6 @@ private:
 // editor closing, holds one for its length; nested ones, on this table or
 // another, tell as the outermost ends: a handler never finds an editor half
 // closed (its items not yet back in its cell) or a table half changed.
-struct TRVTableTellsKind;
 class TRVTableTells {
 public:
     TRVTableTells() = default;
@@ -85,7 +84,7 @@ private:
     TCallHold FHold;
     TRVNoticeHold FNotices;
     // Destroyed first: the ends are told before the notices and the hold go.
-    TTellsHeld<TRVTableTellsKind> FEnds;
+    TRVEndEditsHeld FEnds;
 };
 
 // An operation of a table's own API, for a scope: told as TRVTableTells

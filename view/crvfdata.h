@@ -39,6 +39,14 @@ class TWinControl;
 // interpolation (false).
 extern bool RollViewSafeFormatting;
 
+// What an item tells the program of the end of editing one of its
+// sub-documents in place (a table's OnCellEndEdit) waits while a viewer lets
+// go of its chosen sub-document (TRollViewRVData::UnassignChosenRVData), as it
+// waits while the item's own operations run: the program's handler then finds
+// every document that letting go walks through whole.
+struct TRVEndEditsKind;
+using TRVEndEditsHeld = TTellsHeld<TRVEndEditsKind>;
+
 // Draws the overlay that tables show while a border is dragged.
 using TRVXorDrawingEvent = TEvent<void(TObject* sender, TShiftState shift, int x, int y)>;
 

@@ -408,6 +408,13 @@ void TRollViewRVData::UnassignChosenRVData(TCustomRVData* rvData)
 {
     if (State.Contains(rvstUnAssigningChosen))
         return;
+    // Letting the chosen document go deselects the documents nested in it
+    // and closes their cell editors: the program hears of those ends once
+    // this viewer has let go (TRVEndEditsHeld), and until then nothing that
+    // code may still use is freed. (A call made meanwhile is one this one
+    // makes, and is answered by it.)
+    const TCallHold hold;
+    const TRVEndEditsHeld ends;
     TRVFlagGuard unassigning(State, rvstUnAssigningChosen);
     TRVControlData::UnassignChosenRVData(rvData);
     FRollView->UnassignChosenRVData(rvData);

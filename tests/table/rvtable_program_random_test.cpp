@@ -949,10 +949,13 @@ TEST_F(ProgramContractTest, TheHistoryHoldsForEverySequenceOfTheProgramApi)
 // one, which gave back the same document, for the new group's (13760); a
 // handler told of the end of a cell editor that a posted Tab's move closed,
 // deselecting its table, deleted the row holding that table while the table
-// still walked its cells (28009).
+// still walked its cells (28009); a handler told of the end of a nested cell
+// editor that selecting a table in the document closed, deselecting the
+// documents on the way, deleted the row of the editor holding that table
+// while the viewer around it was still letting that editor go (28972).
 TEST_F(ProgramContractTest, TheRunsThatOnceFoundAFaultStillHold)
 {
-    for (const int seed : {53, 388, 424, 658, 978, 1929, 814, 3820, 18374, 17459, 13760, 28009}) {
+    for (const int seed : {53, 388, 424, 658, 978, 1929, 814, 3820, 18374, 17459, 13760, 28009, 28972}) {
         if (HasFailure())
             break;
         SCOPED_TRACE("seed " + std::to_string(seed));

@@ -159,13 +159,22 @@ const std::vector<TEventCase>& EventCases()
              SimulateClick(&cell, mbLeft, 3, 3);
              cell.Perform(WM_RVMOVEEDITOR, rvcdRight, 0);
          }},
-        // ... or the program deselecting the table.
+        // ... or the program deselecting the table ...
         {"OnCellEndEdit by the table's Deselect",
          [](E&, T& t, H h) { t.OnCellEndEdit = [h](TRVTableItemInfo*, int, int, bool) { h(); }; },
          [](E& e, E&) {
              auto* cell = dynamic_cast<TRVTableInplaceEdit*>(e.GetTopLevelEditor());
              cell->Table->Deselect();
          }},
+        // ... or the program closing the outermost cell editor ...
+        {"OnCellEndEdit by closing the outermost cell editor",
+         [](E&, T& t, H h) { t.OnCellEndEdit = [h](TRVTableItemInfo*, int, int, bool) { h(); }; },
+         [](E& e, E&) { nestedtables::TablesOf(e.EditRVData()).front()->DestroyInplace(true); }},
+        // ... or a selection made in the outermost document, every document
+        // between deselected on the way down.
+        {"OnCellEndEdit by a selection in the document",
+         [](E&, T& t, H h) { t.OnCellEndEdit = [h](TRVTableItemInfo*, int, int, bool) { h(); }; },
+         [](E& e, E&) { e.EditRVData()->SetSelectionBounds(0, 0, 0, 0); }},
     };
     return cases;
 }
