@@ -614,6 +614,12 @@ public:
     void MergeInplaceUndo();
     void FinalizeUndoGroup() override { MergeInplaceUndo(); }
     void InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo);
+    // The table follows its open editor's document if that changed its size or
+    // the width it needs since the table last followed it.
+    void FollowChangedInplaceEditor();
+    // After the table is laid out again in Data: the table whose cell editor
+    // Data is follows it.
+    static void FollowHoldingEditor(TRVEditRVData* data);
     // The table laid out again for the open editor's document, whose minimum
     // width is now EditorMin and the table's ItemMin: the whole document when
     // the table's minimum width may have been or become the document's.

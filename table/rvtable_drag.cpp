@@ -66,6 +66,18 @@ void TRVTableItemInfo::EndModify(int itemNo, int token)
         ++last;
     data->Reformat_(data->MinWidthChangeNeedsFull(token, newWidth), first, last, 0);
     data->Invalidate();
+    FollowHoldingEditor(data);
+}
+
+void TRVTableItemInfo::FollowHoldingEditor(TRVEditRVData* data)
+{
+    // Laid out in a cell editor's document, the table may have changed the
+    // editor's size: the table holding the editor follows now (and those
+    // around it in turn), not only once the program reports a change, which
+    // a command that recorded nothing of its own never does.
+    if (auto* editor = dynamic_cast<TRVTableInplaceEdit*>(data->RollViewEdit()))
+        if (editor->Table != nullptr && editor->Table->InplaceEditor == editor)
+            editor->Table->FollowChangedInplaceEditor();
 }
 
 void TRVTableItemInfo::ReformatInEditor()

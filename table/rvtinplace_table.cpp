@@ -378,6 +378,15 @@ void TRVTableItemInfo::MergeInplaceUndo()
 
 void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool clearRedo)
 {
+    FollowChangedInplaceEditor();
+    TRVEditRVData* data = GetEditData();
+    if (data != nullptr && State.Contains(rvtsInserted))
+        if (TCustomRollViewEdit* holder = data->RollViewEdit(); holder != nullptr && holder != sender)
+            holder->DoChange(clearRedo);
+}
+
+void TRVTableItemInfo::FollowChangedInplaceEditor()
+{
     TRVEditRVData* data = GetEditData();
     TRVTableInplaceEdit* editor = InplaceEditor;
     // The table follows a document that changed its size, or only what the
@@ -396,9 +405,6 @@ void TRVTableItemInfo::InplaceEditorChange(TCustomRollViewEdit* sender, bool cle
         if (resized || editorMin != CachedEditorMinWidth || itemMin != CachedItemMinWidth)
             FollowInplaceEditor(data, editorMin, itemMin);
     }
-    if (data != nullptr && State.Contains(rvtsInserted))
-        if (TCustomRollViewEdit* holder = data->RollViewEdit(); holder != nullptr && holder != sender)
-            holder->DoChange(clearRedo);
 }
 
 void TRVTableItemInfo::FollowInplaceEditor(TRVEditRVData* data, int editorMin, int itemMin)

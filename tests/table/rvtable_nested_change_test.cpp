@@ -111,4 +111,37 @@ TEST_F(NestedTableChange, AChangeInATableInACellReachesTheLayoutOfTheTablesAroun
     }
 }
 
+// A grid change of a table in a cell no editor edits, laid out as a program
+// does (BeginModify and EndModify of the table around it in an open cell
+// editor's document, then Change): the cell editor's document grows, and the
+// tables holding the editors follow at once, each around the next, also
+// where the change itself records nothing of the editor's own.
+TEST_F(NestedTableChange, AGridChangeLaidOutAsACommandInACellEditorReachesTheTablesHoldingTheEditors)
+{
+    THeadlessEditor fresh;
+    fresh.NewEditor(&Style);
+    for (const int depth : {2, 3})
+        for (const int limit : {0, -1}) {
+            SCOPED_TRACE(std::to_string(depth) + " deep, undo limit " + std::to_string(limit));
+            d = Editor.NewEditor(&Style);
+            Editor.Edit->SetUndoLimit(limit);
+            const std::vector<TRVTableItemInfo*> tables = NewNest(depth);
+            // Every table but the innermost two has its second cell edited.
+            for (size_t k = 0; k + 2 < tables.size(); ++k)
+                tables[k]->EditCell(1, 0);
+            TRVTableItemInfo* holder = tables[tables.size() - 2];
+            TRVTableItemInfo* target = tables.back();
+            TRVEditRVData* open = Editor.Edit->GetTopLevelEditor()->EditRVData();
+            ASSERT_EQ(holder->GetRVData(), open);
+            const int height = Table->GetHeight();
+            const int itemNo = open->GetItemNo(holder);
+            const int token = holder->BeginModify(itemNo);
+            target->Rows->SplitCellHorizontally(0, 0, 2);
+            holder->EndModify(itemNo, token);
+            open->Change();
+            EXPECT_EQ(nestedtables::FreshLayoutFault(*Editor.Edit, fresh), "");
+            EXPECT_GT(Table->GetHeight(), height);
+        }
+}
+
 } // namespace
