@@ -182,6 +182,18 @@ const std::vector<TEventCase>& EventCases()
 class AnyHandler : public TTableEditFixture {
 protected:
     AnyHandler() { Fresh.NewEditor(&Style); }
+    // The name of the case of Event's handler doing Action (a TAction) Depth
+    // deep; empty when KELVOR_HANDLERS_ONLY names cases that it is not part of.
+    static std::string CaseName(const TEventCase& event, int action, int depth)
+    {
+        static const char* const actions[] = {"reopens the cell", "deletes the row",
+                                              "closes every cell editor", "clears the document",
+                                              "runs the message loop"};
+        std::string name =
+            std::string(event.Event) + " handler " + actions[action] + ", " + std::to_string(depth) + " deep";
+        const char* only = std::getenv("KELVOR_HANDLERS_ONLY");
+        return only == nullptr || name.find(only) != std::string::npos ? name : std::string();
+    }
     // The editor's table, with tables nested to Depth in cell (1, 1) of
     // each, every cell with text, the innermost cell edited; the handlers'
     // table is the innermost one.
@@ -274,17 +286,13 @@ protected:
 
 TEST_F(AnyHandler, MayCloseReopenDeleteOrClearUnderTheCodeThatFiredIt)
 {
-    static const char* const actions[] = {"reopens the cell", "deletes the row", "closes every cell editor",
-                                          "clears the document", "runs the message loop"};
     for (const TEventCase& event : EventCases())
         for (int a = 0; a < 5; ++a)
             for (const int depth : {1, 2, 3}) {
                 const TAction action = TAction(a);
-                const std::string name = std::string(event.Event) + " handler " + actions[a] + ", " +
-                                         std::to_string(depth) + " deep";
-                if (const char* only = std::getenv("KELVOR_HANDLERS_ONLY"))
-                    if (name.find(only) == std::string::npos)
-                        continue;
+                const std::string name = CaseName(event, a, depth);
+                if (name.empty())
+                    continue;
                 SCOPED_TRACE(name);
                 if (std::getenv("KELVOR_HANDLERS_TRACE"))
                     std::fprintf(stderr, "%s\n", name.c_str());
@@ -342,18 +350,15 @@ TEST_F(AnyHandler, MayCloseReopenDeleteOrClearUnderTheCodeThatFiredIt)
 // closed the editor walks through done with, also two and three deep.
 TEST_F(AnyHandler, WithoutUndoTheDeselectionThatClosedTheCellIsDoneBeforeTheProgramHearsOfIt)
 {
-    static const char* const actions[] = {"reopens the cell", "deletes the row", "closes every cell editor",
-                                          "clears the document"};
     for (const TEventCase& event : EventCases()) {
         if (std::string(event.Event).rfind("OnCellEndEdit by", 0) != 0)
             continue;
+        // Every action but running the message loop.
         for (int a = 0; a < 4; ++a)
             for (const int depth : {1, 2, 3}) {
-                const std::string name = std::string(event.Event) + " handler " + actions[a] + ", " +
-                                         std::to_string(depth) + " deep";
-                if (const char* only = std::getenv("KELVOR_HANDLERS_ONLY"))
-                    if (name.find(only) == std::string::npos)
-                        continue;
+                const std::string name = CaseName(event, a, depth);
+                if (name.empty())
+                    continue;
                 SCOPED_TRACE(name);
                 int fired = 0;
                 d = Editor.NewEditor(&Style);
