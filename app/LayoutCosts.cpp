@@ -5,6 +5,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -22,6 +24,24 @@ size_t HighBytes(std::string_view text)
 {
     return static_cast<size_t>(
         std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
+}
+
+bool HasHighBytes(std::string_view text)
+{
+    // The top bits of eight bytes at a time, looked at every 64 bytes.
+    constexpr uint64_t Tops = 0x8080808080808080u;
+    uint64_t tops = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        tops |= word;
+        if (i % 64 == 56 && (tops & Tops) != 0)
+            return true;
+    }
+    for (; i < text.size(); ++i)
+        tops |= static_cast<unsigned char>(text[i]);
+    return (tops & Tops) != 0;
 }
 
 double ThreadCpuSeconds()

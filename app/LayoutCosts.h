@@ -58,5 +58,7 @@ private:
 
 // The bytes of Text that are above 0x7F.
 size_t HighBytes(std::string_view text);
+// Whether any byte of Text is above 0x7F.
+bool HasHighBytes(std::string_view text);
 // The processor time the calling thread has used, in seconds.
 double ThreadCpuSeconds();

@@ -94,6 +94,11 @@ std::vector<TClusterInfo> textclusters::VisualClusters(const WideChar* s, int n,
 
 // ---- Characters and advances
 
+int TCanvas::KnownCharacters(const WideChar*, int)
+{
+    return 0;
+}
+
 void TCanvas::UnitAdvances(const WideChar* str, int count, int* advances)
 {
     for (int i = 0; i < count; ++i)
@@ -359,6 +364,28 @@ bool TCanvas::GetTextPrefixExtentsW(const WideChar* str, int count, std::vector<
     FontMetrics(otm);
     size = {sum, otm.otmTextMetrics.tmHeight};
     return true;
+}
+
+int TCanvas::MeetCharactersA(const char* str, int count, const std::function<bool()>& stop)
+{
+    if (count <= 0 || !str)
+        return 0;
+    TAnsiText text;
+    ConvertAnsi(str, count, text);
+    const WideChar* s = text.Wide.data();
+    const int n = static_cast<int>(text.Wide.size());
+    for (int i = KnownCharacters(s, n); i < n; i += KnownCharacters(s + i, n - i)) {
+        if (stop()) {
+            // The bytes before the first one of the character at unit I.
+            const auto first = std::lower_bound(text.ByteUnit.begin(), text.ByteUnit.end(), i);
+            return static_cast<int>(first - text.ByteUnit.begin());
+        }
+        // The units measuring gives one advance: a code point and its marks.
+        const int end = ClusterEnd(s, n, i);
+        CharAdvance(s + i, end - i);
+        i = end;
+    }
+    return count;
 }
 
 bool TCanvas::GetTextPrefixExtentsA(const char* str, int count, std::vector<int>& dx,

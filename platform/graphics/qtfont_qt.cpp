@@ -185,6 +185,21 @@ int TQtFontData::AdvanceOf(const WideChar* text, int count)
     return advance;
 }
 
+bool TQtFontData::Knows(const WideChar* text, int count) const
+{
+    if (count == 1 && text[0] < 0x100 && Latin[text[0]])
+        return true;
+    if (count == 1 && text[0] >= 0x100 && (text[0] < 0xD800 || text[0] > 0xDFFF)) {
+        const std::unique_ptr<std::array<int, 256>>& page = FUnitAdvances[text[0] >> 8];
+        if (page && (*page)[text[0] & 0xFF] != UnknownAdvance)
+            return true;
+    }
+    // Measured characters are remembered among the answers; drawn ones in
+    // the glyph map, which may keep what the answers let go of.
+    const std::u16string key(text, static_cast<size_t>(count));
+    return FAnswers.count(key) != 0 || Glyphs.count(key) != 0;
+}
+
 int TQtFontData::ClusterAdvance(const WideChar* text, int count)
 {
     const std::u16string key(text, static_cast<size_t>(count));

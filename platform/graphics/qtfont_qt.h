@@ -103,6 +103,9 @@ struct TQtFontData {
     // answers when either has it, else laid out and remembered (measuring
     // alone makes no entry of the map, which holds what is drawn).
     int AdvanceOf(const WideChar* text, int count);
+    // Whether AdvanceOf answers for the character or cluster from the glyph
+    // map, the answers or the advances of single units, without laying it out.
+    bool Knows(const WideChar* text, int count) const;
     int FaceOf(const QGlyphRun& run);
 
     // What the glyph map and its masks hold, in bytes (as counted by

@@ -47,4 +47,22 @@ TEST(LayoutCostsTest, APartHeldUpOnceLeavesALongLinesPiecesLong)
     EXPECT_GE(held, idle / 8);
 }
 
+TEST(LayoutCostsTest, AHighByteIsFoundWhereverItLies)
+{
+    // Texts of every length up to three blocks of eight words, with no byte
+    // above 0x7F and with one at each place: whether one is there agrees
+    // with the count of them.
+    for (size_t length = 0; length <= 200; ++length) {
+        SCOPED_TRACE(length);
+        std::string text(length, 'a');
+        ASSERT_FALSE(HasHighBytes(text));
+        for (size_t at = 0; at < length; ++at) {
+            text[at] = static_cast<char>(0x80 + at % 0x80);
+            ASSERT_TRUE(HasHighBytes(text)) << at;
+            text[at] = static_cast<char>(0x7F);
+        }
+        ASSERT_FALSE(HasHighBytes(text));
+    }
+}
+
 } // namespace

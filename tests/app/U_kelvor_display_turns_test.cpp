@@ -3,6 +3,7 @@
 // what the whole shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -83,18 +84,36 @@ std::string Joined(const std::vector<std::string>& lines)
     return text;
 }
 
+// Has the pane's fonts meet the characters of the lines of Text, each line
+// alone as the display meets it before it lays it out (a line may begin with
+// a mark that the line before would not hold).
+void MeetCharactersOf(TRollView* pane, const std::string& text)
+{
+    TCanvas* canvas = pane->GetFormattingCanvas();
+    pane->Style()->TextStyles()->Items(0)->Apply(canvas, rvbdUnspecified);
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        canvas->MeetCharactersA(text.data() + start, static_cast<int>(end - start), [] { return false; });
+        start = end + 1;
+    }
+}
+
 // Feeds a pane chunks of such lines, one poll each (FeedOnce), each chunk
 // twice the one before, until a poll leaves lines waiting in Pane: a turn is
 // bounded by its time, so that a chunk large enough always does, however fast
 // the machine and whatever fonts the process loaded before. The first chunk
-// is far less than a piece (a turn bounded by bytes would show it all).
+// is far less than a piece (a turn bounded by bytes would show it all). The
+// pane's fonts meet the characters of each chunk first, so that its turns
+// lay lines out rather than meet characters new to the process.
 // Lines gets every line fed, in order.
-template <class F> void FeedUntilLinesWait(const TRollView* pane, F feedOnce, std::vector<std::string>& lines)
+template <class F> void FeedUntilLinesWait(TRollView* pane, F feedOnce, std::vector<std::string>& lines)
 {
     for (size_t bytes = size_t{32} << 10; !LinesWaitIn(pane); bytes *= 2) {
         ASSERT_LE(bytes, size_t{64} << 20) << "one turn showed every line of a chunk this large";
         const std::vector<std::string> chunk = SlowLines(bytes);
-        feedOnce(Joined(chunk));
+        const std::string text = Joined(chunk);
+        MeetCharactersOf(pane, text);
+        feedOnce(text);
         lines.insert(lines.end(), chunk.begin(), chunk.end());
     }
 }
