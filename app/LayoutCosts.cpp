@@ -79,6 +79,11 @@ void TLayoutCosts::Note(size_t bytes, size_t high, double cpu, double wall)
     FOtherCost = std::max(measured >= FOtherCost ? measured : (3 * FOtherCost + measured) / 4, FAsciiCost);
 }
 
+void TLayoutCosts::NotePaint(double cpu)
+{
+    FPaintCost = cpu >= FPaintCost ? cpu : (3 * FPaintCost + cpu) / 4;
+}
+
 // The line is costed a block at a time, from a count of the block's bytes
 // above 0x7F, and only as far as a turn could lay out: each piece of a long
 // line reads about what it shows, never the whole rest of the line.

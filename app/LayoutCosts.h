@@ -29,6 +29,14 @@ public:
     // place at or before that where the line may be cut, else the first after
     // it (TextCutNear), which may lie closer to the start.
     size_t LineBytesToShow(std::string_view text, double seconds, size_t most, double turnSeconds) const;
+    // The time scrolling the pane to its end and painting it is expected to
+    // take at the end of a turn, on the machine as busy as it was lately.
+    double ExpectedPaintSeconds() const { return FPaintCost * FWallPerCpu; }
+    // Learns from a paint that took Cpu seconds of the processor. What a
+    // paint costs goes with what the pane shows (a long run of text that
+    // reads right to left is drawn whole): it rises at once and falls by
+    // quarters.
+    void NotePaint(double cpu);
 
     // A line is cut into pieces shown in turns of their own only when it is
     // longer than this as well as than a turn can lay out: lines of the usual
@@ -54,6 +62,8 @@ private:
     double FWallSum = 0;
     double FCpuSum = 0;
     double FWallPerCpu = 1;
+    // What a paint costs the processor, until the pane painted: nothing.
+    double FPaintCost = 0;
 };
 
 // The bytes of Text that are above 0x7F.

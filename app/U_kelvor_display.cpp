@@ -15,9 +15,10 @@
 // lines out in parts sized by what the pane's text has cost per byte, and
 // stops at TurnLimit, so that text that is slow to lay out (bytes of a
 // binary file, characters that only fallback fonts draw) leaves the rest,
-// in order, for the next turn. A byte is charged the processor time its
-// layout took, never the time the machine gave to others meanwhile: a busy
-// machine makes parts smaller only by the share of time it leaves the
+// in order, for the next turn; the paint that ends a turn is kept time for,
+// as much as the pane's last paints took. A byte is charged the processor
+// time its layout took, never the time the machine gave to others meanwhile:
+// a busy machine makes parts smaller only by the share of time it leaves the
 // window (TLayoutCosts). A turn with time left asks a long line for a
 // quarter KiB at least and cuts it at the last place at or before that (else
 // the first after it) where the pieces show what the whole shows: a piece is
@@ -169,8 +170,6 @@ struct TPart {
 struct TMeetingTime {
     double Cpu = 0;
     double Wall = 0;
-    // A meeting ran past the turn's limit.
-    bool Overran = false;
 };
 
 // Has the pane's fonts meet the characters of the oldest waiting line that a
@@ -212,10 +211,8 @@ bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::t
         pending.SetFrontMet(met);
         // Known characters cost a look each: a turn that only looked them up
         // goes on (also when the machine held it meanwhile).
-        if (metNew && end >= limit) {
-            time.Overran = true;
+        if (metNew && end >= limit)
             return false;
-        }
     }
     pending.SetFrontMet(met);
     if (met >= want) {
@@ -230,9 +227,10 @@ bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::t
 // Adds the oldest waiting lines to the pane part by part, laying each part
 // out, for as long as the turn may go on: at least a piece's worth of text
 // (SliceBytes) unless TurnLimit comes first, and further parts while Budget
-// lasts. The bytes of a part are met by the pane's fonts first, in the
-// turn's first MeetingWindow: text they have not met waits for the next
-// turn. Then scrolls the pane to its end and paints it once.
+// lasts; the turn's time ends early by what its paint is expected to take.
+// The bytes of a part are met by the pane's fonts first, in the turn's first
+// MeetingWindow: text they have not met waits for the next turn. Then
+// scrolls the pane to its end and paints it once.
 void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budget, bool poll)
 {
     // The queued lines hold no line ends: each is added as it stands (its
@@ -252,15 +250,20 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     // that poll's limit.
     const TClock::time_point passStart =
         !poll && start - state->PollTurnEnd <= SameTurnGap ? state->PollTurnStart : start;
-    const TClock::time_point limit = passStart + TurnLimit;
+    // The turn keeps time for the paint that ends it (its parts have a
+    // quarter of the turn at the least).
+    const auto paint = std::chrono::duration_cast<TClock::duration>(
+        std::chrono::duration<double>(state->Costs.ExpectedPaintSeconds()));
+    const TClock::time_point limit =
+        passStart + TurnLimit - std::min<TClock::duration>(paint, TurnLimit * 3 / 4);
     const TClock::time_point meetUntil = std::min(limit, passStart + MeetingWindow);
-    const double turnSeconds = std::chrono::duration<double>(TurnLimit).count();
+    // What a whole turn lays out, its paint left out.
+    const double turnSeconds = std::chrono::duration<double>(limit - passStart).count();
     TClock::time_point now = start;
     double partCpuStart = ThreadCpuSeconds();
     int appliedStyle = -1;
     size_t shown = 0;
     bool waiting = false;
-    bool overran = false;
     while (!state->Pending.Empty() && !waiting) {
         // A piece's worth first, within the limit; then what the budget allows.
         const TClock::time_point end = shown < SliceBytes ? limit : std::min(limit, start + budget);
@@ -285,7 +288,6 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
             size_t take = 0;
             if (!MeetFront(view, state, want, until, limit, take, appliedStyle, meeting)) {
                 waiting = true;
-                overran = overran || meeting.Overran;
                 break;
             }
             whole = state->Pending.PopFront(
@@ -328,13 +330,11 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     } else if (shown == 0) {
         return; // the pass's time is spent: the pane's timer comes back
     }
+    // Painted now, without running the event loop inside the poll.
+    const double paintCpuStart = ThreadCpuSeconds();
     view->SetVScrollPos(view->GetVScrollMax());
-    // Painted now, without running the event loop inside the poll; after a
-    // meeting that held the turn past its limit, in a pass of its own.
-    if (overran)
-        view->Invalidate();
-    else
-        view->Update();
+    view->Update();
+    state->Costs.NotePaint(ThreadCpuSeconds() - paintCpuStart);
     if (poll) {
         state->PollTurnStart = start;
         state->PollTurnEnd = TClock::now();

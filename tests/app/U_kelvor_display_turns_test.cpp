@@ -84,20 +84,6 @@ std::string Joined(const std::vector<std::string>& lines)
     return text;
 }
 
-// Has the pane's fonts meet the characters of the lines of Text, each line
-// alone as the display meets it before it lays it out (a line may begin with
-// a mark that the line before would not hold).
-void MeetCharactersOf(TRollView* pane, const std::string& text)
-{
-    TCanvas* canvas = pane->GetFormattingCanvas();
-    pane->Style()->TextStyles()->Items(0)->Apply(canvas, rvbdUnspecified);
-    for (size_t start = 0; start < text.size();) {
-        const size_t end = std::min(text.find('\n', start), text.size());
-        canvas->MeetCharactersA(text.data() + start, static_cast<int>(end - start), [] { return false; });
-        start = end + 1;
-    }
-}
-
 // Feeds a pane chunks of such lines, one poll each (FeedOnce), each chunk
 // twice the one before, until a poll leaves lines waiting in Pane: a turn is
 // bounded by its time, so that a chunk large enough always does, however fast

@@ -1,9 +1,12 @@
-// The display's turns with text whose characters the pane's fonts have not
-// met (met a few at a time before the layout), and what a part of text is
-// charged for its layout when the window's thread waits meanwhile.
+// What the display's turns spend their time on: meeting the characters of
+// text new to the pane's fonts (a few at a time, before the layout), laying
+// text out (a part charged its processor time, however long the thread
+// waited meanwhile), and painting (the turn keeps time for it).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -45,7 +48,7 @@ void GiveUnmetFonts(TForm1* form)
         styles->Items(i)->SetSize(size);
 }
 
-class KelvorDisplayMeetingTest : public KelvorDisplayTest {
+class KelvorDisplayTimeTest : public KelvorDisplayTest {
 protected:
     void SetUp() override
     {
@@ -59,7 +62,7 @@ protected:
     }
 };
 
-TEST_F(KelvorDisplayMeetingTest, LinesInCharactersTheFontsHaveNotMetAreShownWholeAndInOrder)
+TEST_F(KelvorDisplayTimeTest, LinesInCharactersTheFontsHaveNotMetAreShownWholeAndInOrder)
 {
     // Lines in characters no font has met, which take the turns far longer to
     // meet than to lay out: lines of the usual length go whole all the same,
@@ -118,7 +121,7 @@ std::string LatinLetters(std::mt19937& random, size_t count)
     return text;
 }
 
-TEST_F(KelvorDisplayMeetingTest, APartWhoseLayoutWaitsIsChargedItsProcessorTime)
+TEST_F(KelvorDisplayTimeTest, APartWhoseLayoutWaitsIsChargedItsProcessorTime)
 {
     // In a pane that shows its scroll bar already (a bar that comes has the
     // pane laid out whole), a long line without an end is shown, so that the
@@ -157,6 +160,76 @@ TEST_F(KelvorDisplayMeetingTest, APartWhoseLayoutWaitsIsChargedItsProcessorTime)
     const size_t piece = View->GetItemText(first).size();
     const size_t next = View->GetItemText(first + 1).size();
     EXPECT_GE(next * 16, piece) << "pieces of " << piece << " and then " << next << " bytes";
+}
+
+// Count Greek and Cyrillic letters (two bytes each), of an alphabet small
+// enough that the fonts keep every one of them once met.
+std::string GreekAndCyrillic(std::mt19937& random, size_t count)
+{
+    static const char16_t Letters[] =
+        u"\u03B1\u03B2\u03B3\u03B4\u03B5\u03B6\u03B7\u03B8\u03B9\u03BA\u03BB\u03BC"
+        u"\u0430\u0431\u0432\u0433\u0434\u0435\u0436\u0437\u0438\u043A\u043B\u043C";
+    std::uniform_int_distribution<size_t> pick(0, std::size(Letters) - 2);
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        const char16_t c = Letters[pick(random)];
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return text;
+}
+
+TEST_F(KelvorDisplayTimeTest, ATurnKeepsTimeForItsPaint)
+{
+    // Lines in letters the fonts know wait to be shown, more than many turns
+    // lay out, and the pane's timer runs its turns. Once its paints take long
+    // (the style sheet's hook for drawing text works four milliseconds of the
+    // processor for each line drawn), a turn lays out for what its paint
+    // leaves of it: at most half as many lines as a turn with a quick paint,
+    // the fullest of three turns that show lines each time (a turn right
+    // after the poll shares the poll's time, and may find it spent).
+    std::mt19937 random(19);
+    std::vector<std::string> lines;
+    std::string chunk;
+    for (int i = 0; i < 40000; ++i) {
+        lines.push_back(GreekAndCyrillic(random, 50) + " #" + std::to_string(i));
+        chunk += lines.back() + '\n';
+    }
+    MeetCharactersOf(View, chunk);
+    const auto slowPaint = std::make_shared<bool>(false);
+    Form->RVStyle->OnDrawStyleText = [slowPaint](TRVStyle*, const AnsiString&, TCanvas*, int, int, int, int,
+                                                 int, int, TRVTextDrawStates, bool&) {
+        for (const double start = ThreadCpuSeconds(); *slowPaint && ThreadCpuSeconds() - start < 4e-3;) {
+        }
+    };
+    FeedOnce(chunk);
+    const std::vector<TTimer*> timers = PaneTimers(View);
+    ASSERT_EQ(timers.size(), 1u);
+    // The most lines one of Turns turns of the pane's timer that show lines
+    // shows (turns that find their pass's time spent show none).
+    const auto fullestTurn = [&](int turns) {
+        int most = 0;
+        for (int shown = 0; shown < turns && LinesWaitIn(View);) {
+            const int before = View->GetLineCount();
+            timers[0]->OnTimer(timers[0]);
+            const int added = View->GetLineCount() - before;
+            shown += added > 0;
+            most = std::max(most, added);
+        }
+        return most;
+    };
+    const int quick = fullestTurn(3);
+    *slowPaint = true;
+    // A turn that paints slowly, for the pane to learn what its paints take.
+    fullestTurn(1);
+    const int slow = fullestTurn(3);
+    ASSERT_TRUE(LinesWaitIn(View)) << "every line was shown before the turns were counted";
+    EXPECT_GT(slow, 0);
+    EXPECT_LE(slow * 2, quick) << quick << " lines in a turn with a quick paint, " << slow
+                               << " with a slow one";
+    *slowPaint = false;
+    ASSERT_TRUE(WaitUntilPanesShowAll(Form));
+    EXPECT_EQ(View->GetLineCount(), static_cast<int>(lines.size()));
 }
 
 } // namespace
