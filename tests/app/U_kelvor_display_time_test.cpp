@@ -183,15 +183,18 @@ TEST_F(KelvorDisplayTimeTest, ATurnKeepsTimeForItsPaint)
     // Lines in letters the fonts know wait to be shown, more than many turns
     // lay out, and the pane's timer runs its turns: first with the window
     // hidden, so that a paint costs next to nothing; then shown, its paints
-    // taking long (the style sheet's hook for drawing text works four
-    // milliseconds of the processor for each line drawn). A turn lays out for
+    // taking long (the style sheet's hook for drawing text works a
+    // millisecond of the processor for each line drawn). A turn lays out for
     // what its paint leaves of it: all of it first, a quarter of it then, so
     // that the first part of a turn (sized for the time the turn has) holds
-    // at most half as many lines then.
+    // at most half as many lines then. The layout of each turn's first part
+    // waits a tenth of a second without working, so that the pane counts its
+    // parts as stretched by a busy machine as far as it counts at all, in
+    // both halves alike, however busy the machine really is.
     std::mt19937 random(19);
     std::vector<std::string> lines;
     std::string chunk;
-    for (int i = 0; i < 80000; ++i) {
+    for (int i = 0; i < 20000; ++i) {
         lines.push_back(GreekAndCyrillic(random, 50) + " #" + std::to_string(i));
         chunk += lines.back() + '\n';
     }
@@ -199,7 +202,7 @@ TEST_F(KelvorDisplayTimeTest, ATurnKeepsTimeForItsPaint)
     const auto slowPaint = std::make_shared<bool>(false);
     Form->RVStyle->OnDrawStyleText = [slowPaint](TRVStyle*, const AnsiString&, TCanvas*, int, int, int, int,
                                                  int, int, TRVTextDrawStates, bool&) {
-        for (const double start = ThreadCpuSeconds(); *slowPaint && ThreadCpuSeconds() - start < 4e-3;) {
+        for (const double start = ThreadCpuSeconds(); *slowPaint && ThreadCpuSeconds() - start < 1e-3;) {
         }
     };
     Form->Hide();
@@ -209,11 +212,11 @@ TEST_F(KelvorDisplayTimeTest, ATurnKeepsTimeForItsPaint)
     // The lines of the first part a turn of the pane's timer lays out (the
     // lines added when the layout first asks the style sheet's hook for a
     // text style): the middle of Turns turns that lay out a part (turns that
-    // find their pass's time spent lay out none), after two such turns that
-    // do not count (a turn right after the poll shares the poll's time, and
-    // the first turn with a slow paint has the pane learn what its paints
-    // take). A turn sizes its first part for the time it has; how many parts
-    // follow goes with how long the machine leaves it to work.
+    // find their pass's time spent lay out none), after Skipped such turns
+    // that do not count (the pane learns how much longer than their
+    // processor time its parts take, and what its paints take). A turn sizes
+    // its first part for the time it has; how many parts follow goes with
+    // how long the machine leaves it to work.
     struct TFirstPart {
         bool Counting = false;
         int Before = 0;
@@ -225,21 +228,24 @@ TEST_F(KelvorDisplayTimeTest, ATurnKeepsTimeForItsPaint)
         if (first->Counting && canvas == view->GetFormattingCanvas()) {
             first->Counting = false;
             first->Lines = view->GetLineCount() - first->Before;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     };
+    constexpr size_t Skipped = 4;
     const auto typicalTurn = [&](int turns) {
         std::vector<int> counts;
-        while (counts.size() < static_cast<size_t>(turns) + 2 && LinesWaitIn(View)) {
+        while (counts.size() < static_cast<size_t>(turns) + Skipped && LinesWaitIn(View)) {
             *first = {true, View->GetLineCount(), 0};
             timers[0]->OnTimer(timers[0]);
             if (!first->Counting)
                 counts.push_back(first->Lines);
         }
         first->Counting = false;
-        if (counts.size() <= 2)
+        if (counts.size() <= Skipped)
             return 0;
-        std::nth_element(counts.begin() + 2, counts.begin() + 2 + (counts.size() - 2) / 2, counts.end());
-        return counts[2 + (counts.size() - 2) / 2];
+        const auto middle = counts.begin() + Skipped + (counts.size() - Skipped) / 2;
+        std::nth_element(counts.begin() + Skipped, middle, counts.end());
+        return *middle;
     };
     const int quick = typicalTurn(9);
     Form->Show();
