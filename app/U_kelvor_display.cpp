@@ -177,8 +177,9 @@ struct TMeetingTime {
 // take Take bytes of it. A line that goes whole waits until it is met whole,
 // a piece of a long line until a quarter KiB of it (or all it wants) is met
 // up to a place where it may be cut; and a line whose meeting of characters
-// new to the fonts ran past the turn's Limit waits for the next turn. ASCII text needs no meeting: the
-// fonts have known its characters since the pane's first line.
+// new to the fonts ran past the turn's Limit waits for the next turn. ASCII
+// text needs no meeting: the fonts have known its characters since the
+// pane's first line.
 // AppliedStyle is the text style the formatting canvas has from the last
 // meeting (-1: unknown). Time gets what the meeting took.
 bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::time_point until,
