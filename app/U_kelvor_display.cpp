@@ -176,10 +176,10 @@ struct TMeetingTime {
 // part would take (its first Want bytes), until Until; the part may then
 // take Take bytes of it. A line that goes whole waits until it is met whole,
 // a piece of a long line until a quarter KiB of it (or all it wants) is met
-// up to a place where it may be cut; and a line whose meeting of characters
-// new to the fonts ran past the turn's Limit waits for the next turn. ASCII
-// text needs no meeting: the fonts have known its characters since the
-// pane's first line.
+// up to a place where it may be cut; and a line whose meeting ran past the
+// turn's Limit waits for the next turn (what it met stays met). ASCII text
+// needs no meeting: the fonts have known its characters since the pane's
+// first line.
 // AppliedStyle is the text style the formatting canvas has from the last
 // meeting (-1: unknown). Time gets what the meeting took.
 bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::time_point until,
@@ -199,20 +199,13 @@ bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::t
         }
         const TClock::time_point start = TClock::now();
         const double cpuStart = ThreadCpuSeconds();
-        // Asked before each character the fonts did not know.
-        bool metNew = false;
-        met += static_cast<size_t>(
-            canvas->MeetCharactersA(front.data() + met, static_cast<int>(want - met), [until, &metNew] {
-                metNew = true;
-                return TClock::now() >= until;
-            }));
+        met += static_cast<size_t>(canvas->MeetCharactersA(front.data() + met, static_cast<int>(want - met),
+                                                           [until] { return TClock::now() >= until; }));
         const TClock::time_point end = TClock::now();
         time.Cpu += ThreadCpuSeconds() - cpuStart;
         time.Wall += std::chrono::duration<double>(end - start).count();
         pending.SetFrontMet(met);
-        // Known characters cost a look each: a turn that only looked them up
-        // goes on (also when the machine held it meanwhile).
-        if (metNew && end >= limit)
+        if (end >= limit)
             return false;
     }
     pending.SetFrontMet(met);
