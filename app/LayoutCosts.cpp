@@ -94,8 +94,8 @@ size_t TLayoutCosts::LineBytesToShow(std::string_view text, double seconds, size
         return text.size();
     auto costOf = [&](std::string_view bytes) { return ExpectedSeconds(bytes.size(), HighBytes(bytes)); };
     // The blocks that fit in Seconds, then the byte of the next block at
-    // which the cost passes it.
-    const size_t room = std::min(text.size(), most);
+    // which the cost passes it; a piece of MaxPieceBytes at the most.
+    const size_t room = std::min({text.size(), most, MaxPieceBytes});
     size_t fits = room;
     size_t at = 0;
     double cost = 0;

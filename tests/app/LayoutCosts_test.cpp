@@ -47,6 +47,18 @@ TEST(LayoutCostsTest, APartHeldUpOnceLeavesALongLinesPiecesLong)
     EXPECT_GE(held, idle / 8);
 }
 
+TEST(LayoutCostsTest, ALongLinesPiecesHoldAFewKiBWhateverTheTimeLeft)
+{
+    // Text that lays out quickly, with time for a MiB of it: a line that a
+    // turn lays out whole goes whole, however long; one that it does not is
+    // cut into pieces of MaxPieceBytes at the most.
+    const std::string line(size_t{1} << 20, 'x');
+    TLayoutCosts costs;
+    NoteParts(costs, 10000, 1e-5, 1e-5);
+    EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 20e-3), line.size());
+    EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 1e-4), TLayoutCosts::MaxPieceBytes);
+}
+
 TEST(LayoutCostsTest, AHighByteIsFoundWhereverItLies)
 {
     // Texts of every length up to three blocks of eight words, with no byte
