@@ -165,13 +165,6 @@ struct TPart {
     double Expected = 0;
 };
 
-// What a turn spends meeting the characters of new text, in processor time
-// and in time: kept apart from what laying the text out costs.
-struct TMeetingTime {
-    double Cpu = 0;
-    double Wall = 0;
-};
-
 // Has the pane's fonts meet the characters of the oldest waiting line that a
 // part would take (its first Want bytes), until Until; the part may then
 // take Take bytes of it. A line that goes whole waits until it is met whole,
@@ -181,9 +174,9 @@ struct TMeetingTime {
 // needs no meeting: the fonts have known its characters since the pane's
 // first line.
 // AppliedStyle is the text style the formatting canvas has from the last
-// meeting (-1: unknown). Time gets what the meeting took.
+// meeting (-1: unknown).
 bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::time_point until,
-               TClock::time_point limit, size_t& take, int& appliedStyle, TMeetingTime& time)
+               TClock::time_point limit, size_t& take, int& appliedStyle)
 {
     TPendingLines& pending = state->Pending;
     const std::string_view front = pending.Front();
@@ -191,21 +184,17 @@ bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::t
     if (met < want && !HasHighBytes(front.substr(met, want - met))) {
         met = want;
     } else if (met < want) {
-        // In the text style's font, as the layout measures a line's width.
+        // In the text style's font, applied as the layout applies it (the
+        // style sheet's hook may choose the font).
         TCanvas* canvas = view->GetFormattingCanvas();
         if (appliedStyle != pending.FrontStyle()) {
             appliedStyle = pending.FrontStyle();
-            view->Style()->TextStyles()->Items(appliedStyle)->Apply(canvas, view->RVData->GetParaBiDiMode(0));
+            view->Style()->ApplyStyle(canvas, appliedStyle, view->RVData->GetParaBiDiMode(0));
         }
-        const TClock::time_point start = TClock::now();
-        const double cpuStart = ThreadCpuSeconds();
         met += static_cast<size_t>(canvas->MeetCharactersA(front.data() + met, static_cast<int>(want - met),
                                                            [until] { return TClock::now() >= until; }));
-        const TClock::time_point end = TClock::now();
-        time.Cpu += ThreadCpuSeconds() - cpuStart;
-        time.Wall += std::chrono::duration<double>(end - start).count();
         pending.SetFrontMet(met);
-        if (end >= limit)
+        if (TClock::now() >= limit)
             return false;
     }
     pending.SetFrontMet(met);
@@ -267,7 +256,6 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
         // whole turn could not lay out is cut to what the part can still
         // take, and its piece ends the part.
         TPart part;
-        TMeetingTime meeting;
         bool whole = true;
         while (whole && !state->Pending.Empty() && part.Bytes < MaxPartBytes &&
                (part.Bytes == 0 || part.Expected < left)) {
@@ -280,7 +268,7 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
             const TClock::time_point until = meetUntil - std::chrono::duration_cast<TClock::duration>(
                                                              std::chrono::duration<double>(part.Expected));
             size_t take = 0;
-            if (!MeetFront(view, state, want, until, limit, take, appliedStyle, meeting)) {
+            if (!MeetFront(view, state, want, until, limit, take, appliedStyle)) {
                 waiting = true;
                 break;
             }
@@ -309,9 +297,8 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
         appliedStyle = -1;
         now = TClock::now();
         const double cpu = ThreadCpuSeconds();
-        state->Costs.Note(
-            part.Bytes, part.High, std::max(cpu - partCpuStart - meeting.Cpu, 0.0),
-            std::max(std::chrono::duration<double>(now - partStart).count() - meeting.Wall, 0.0));
+        state->Costs.Note(part.Bytes, part.High, cpu - partCpuStart,
+                          std::chrono::duration<double>(now - partStart).count());
         partCpuStart = cpu;
         shown += part.Bytes;
         if (now >= end)
