@@ -27,8 +27,8 @@
 // meet its characters one at a time (TCanvas::MeetCharactersA), in the first
 // MeetingWindow of the turn: a character of a script new to the process has
 // its fallback fonts looked for and loaded, which may take longer than a turn
-// by itself and cannot be split, so that it begins near a turn's start and
-// ends that turn; what is not met yet waits for the next turn.
+// by itself and cannot be split, so that it begins near a turn's start;
+// what is not met yet waits for the next turn.
 #include "app/U_kelvor.h"
 
 #include <malloc.h>
@@ -169,14 +169,13 @@ struct TPart {
 // part would take (its first Want bytes), until Until; the part may then
 // take Take bytes of it. A line that goes whole waits until it is met whole,
 // a piece of a long line until a quarter KiB of it (or all it wants) is met
-// up to a place where it may be cut; and a line whose meeting ran past the
-// turn's Limit waits for the next turn (what it met stays met). ASCII text
+// up to a place where it may be cut (what it met stays met). ASCII text
 // needs no meeting: the fonts have known its characters since the pane's
 // first line.
 // AppliedStyle is the text style the formatting canvas has from the last
 // meeting (-1: unknown).
-bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::time_point until,
-               TClock::time_point limit, size_t& take, int& appliedStyle)
+bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::time_point until, size_t& take,
+               int& appliedStyle)
 {
     TPendingLines& pending = state->Pending;
     const std::string_view front = pending.Front();
@@ -184,18 +183,14 @@ bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::t
     if (met < want && !HasHighBytes(front.substr(met, want - met))) {
         met = want;
     } else if (met < want) {
-        // In the text style's font, applied as the layout applies it (the
-        // style sheet's hook may choose the font).
+        // In the text style's font, as the layout measures a line's width.
         TCanvas* canvas = view->GetFormattingCanvas();
         if (appliedStyle != pending.FrontStyle()) {
             appliedStyle = pending.FrontStyle();
-            view->Style()->ApplyStyle(canvas, appliedStyle, view->RVData->GetParaBiDiMode(0));
+            view->Style()->TextStyles()->Items(appliedStyle)->Apply(canvas, view->RVData->GetParaBiDiMode(0));
         }
         met += static_cast<size_t>(canvas->MeetCharactersA(front.data() + met, static_cast<int>(want - met),
                                                            [until] { return TClock::now() >= until; }));
-        pending.SetFrontMet(met);
-        if (TClock::now() >= limit)
-            return false;
     }
     pending.SetFrontMet(met);
     if (met >= want) {
@@ -268,7 +263,7 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
             const TClock::time_point until = meetUntil - std::chrono::duration_cast<TClock::duration>(
                                                              std::chrono::duration<double>(part.Expected));
             size_t take = 0;
-            if (!MeetFront(view, state, want, until, limit, take, appliedStyle)) {
+            if (!MeetFront(view, state, want, until, take, appliedStyle)) {
                 waiting = true;
                 break;
             }
