@@ -87,15 +87,16 @@ void TLayoutCosts::NotePaint(double cpu)
 // The line is costed a block at a time, from a count of the block's bytes
 // above 0x7F, and only as far as a turn could lay out: each piece of a long
 // line reads about what it shows, never the whole rest of the line.
-size_t TLayoutCosts::LineBytesToShow(std::string_view text, double seconds, size_t most,
-                                     double turnSeconds) const
+size_t TLayoutCosts::LineBytesToShow(std::string_view text, double seconds, size_t most, double turnSeconds,
+                                     bool lineStart) const
 {
     if (text.size() <= MinCutLineBytes)
         return text.size();
     auto costOf = [&](std::string_view bytes) { return ExpectedSeconds(bytes.size(), HighBytes(bytes)); };
     // The blocks that fit in Seconds, then the byte of the next block at
-    // which the cost passes it; a piece of MaxPieceBytes at the most.
-    const size_t room = std::min({text.size(), most, MaxPieceBytes});
+    // which the cost passes it; a line's first piece of MaxFirstPieceBytes at
+    // the most.
+    const size_t room = std::min({text.size(), most, lineStart ? MaxFirstPieceBytes : text.size()});
     size_t fits = room;
     size_t at = 0;
     double cost = 0;

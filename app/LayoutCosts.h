@@ -24,12 +24,14 @@ public:
     // How many bytes of a waiting line go into a part that has Seconds left
     // and room for Most bytes: the whole line when it is of the usual length
     // or a whole turn of TurnSeconds lays it out, else its start that is
-    // expected to lay out within Seconds (Most and MaxPieceBytes at the
-    // most). A turn with time
+    // expected to lay out within Seconds (Most at the most, and
+    // MaxFirstPieceBytes when the piece would begin the line: LineStart). A
+    // turn with time
     // left asks for MinPieceBytes at least: the cut then falls at the last
     // place at or before that where the line may be cut, else the first after
     // it (TextCutNear), which may lie closer to the start.
-    size_t LineBytesToShow(std::string_view text, double seconds, size_t most, double turnSeconds) const;
+    size_t LineBytesToShow(std::string_view text, double seconds, size_t most, double turnSeconds,
+                           bool lineStart = false) const;
     // The time scrolling the pane to its end and painting it is expected to
     // take at the end of a turn, on the machine as busy as it was lately.
     double ExpectedPaintSeconds() const { return FPaintCost * FWallPerCpu; }
@@ -47,12 +49,14 @@ public:
     // pays for painting and scrolling the pane, which pieces of a few bytes
     // would repeat for every few bytes.
     static constexpr size_t MinPieceBytes = 256;
-    // What a piece of a long line holds at the most: a piece is one item of
-    // the pane, drawn whole by every paint that shows any of it, so that a
-    // paint of the pane's first columns would otherwise shape as much text as
-    // a turn laid out (a quarter MiB of characters from fallback fonts takes
-    // a paint several milliseconds).
-    static constexpr size_t MaxPieceBytes = size_t{16} << 10;
+    // What the first piece of a long line holds at the most: a piece is one
+    // item of the pane, drawn whole by every paint that shows any of it, and
+    // a pane that follows its file's end shows the start of its lines, so
+    // that a paint would otherwise shape as much text as a turn laid out (a
+    // quarter MiB of characters from fallback fonts takes a paint several
+    // milliseconds). The pieces after it are as long as a turn allows: each
+    // piece of a line lays its line out again.
+    static constexpr size_t MaxFirstPieceBytes = size_t{16} << 10;
 
 private:
     // The cost of a byte in seconds of the processor: ASCII bytes, and bytes

@@ -70,6 +70,12 @@ public:
         return std::string_view(chunk.Text.data() + front.Start, front.Length);
     }
     int FrontStyle() const { return FChunks.front().Lines[FChunks.front().Next].Style; }
+    // Whether the oldest line begins a paragraph: no piece of it was shown,
+    // and it continues no line of an earlier chunk.
+    bool FrontStartsParagraph() const
+    {
+        return FChunks.front().Lines[FChunks.front().Next].Kind == TPendingKind::Paragraph;
+    }
     // How many of the first bytes of Front() the pane's fonts have met.
     size_t FrontMet() const { return FFrontMet; }
     void SetFrontMet(size_t met) { FFrontMet = met; }

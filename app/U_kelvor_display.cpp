@@ -257,7 +257,8 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
             if (part.Bytes == 0 && left <= 0)
                 break;
             const size_t want = state->Costs.LineBytesToShow(state->Pending.Front(), left - part.Expected,
-                                                             MaxPartBytes - part.Bytes, turnSeconds);
+                                                             MaxPartBytes - part.Bytes, turnSeconds,
+                                                             state->Pending.FrontStartsParagraph());
             // A meeting begins only while the layout this part already holds
             // leaves the turn's meeting time.
             const TClock::time_point until = meetUntil - std::chrono::duration_cast<TClock::duration>(

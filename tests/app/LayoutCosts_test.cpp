@@ -47,16 +47,18 @@ TEST(LayoutCostsTest, APartHeldUpOnceLeavesALongLinesPiecesLong)
     EXPECT_GE(held, idle / 8);
 }
 
-TEST(LayoutCostsTest, ALongLinesPiecesHoldAFewKiBWhateverTheTimeLeft)
+TEST(LayoutCostsTest, ALongLinesFirstPieceHoldsAFewKiBWhateverTheTimeLeft)
 {
     // Text that lays out quickly, with time for a MiB of it: a line that a
     // turn lays out whole goes whole, however long; one that it does not is
-    // cut into pieces of MaxPieceBytes at the most.
+    // cut to MaxFirstPieceBytes where the piece begins the line, and to what
+    // the time allows after that.
     const std::string line(size_t{1} << 20, 'x');
     TLayoutCosts costs;
     NoteParts(costs, 10000, 1e-5, 1e-5);
-    EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 20e-3), line.size());
-    EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 1e-4), TLayoutCosts::MaxPieceBytes);
+    EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 20e-3, true), line.size());
+    EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 1e-4, true), TLayoutCosts::MaxFirstPieceBytes);
+    EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 1e-4, false), line.size());
 }
 
 TEST(LayoutCostsTest, AHighByteIsFoundWhereverItLies)
