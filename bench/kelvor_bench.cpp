@@ -64,10 +64,10 @@
 // the longest turn of a process that meets them for the first time (the
 // program run again, once for each way of arriving): a script new to the
 // process has its fallback fonts looked for and loaded in one call of the
-// toolkit, which no turn can split: 29-40 ms of the processor on the machine
-// this was measured on (the longest turn once the fonts were met: 26-50 ms,
-// the paint that ends a poll's first turn on a refilled pane taking 7-24 ms
-// of it, more than the turn keeps for it). `kelvor_bench --turns` runs these alone.
+// toolkit, which no turn can split: 25-37 ms of the processor on the machine
+// this was measured on (the longest turn once the fonts were met: 23-27 ms,
+// a poll's first turn in one write; its paint draws the line's first piece,
+// which holds 16 KiB at the most). `kelvor_bench --turns` runs these alone.
 //
 // Special words (kelvor_bench_words.cpp): the same lines followed with 500
 // special words that overlap one another and the lines' text, and with 3, each
