@@ -17,6 +17,15 @@ constexpr double MaxWallPerCpu = 8;
 constexpr double KeepOfWallPerCpu = 0.75;
 // A long line is costed a block at a time.
 constexpr size_t CostBlock = 4096;
+// What a part of ASCII text measures of its bytes' cost counts as much as
+// the cost known before when the part has this many bytes, more when it has
+// more and less when fewer: every part costs about as much besides (its
+// paragraph laid out again, the pane's width measured), which a part of a
+// few bytes (the end of a long line, a short line alone) would charge to
+// each of them, and a byte of ASCII costs so little that this would set its
+// cost many times too high; the cost of the other bytes is never taken below
+// it.
+constexpr double WeighedAsciiBytes = 4096;
 
 } // namespace
 
@@ -66,7 +75,7 @@ void TLayoutCosts::Note(size_t bytes, size_t high, double cpu, double wall)
     FWallPerCpu = std::clamp(FWallSum / std::max(FCpuSum, 1e-9), 1.0, MaxWallPerCpu);
     const double ascii = static_cast<double>(bytes - high);
     if (high == 0) {
-        FAsciiCost = cpu / ascii;
+        FAsciiCost += (cpu / ascii - FAsciiCost) * ascii / (ascii + WeighedAsciiBytes);
         return;
     }
     // What the ASCII bytes are known to cost, the rest is the others'. Their

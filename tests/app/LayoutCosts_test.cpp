@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -59,6 +61,40 @@ TEST(LayoutCostsTest, ALongLinesFirstPieceHoldsAFewKiBWhateverTheTimeLeft)
     EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 20e-3, true), line.size());
     EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 1e-4, true), TLayoutCosts::MaxFirstPieceBytes);
     EXPECT_EQ(costs.LineBytesToShow(line, 8e-3, line.size(), 1e-4, false), line.size());
+}
+
+TEST(LayoutCostsTest, APartOfAFewBytesLeavesWhatLargePartsTaughtNearlyAsItWas)
+{
+    // Parts of 64 KiB of ASCII that cost 10 ns a byte and of bytes above 0x7F
+    // that cost 100 ns; then a part of the 22 ASCII bytes that end a long
+    // line, which took 30 us (what every part costs besides, whatever its
+    // length), and another part above 0x7F as before. A long line's piece of
+    // either kind, sized for 4 ms, is at least half as long as it was: the
+    // few bytes charged the whole part would cost a hundred times more than
+    // ASCII does, and bytes above 0x7F (never cheaper than ASCII) as much.
+    struct TLine {
+        const char* Name;
+        std::string Text;
+    };
+    const TLine lines[] = {{"ASCII", std::string(size_t{1} << 20, 'x')},
+                           {"above 0x7F", std::string(size_t{1} << 20, '\x80')}};
+    constexpr size_t Bytes = size_t{64} << 10;
+    TLayoutCosts costs;
+    for (int i = 0; i < 60; ++i) {
+        costs.Note(Bytes, 0, Bytes * 10e-9, Bytes * 10e-9);
+        costs.Note(Bytes, Bytes, Bytes * 100e-9, Bytes * 100e-9);
+    }
+    std::vector<size_t> before;
+    for (const TLine& line : lines)
+        before.push_back(costs.LineBytesToShow(line.Text, 4e-3, line.Text.size(), 8e-3));
+    costs.Note(22, 0, 30e-6, 30e-6);
+    costs.Note(Bytes, Bytes, Bytes * 100e-9, Bytes * 100e-9);
+    for (size_t i = 0; i < std::size(lines); ++i) {
+        SCOPED_TRACE(lines[i].Name);
+        ASSERT_LT(before[i], lines[i].Text.size());
+        const size_t after = costs.LineBytesToShow(lines[i].Text, 4e-3, lines[i].Text.size(), 8e-3);
+        EXPECT_GE(after * 2, before[i]) << before[i] << " bytes before, " << after << " after";
+    }
 }
 
 TEST(LayoutCostsTest, AHighByteIsFoundWhereverItLies)
