@@ -301,10 +301,10 @@ public:
                                std::vector<uint8_t>& starts, TSize& size);
     // Has the font meet the characters of Str (bytes in its code page) one at
     // a time (a character with the combining marks after it), each measured
-    // as measuring the text measures it, so that the text measures later at
-    // the cost of characters the font knows. Before each character the font
-    // does not know yet, asks Stop, and ends when it answers true; answers
-    // how many leading bytes were met (whole characters). A character of a
+    // as measuring the text measures it, so that measuring the text later
+    // looks for no font. Before each character with a code point the font
+    // has not met yet, asks Stop, and ends when it answers true; answers how
+    // many leading bytes were met (whole characters). A character of a
     // script new to the process may take far longer than a known one (its
     // fallback fonts are looked for and loaded): a caller that must not be
     // held long meets text this way before measuring or laying it out.
@@ -366,8 +366,8 @@ protected:
     // The advance of one character (Count code units) in the current font, without the extra.
     virtual int CharAdvance(const WideChar* Char, int count) = 0;
     // How many leading code units of Str are characters (a code point and its
-    // combining marks) whose advance CharAdvance answers from what the font
-    // keeps, without laying them out; a canvas that cannot tell answers 0.
+    // combining marks) whose code points the font has met: CharAdvance of
+    // them looks for no font; a canvas that cannot tell answers 0.
     virtual int KnownCharacters(const WideChar* str, int count);
     // The advances of Count characters of one code unit each (no surrogates, no
     // combining marks): CharAdvance of each, which a canvas may answer faster.

@@ -187,13 +187,15 @@ int TQtFontData::AdvanceOf(const WideChar* text, int count)
 
 bool TQtFontData::Knows(const WideChar* text, int count) const
 {
-    if (count == 1 && text[0] < 0x100 && Latin[text[0]])
-        return true;
-    if (count == 1 && text[0] >= 0x100 && (text[0] < 0xD800 || text[0] > 0xDFFF)) {
-        const std::unique_ptr<std::array<int, 256>>& page = FUnitAdvances[text[0] >> 8];
-        if (page && (*page)[text[0] & 0xFF] != UnknownAdvance)
-            return true;
+    bool surrogates = false;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] >= 0xD800 && text[i] <= 0xDFFF)
+            surrogates = true;
+        else if (!WasMet(text[i]))
+            return false;
     }
+    if (!surrogates)
+        return true;
     // Measured characters are remembered among the answers; drawn ones in
     // the glyph map, which may keep what the answers let go of.
     const std::u16string key(text, static_cast<size_t>(count));
@@ -272,6 +274,9 @@ void TQtFontData::Remember(const std::u16string& text, const TQtGlyphs& g)
 TQtGlyphs TQtFontData::LaidOut(const std::u16string& text)
 {
     ++FLayouts;
+    for (const char16_t unit : text)
+        if (unit < 0xD800 || unit > 0xDFFF)
+            FMetUnits[unit >> 6] |= uint64_t{1} << (unit & 63);
     TQtGlyphs g;
     QTextLayout layout(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), Font);
     QTextOption option;

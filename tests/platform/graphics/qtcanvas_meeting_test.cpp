@@ -103,6 +103,30 @@ INSTANTIATE_TEST_SUITE_P(CodePages, QtCanvasMeetingTest, ::testing::ValuesIn(Mee
                              return name;
                          });
 
+TEST(QtCanvasMeetingTextTest, ACharacterWhoseCodePointsWereMetApartIsKnown)
+{
+    // A letter and a combining acute measured each alone: the letter under
+    // the acute, a cluster never measured, is met without an ask (the fonts
+    // of its code points were looked for). A letter the font has not met is
+    // asked for.
+    SetACP(CP_UTF8);
+    TPixelBuffer buffer(40, 40);
+    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
+    canvas->Font()->SetName("DejaVu Sans");
+    canvas->Font()->SetHeight(UnusedHeight());
+    canvas->TextWidth("q");
+    canvas->TextWidth("\xCC\x81");
+    int asks = 0;
+    const auto refuse = [&] { return ++asks > 0; };
+    const std::string accented = "q\xCC\x81";
+    EXPECT_EQ(canvas->MeetCharactersA(accented.data(), 3, refuse), 3);
+    EXPECT_EQ(asks, 0);
+    const std::string cyrillic = "\xD0\xB6";
+    EXPECT_EQ(canvas->MeetCharactersA(cyrillic.data(), 2, refuse), 0);
+    EXPECT_EQ(asks, 1);
+    SetACP(0);
+}
+
 TEST(QtCanvasMeetingTextTest, APileOfMarksTooLongToBeRememberedIsKnownWhileTheGlyphMapKeepsIt)
 {
     // A letter under 40 marks is not among the answers: the glyph map keeps
