@@ -31,8 +31,19 @@ constexpr double WeighedAsciiBytes = 4096;
 
 size_t HighBytes(std::string_view text)
 {
-    return static_cast<size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
+    // The top bits of eight bytes at a time, counted: a long line is costed
+    // as far as a turn could lay it out, megabytes of ASCII text.
+    constexpr uint64_t Tops = 0x8080808080808080u;
+    size_t count = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        count += static_cast<size_t>(__builtin_popcountll(word & Tops));
+    }
+    for (; i < text.size(); ++i)
+        count += static_cast<unsigned char>(text[i]) >> 7;
+    return count;
 }
 
 bool HasHighBytes(std::string_view text)

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -101,17 +103,35 @@ TEST(LayoutCostsTest, AHighByteIsFoundWhereverItLies)
 {
     // Texts of every length up to three blocks of eight words, with no byte
     // above 0x7F and with one at each place: whether one is there agrees
-    // with the count of them.
+    // with the count of them. Then at every second or third place, and
+    // counted from each of the first eight places: counted as one by one.
+    const auto countOneByOne = [](std::string_view text) {
+        size_t high = 0;
+        for (const char c : text)
+            high += static_cast<unsigned char>(c) > 0x7F ? 1 : 0;
+        return high;
+    };
     for (size_t length = 0; length <= 200; ++length) {
         SCOPED_TRACE(length);
         std::string text(length, 'a');
         ASSERT_FALSE(HasHighBytes(text));
+        ASSERT_EQ(HighBytes(text), 0u);
         for (size_t at = 0; at < length; ++at) {
             text[at] = static_cast<char>(0x80 + at % 0x80);
             ASSERT_TRUE(HasHighBytes(text)) << at;
+            ASSERT_EQ(HighBytes(text), 1u) << at;
             text[at] = static_cast<char>(0x7F);
         }
         ASSERT_FALSE(HasHighBytes(text));
+        for (size_t step = 2; step <= 3; ++step) {
+            std::string spread = text;
+            for (size_t at = 0; at < length; at += step)
+                spread[at] = static_cast<char>(0xFF - at % 0x80);
+            for (size_t from = 0; from < std::min<size_t>(length, 8); ++from) {
+                const std::string_view rest = std::string_view(spread).substr(from);
+                ASSERT_EQ(HighBytes(rest), countOneByOne(rest)) << step << ' ' << from;
+            }
+        }
     }
 }
 
