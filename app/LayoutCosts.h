@@ -52,11 +52,12 @@ public:
     // What the first piece of a long line holds at the most: a piece is one
     // item of the pane, drawn whole by every paint that shows any of it, and
     // a pane that follows its file's end shows the start of its lines, so
-    // that a paint would otherwise shape as much text as a turn laid out (a
-    // quarter MiB of characters from fallback fonts takes a paint several
-    // milliseconds). The pieces after it are as long as a turn allows: each
-    // piece of a line lays its line out again.
-    static constexpr size_t MaxFirstPieceBytes = size_t{16} << 10;
+    // that a paint would otherwise shape as much text as a turn laid out (16
+    // KiB of characters from fallback fonts takes a paint 3 ms of the
+    // processor, which every turn spends and keeps time for). 4 KiB is more
+    // than the widest screen shows. The pieces after it are as long as a
+    // turn allows: each piece of a line lays its line out again.
+    static constexpr size_t MaxFirstPieceBytes = size_t{4} << 10;
 
 private:
     // The cost of a byte in seconds of the processor: ASCII bytes, and bytes

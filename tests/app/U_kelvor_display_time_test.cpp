@@ -105,6 +105,39 @@ TEST_F(KelvorDisplayTimeTest, LinesInCharactersTheFontsHaveNotMetAreShownWholeAn
     EXPECT_EQ(File->LineCount, 42);
 }
 
+TEST_F(KelvorDisplayTimeTest, APaneThatFollowsALongLineDrawsAFewKiBOfItAtATime)
+{
+    // Long lines of bytes above 0x7F (their characters met by the pane's
+    // fonts) arrive, as a binary file followed by mistake does, and go in
+    // pieces, each a turn's: the first line teaches the pane what such text
+    // costs, so that a turn lays out far more of the second than 16 KiB.
+    // Every turn paints the pane, which shows the lines' starts. No text
+    // drawn is longer than 4 KiB, more than the widest screen shows of a
+    // line: a paint draws a piece of a line whole, and a paint of 16 KiB of
+    // such characters takes milliseconds, which every turn would spend.
+    std::mt19937 random(23);
+    const std::string first = HighText(random, size_t{256} << 10, "first");
+    const std::string line = HighText(random, size_t{512} << 10, "end");
+    MeetCharactersOf(View, first + '\n' + line);
+    Feed(first + '\n');
+    const int lineStart = View->GetLineCount();
+    const auto longest = std::make_shared<size_t>(0);
+    const auto paints = std::make_shared<int>(0);
+    Form->RVStyle->OnDrawStyleText = [longest, paints](TRVStyle*, const AnsiString& text, TCanvas*, int, int,
+                                                       int, int, int, int, TRVTextDrawStates, bool&) {
+        *longest = std::max(*longest, text.size());
+        ++*paints;
+    };
+    Feed(line);
+    ASSERT_GT(View->GetLineCount() - lineStart, 2) << "the line went whole";
+    EXPECT_GT(*paints, 0);
+    EXPECT_LE(*longest, size_t{4} << 10);
+    std::string joined;
+    for (int i = lineStart; i < View->GetLineCount(); ++i)
+        joined += View->GetItemText(i);
+    EXPECT_EQ(joined, line);
+}
+
 // Count letters from U+00C0 to U+00FF (two bytes each): characters the
 // pane's own font draws, quick to measure, so that a turn lays out a large
 // part of a long line of them.
