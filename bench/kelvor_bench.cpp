@@ -64,10 +64,12 @@
 // the longest turn of a process that meets them for the first time (the
 // program run again, once for each way of arriving): a script new to the
 // process has its fallback fonts looked for and loaded in one call of the
-// toolkit, which no turn can split: 25-37 ms of the processor on the machine
-// this was measured on (the longest turn once the fonts were met: 23-27 ms,
-// a poll's first turn in one write; its paint draws the line's first piece,
-// which holds 16 KiB at the most). `kelvor_bench --turns` runs these alone.
+// toolkit, which no turn can split. On the machine this was measured on, the
+// line meets some thirteen scripts new to the process, each call 20-35 ms of
+// the processor, and the longest turn of the first meeting took 34-42 ms, the
+// longest of those calls and a few ms besides; the longest turn once the
+// fonts were met took 21-28 ms (a poll's first turn in one write).
+// `kelvor_bench --turns` runs these alone.
 //
 // Special words (kelvor_bench_words.cpp): the same lines followed with 500
 // special words that overlap one another and the lines' text, and with 3, each
