@@ -296,9 +296,11 @@ bool RunAlone(const TBenchArgs& args, TKelvorSide& kelvor, TPlainSide& plain, co
     if (args.AppendOnly)
         std::printf("append ratio kelvor/qplaintextedit, worst of the cases run: %.2f\n",
                     AppendRatio(kelvor, plain, args.OnlyLength, args.OnlyChunkLines));
-    else if (args.InvalidLineOnly)
-        PrintInvalidLineHeadline(InvalidLineLongestBlock(file, dir, cpuRatio), cpuRatio);
-    else if (args.LongLineOnly)
+    else if (args.InvalidLineOnly) {
+        // The ratio is known once the case has run.
+        const double block = InvalidLineLongestBlock(file, dir, cpuRatio);
+        PrintInvalidLineHeadline(block, cpuRatio);
+    } else if (args.LongLineOnly)
         PrintLongLineHeadline(LongLineCpuRatio(file, dir));
     else if (args.BinaryOnly)
         BinaryCases(file, dir);

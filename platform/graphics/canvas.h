@@ -369,6 +369,9 @@ protected:
     // combining marks) whose code points the font has met: CharAdvance of
     // them looks for no font; a canvas that cannot tell answers 0.
     virtual int KnownCharacters(const WideChar* str, int count);
+    // How many leading code units of Str (none a surrogate) the font has met
+    // each on its own, in any character: a canvas that cannot tell answers 0.
+    virtual int KnownUnits(const WideChar* str, int count);
     // The advances of Count characters of one code unit each (no surrogates, no
     // combining marks): CharAdvance of each, which a canvas may answer faster.
     virtual void UnitAdvances(const WideChar* str, int count, int* advances);
@@ -423,6 +426,12 @@ private:
         std::vector<uint8_t> LastByte; // 1 on the last byte of each character
     };
     void ConvertAnsi(const char* str, int count, TAnsiText& out);
+    // How many leading bytes of Str (UTF-8, the font's code page) hold only
+    // code units the font has met (KnownUnits), up to where a character below
+    // the combining marks begins (a character of its own) or to Count; a code
+    // point beyond the 16-bit units counts only as a whole character the font
+    // knows. Nothing in any other code page.
+    int MetPrefixA(const char* str, int count);
     // ASCII text in UTF-8 measured without converting it: false for other
     // text. Prefixes (optional, Count entries): the extent of every prefix
     // (left in no defined state when the answer is false).

@@ -79,6 +79,11 @@ int TQtCanvas::KnownCharacters(const WideChar* str, int count)
     return i;
 }
 
+int TQtCanvas::KnownUnits(const WideChar* str, int count)
+{
+    return CurrentFont().KnownUnits(str, count);
+}
+
 void TQtCanvas::UnitAdvances(const WideChar* str, int count, int* advances)
 {
     TQtFontData& font = CurrentFont();

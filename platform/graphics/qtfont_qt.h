@@ -110,6 +110,15 @@ struct TQtFontData {
     // count as met only within a cluster that AdvanceOf answers without
     // laying it out.
     bool Knows(const WideChar* text, int count) const;
+    // How many leading code units of Text (none a surrogate) the toolkit has
+    // looked for the fonts of.
+    int KnownUnits(const WideChar* text, int count) const
+    {
+        int i = 0;
+        while (i < count && WasMet(text[i]))
+            ++i;
+        return i;
+    }
     int FaceOf(const QGlyphRun& run);
 
     // What the glyph map and its masks hold, in bytes (as counted by

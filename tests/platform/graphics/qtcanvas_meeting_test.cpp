@@ -152,4 +152,56 @@ TEST(QtCanvasMeetingTextTest, APileOfMarksTooLongToBeRememberedIsKnownWhileTheGl
     SetACP(0);
 }
 
+TEST(QtCanvasMeetingTextTest, WhatTheFontMetIsPassedUpToTheWholeCharacterItDoesNotKnow)
+{
+    // The characters a font met are passed without converting the text; the
+    // meeting then begins at the whole character that holds the first code
+    // point the font does not know, or whose pieces it met only apart. Each
+    // text is met once with every ask refused: where it ends, and whether it
+    // asked.
+    SetACP(CP_UTF8);
+    const std::string acute = "\xCC\x81";
+    const std::string clef = "\xF0\x9D\x84\x9E"; // beyond the 16-bit units
+    const std::string stem = "\xF0\x9D\x85\xA5"; // a combining mark beyond them
+    const std::string e = "\xC3\xA9";
+    std::string manyE;
+    for (int i = 0; i < 127; ++i)
+        manyE += e;
+    struct TCase {
+        const char* Name;
+        std::vector<std::string> MeasuredBefore;
+        std::string Text;
+        int Met;
+    } cases[] = {
+        // A letter the font knows under a mark it does not: the letter too.
+        {"letter under a new mark", {"q"}, "zq" + acute, 1},
+        // The same across the end of a block of characters read at once.
+        {"mark after a block", {"q", e}, manyE + "q" + acute, 254},
+        // A character beyond the 16-bit units the font measured, before a
+        // letter of its own: passed.
+        {"known pair", {clef, "\xE2\x82\x80", e}, clef + "\xE2\x82\x80" + e, -1},
+        // ... but not when a mark follows it: the two were never measured
+        // together.
+        {"known pair under a mark", {clef, acute, "z"}, "z" + clef + acute, 1},
+        // A mark beyond the 16-bit units belongs to the letter before it.
+        {"mark beyond the units", {"q", stem}, "zq" + stem, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPixelBuffer buffer(40, 40);
+        std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
+        canvas->Font()->SetName("DejaVu Sans");
+        canvas->Font()->SetHeight(UnusedHeight());
+        canvas->TextWidth("z");
+        for (const std::string& text : c.MeasuredBefore)
+            canvas->TextWidth(text.c_str());
+        int asks = 0;
+        const int count = static_cast<int>(c.Text.size());
+        const int met = canvas->MeetCharactersA(c.Text.data(), count, [&] { return ++asks > 0; });
+        EXPECT_EQ(met, c.Met < 0 ? count : c.Met);
+        EXPECT_EQ(asks, c.Met < 0 ? 0 : 1);
+    }
+    SetACP(0);
+}
+
 } // namespace
