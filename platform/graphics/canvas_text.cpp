@@ -389,13 +389,8 @@ int TCanvas::MetPrefixA(const char* str, int count)
         // A code point beyond the 16-bit units that ends the block.
         unsigned wide = 0;
         while (next < count && n < Block) {
-            // ASCII, and bytes that begin no sequence (continuation bytes,
-            // overlong leads, leads past U+10FFFF: a code point of their
-            // value), told without the decoder.
-            unsigned c = static_cast<unsigned char>(str[next]);
-            const int after = c < 0xC2 || c > 0xF4
-                                  ? next + 1
-                                  : static_cast<int>(Utf8CharAt(str + next, str + count, c) - str);
+            unsigned c;
+            const int after = static_cast<int>(Utf8CharAt(str + next, str + count, c) - str);
             if (c >= 0x10000) {
                 wide = c;
                 break;
