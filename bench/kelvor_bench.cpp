@@ -66,9 +66,9 @@
 // process has its fallback fonts looked for and loaded in one call of the
 // toolkit, which no turn can split. On the machine this was measured on, the
 // line meets some thirteen scripts new to the process, each call 20-35 ms of
-// the processor, and the longest turn of the first meeting took 34-42 ms, the
+// the processor, and the longest turn of the first meeting took 33-42 ms, the
 // longest of those calls and a few ms besides; the longest turn once the
-// fonts were met took 21-28 ms (a poll's first turn in one write).
+// fonts were met took 21-32 ms (a poll's first turn in one write).
 // `kelvor_bench --turns` runs these alone.
 //
 // Special words (kelvor_bench_words.cpp): the same lines followed with 500
