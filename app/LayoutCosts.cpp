@@ -5,6 +5,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -15,13 +17,54 @@ constexpr double MaxWallPerCpu = 8;
 constexpr double KeepOfWallPerCpu = 0.75;
 // A long line is costed a block at a time.
 constexpr size_t CostBlock = 4096;
+// What a part of ASCII text measures of its bytes' cost counts as much as
+// the cost known before when the part has this many bytes, more when it has
+// more and less when fewer: every part costs about as much besides (its
+// paragraph laid out again, the pane's width measured), which a part of a
+// few bytes (the end of a long line, a short line alone) would charge to
+// each of them, and a byte of ASCII costs so little that this would set its
+// cost many times too high; the cost of the other bytes is never taken below
+// it.
+constexpr double WeighedAsciiBytes = 4096;
 
 } // namespace
 
 size_t HighBytes(std::string_view text)
 {
-    return static_cast<size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }));
+    // The top bits of eight bytes at a time, counted: a long line is costed
+    // as far as a turn could lay it out, megabytes of ASCII text.
+    constexpr uint64_t Tops = 0x8080808080808080u;
+    size_t count = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        // Each byte's top bit moved to its lowest, the eight summed into the
+        // top byte by one multiplication (no instruction counts bits on
+        // every processor the program is built for).
+        count += static_cast<size_t>((((word & Tops) >> 7) * 0x0101010101010101u) >> 56);
+    }
+    for (; i < text.size(); ++i)
+        count += static_cast<unsigned char>(text[i]) >> 7;
+    return count;
+}
+
+bool HasHighBytes(std::string_view text)
+{
+    // The top bits of eight bytes at a time, looked at every 64 bytes.
+    constexpr uint64_t Tops = 0x8080808080808080u;
+    uint64_t tops = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        tops |= word;
+        if (i % 64 == 56 && (tops & Tops) != 0)
+            return true;
+    }
+    for (; i < text.size(); ++i)
+        tops |= static_cast<unsigned char>(text[i]);
+    return (tops & Tops) != 0;
 }
 
 double ThreadCpuSeconds()
@@ -46,7 +89,7 @@ void TLayoutCosts::Note(size_t bytes, size_t high, double cpu, double wall)
     FWallPerCpu = std::clamp(FWallSum / std::max(FCpuSum, 1e-9), 1.0, MaxWallPerCpu);
     const double ascii = static_cast<double>(bytes - high);
     if (high == 0) {
-        FAsciiCost = cpu / ascii;
+        FAsciiCost += (cpu / ascii - FAsciiCost) * ascii / (ascii + WeighedAsciiBytes);
         return;
     }
     // What the ASCII bytes are known to cost, the rest is the others'. Their
@@ -59,18 +102,24 @@ void TLayoutCosts::Note(size_t bytes, size_t high, double cpu, double wall)
     FOtherCost = std::max(measured >= FOtherCost ? measured : (3 * FOtherCost + measured) / 4, FAsciiCost);
 }
 
+void TLayoutCosts::NotePaint(double cpu)
+{
+    FPaintCost = cpu >= FPaintCost ? cpu : (3 * FPaintCost + cpu) / 4;
+}
+
 // The line is costed a block at a time, from a count of the block's bytes
 // above 0x7F, and only as far as a turn could lay out: each piece of a long
 // line reads about what it shows, never the whole rest of the line.
-size_t TLayoutCosts::LineBytesToShow(std::string_view text, double seconds, size_t most,
-                                     double turnSeconds) const
+size_t TLayoutCosts::LineBytesToShow(std::string_view text, double seconds, size_t most, double turnSeconds,
+                                     bool lineStart) const
 {
     if (text.size() <= MinCutLineBytes)
         return text.size();
     auto costOf = [&](std::string_view bytes) { return ExpectedSeconds(bytes.size(), HighBytes(bytes)); };
     // The blocks that fit in Seconds, then the byte of the next block at
-    // which the cost passes it.
-    const size_t room = std::min(text.size(), most);
+    // which the cost passes it; a line's first piece of MaxFirstPieceBytes at
+    // the most.
+    const size_t room = std::min({text.size(), most, lineStart ? MaxFirstPieceBytes : text.size()});
     size_t fits = room;
     size_t at = 0;
     double cost = 0;

@@ -15,14 +15,20 @@
 // lines out in parts sized by what the pane's text has cost per byte, and
 // stops at TurnLimit, so that text that is slow to lay out (bytes of a
 // binary file, characters that only fallback fonts draw) leaves the rest,
-// in order, for the next turn. A byte is charged the processor time its
-// layout took, never the time the machine gave to others meanwhile: a busy
-// machine makes parts smaller only by the share of time it leaves the
+// in order, for the next turn; the paint that ends a turn is kept time for,
+// as much as the pane's last paints took. A byte is charged the processor
+// time its layout took, never the time the machine gave to others meanwhile:
+// a busy machine makes parts smaller only by the share of time it leaves the
 // window (TLayoutCosts). A turn with time left asks a long line for a
 // quarter KiB at least and cuts it at the last place at or before that (else
 // the first after it) where the pieces show what the whole shows: a piece is
 // shorter only where the text has no place nearer, so that a long line shows
-// at a cost linear in its length.
+// at a cost linear in its length. Before a part is laid out, the pane's fonts
+// meet its characters one at a time (TCanvas::MeetCharactersA), in the first
+// MeetingWindow of the turn: a character of a script new to the process has
+// its fallback fonts looked for and loaded, which may take longer than a turn
+// by itself and cannot be split, so that it begins near a turn's start;
+// what is not met yet waits for the next turn.
 #include "app/U_kelvor.h"
 
 #include <malloc.h>
@@ -31,17 +37,17 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <deque>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "app/LayoutCosts.h"
+#include "app/PendingLines.h"
 #include "app/Tail.h"
+#include "document/rvstyle.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/forms.h"
 #include "platform/core/codepages.h"
-#include "platform/graphics/textcut.h"
 #include "view/rollview.h"
 
 namespace {
@@ -65,112 +71,16 @@ constexpr auto TimerTurnBudget = std::chrono::milliseconds(8);
 // what is left.
 constexpr auto TurnLimit = std::chrono::milliseconds(20);
 constexpr auto SameTurnGap = std::chrono::milliseconds(10);
+// How long into a turn the pane's fonts may begin to meet the characters of
+// new text: a script that the process meets for the first time may take
+// longer than a turn by itself, and must begin near the turn's start.
+constexpr auto MeetingWindow = std::chrono::milliseconds(4);
 // The most bytes of one part, whatever the costs measured.
 constexpr size_t MaxPartBytes = size_t{256} << 10;
 // The pane's timer: at once while lines are to be shown, else a look now and
 // then for a file that stopped sending without a poll saying so.
 constexpr unsigned ShowNextSlice = 1;
 constexpr unsigned LookAgain = 50;
-
-// What waits to be added to a pane, oldest first: the text of each chunk
-// once, and where its lines lie in it, each with its style and how the
-// pane's viewer is to take it (a continuation of the last paragraph, a
-// paragraph, or a break). Lines cost no copy until they are shown.
-enum class TPendingKind : uint8_t { Continuation, Paragraph, Break };
-
-class TPendingLines {
-public:
-    bool Empty() const { return FChunks.empty(); }
-    void Clear() { FChunks.clear(); }
-    // The lines that follow lie in Text (until the next chunk); the chunk's own
-    // copy. Room is made for LineCount lines at once: a burst keeps up to a
-    // purge line's worth of them waiting, and growing by halves would leave
-    // up to as much again unused.
-    const AnsiString& BeginChunk(AnsiString text, size_t lineCount)
-    {
-        FChunks.push_back({std::move(text), {}, 0});
-        FChunks.back().Lines.reserve(lineCount);
-        return FChunks.back().Text;
-    }
-    // A line of the last chunk's text.
-    void Add(size_t start, size_t length, int style, TPendingKind kind)
-    {
-        FChunks.back().Lines.push_back(
-            {static_cast<uint32_t>(start), static_cast<uint32_t>(length), style, kind, false});
-    }
-    // A chunk without lines is let go; one that kept far fewer lines than it
-    // made room for (the others were not to be shown) gives the room back.
-    void EndChunk()
-    {
-        if (FChunks.empty())
-            return;
-        std::vector<TLine>& lines = FChunks.back().Lines;
-        if (lines.empty())
-            FChunks.pop_back();
-        else if (lines.size() < lines.capacity() / 2)
-            lines.shrink_to_fit();
-    }
-    void AddBreak()
-    {
-        BeginChunk(AnsiString(), 1);
-        Add(0, 0, 0, TPendingKind::Break);
-    }
-    // Hands the oldest line to Show(text, style, kind); false when only a
-    // piece of it went. A line longer than Fits(text) allows is cut where its
-    // pieces show as it would whole (TextCutNear): the piece before the cut
-    // goes, and the rest waits as the oldest line, continuing its paragraph.
-    // A chunk that is one line and nothing else (a piece of a line without an
-    // end) hands its text over instead of a copy. The cuts of one line share
-    // what they read of its end, so that together they read it about once;
-    // a line that no cut has begun on starts that memo afresh, however the
-    // line before it went (shown, or dropped with the queue).
-    template <class F, class G> bool PopFront(F show, G fits)
-    {
-        TChunk& chunk = FChunks.front();
-        TLine& front = chunk.Lines[chunk.Next];
-        if (!front.Cut)
-            FFrontCutMemo.Clear();
-        const std::string_view whole(chunk.Text.data() + front.Start, front.Length);
-        const size_t cut = front.Kind == TPendingKind::Break
-                               ? whole.size()
-                               : TextCutNear(whole, fits(whole), GetACP(), &FFrontCutMemo);
-        if (cut < whole.size()) {
-            show(AnsiString(whole.substr(0, cut)), front.Style, front.Kind);
-            front.Start += static_cast<uint32_t>(cut);
-            front.Length -= static_cast<uint32_t>(cut);
-            front.Kind = TPendingKind::Continuation;
-            front.Cut = true;
-            return false;
-        }
-        const TLine line = chunk.Lines[chunk.Next++];
-        const bool last = chunk.Next == chunk.Lines.size();
-        if (last && line.Start == 0 && line.Length == chunk.Text.size())
-            show(std::move(chunk.Text), line.Style, line.Kind);
-        else
-            show(chunk.Text.substr(line.Start, line.Length), line.Style, line.Kind);
-        if (last)
-            FChunks.pop_front();
-        return true;
-    }
-
-private:
-    struct TLine {
-        uint32_t Start;
-        uint32_t Length;
-        int Style;
-        TPendingKind Kind;
-        // A piece of the line was shown: the memo holds what its cuts found.
-        bool Cut;
-    };
-    struct TChunk {
-        AnsiString Text;
-        std::vector<TLine> Lines;
-        size_t Next;
-    };
-    std::deque<TChunk> FChunks;
-    // What the cuts of the line being cut (the oldest) found of its end.
-    TTextCutMemo FFrontCutMemo;
-};
 
 // What the display remembers of a pane between two chunks of its file. Owned
 // by the pane, so it goes with it.
@@ -255,10 +165,50 @@ struct TPart {
     double Expected = 0;
 };
 
+// Has the pane's fonts meet the characters of the oldest waiting line that a
+// part would take (its first Want bytes), until Until; the part may then
+// take Take bytes of it. A line that goes whole waits until it is met whole,
+// a piece of a long line until a quarter KiB of it (or all it wants) is met
+// up to a place where it may be cut (what it met stays met). ASCII text
+// needs no meeting: the fonts have known its characters since the pane's
+// first line.
+// AppliedStyle is the text style the formatting canvas has from the last
+// meeting (-1: unknown).
+bool MeetFront(TRollView* view, TPaneDisplayState* state, size_t want, TClock::time_point until, size_t& take,
+               int& appliedStyle)
+{
+    TPendingLines& pending = state->Pending;
+    const std::string_view front = pending.Front();
+    size_t met = pending.FrontMet();
+    if (met < want && !HasHighBytes(front.substr(met, want - met))) {
+        met = want;
+    } else if (met < want) {
+        // In the text style's font, as the layout measures a line's width.
+        TCanvas* canvas = view->GetFormattingCanvas();
+        if (appliedStyle != pending.FrontStyle()) {
+            appliedStyle = pending.FrontStyle();
+            view->Style()->TextStyles()->Items(appliedStyle)->Apply(canvas, view->RVData->GetParaBiDiMode(0));
+        }
+        met += static_cast<size_t>(canvas->MeetCharactersA(front.data() + met, static_cast<int>(want - met),
+                                                           [until] { return TClock::now() >= until; }));
+    }
+    pending.SetFrontMet(met);
+    if (met >= want) {
+        take = want;
+        return true;
+    }
+    // A piece of a long line, up to the last place before what is not met.
+    take = want < front.size() ? pending.FrontCut(met) : 0;
+    return take <= met && take >= std::min(want, TLayoutCosts::MinPieceBytes);
+}
+
 // Adds the oldest waiting lines to the pane part by part, laying each part
 // out, for as long as the turn may go on: at least a piece's worth of text
 // (SliceBytes) unless TurnLimit comes first, and further parts while Budget
-// lasts. Then scrolls the pane to its end and paints it once.
+// lasts; the turn's time ends early by what its paint is expected to take.
+// The bytes of a part are met by the pane's fonts first, in the turn's first
+// MeetingWindow: text they have not met waits for the next turn. Then
+// scrolls the pane to its end and paints it once.
 void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budget, bool poll)
 {
     // The queued lines hold no line ends: each is added as it stands (its
@@ -278,12 +228,21 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     // that poll's limit.
     const TClock::time_point passStart =
         !poll && start - state->PollTurnEnd <= SameTurnGap ? state->PollTurnStart : start;
-    const TClock::time_point limit = passStart + TurnLimit;
-    const double turnSeconds = std::chrono::duration<double>(TurnLimit).count();
+    // The turn keeps time for the paint that ends it (its parts have a
+    // quarter of the turn at the least).
+    const auto paint = std::chrono::duration_cast<TClock::duration>(
+        std::chrono::duration<double>(state->Costs.ExpectedPaintSeconds()));
+    const TClock::time_point limit =
+        passStart + TurnLimit - std::min<TClock::duration>(paint, TurnLimit * 3 / 4);
+    const TClock::time_point meetUntil = std::min(limit, passStart + MeetingWindow);
+    // What a whole turn lays out, its paint left out.
+    const double turnSeconds = std::chrono::duration<double>(limit - passStart).count();
     TClock::time_point now = start;
     double partCpuStart = ThreadCpuSeconds();
+    int appliedStyle = -1;
     size_t shown = 0;
-    while (!state->Pending.Empty()) {
+    bool waiting = false;
+    while (!state->Pending.Empty() && !waiting) {
         // A piece's worth first, within the limit; then what the budget allows.
         const TClock::time_point end = shown < SliceBytes ? limit : std::min(limit, start + budget);
         const double left = std::chrono::duration<double>(end - now).count();
@@ -297,6 +256,18 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
                (part.Bytes == 0 || part.Expected < left)) {
             if (part.Bytes == 0 && left <= 0)
                 break;
+            const size_t want = state->Costs.LineBytesToShow(state->Pending.Front(), left - part.Expected,
+                                                             MaxPartBytes - part.Bytes, turnSeconds,
+                                                             state->Pending.FrontStartsParagraph());
+            // A meeting begins only while the layout this part already holds
+            // leaves the turn's meeting time.
+            const TClock::time_point until = meetUntil - std::chrono::duration_cast<TClock::duration>(
+                                                             std::chrono::duration<double>(part.Expected));
+            size_t take = 0;
+            if (!MeetFront(view, state, want, until, take, appliedStyle)) {
+                waiting = true;
+                break;
+            }
             whole = state->Pending.PopFront(
                 [&](AnsiString text, int style, TPendingKind kind) {
                     const size_t high = HighBytes(text);
@@ -305,22 +276,21 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
                     part.Expected += state->Costs.ExpectedSeconds(text.size() + 1, high);
                     show(std::move(text), style, kind);
                 },
-                [&](std::string_view text) {
-                    return state->Costs.LineBytesToShow(text, left - part.Expected, MaxPartBytes - part.Bytes,
-                                                        turnSeconds);
-                });
+                take);
         }
         if (part.Bytes == 0)
             break;
         // Only the new tail is laid out (the result equals a whole layout); a
         // cleared pane is laid out whole. The layout marks for painting what
-        // it changed, and scrolling to the end moves what stays.
+        // it changed, and scrolling to the end moves what stays. The layout
+        // sets the formatting canvas's font as it goes.
         const TClock::time_point partStart = now;
         if (state->WholeLayout)
             view->Format();
         else
             view->FormatTail();
         state->WholeLayout = false;
+        appliedStyle = -1;
         now = TClock::now();
         const double cpu = ThreadCpuSeconds();
         state->Costs.Note(part.Bytes, part.High, cpu - partCpuStart,
@@ -337,9 +307,11 @@ void ShowSlice(TRollView* view, TPaneDisplayState* state, TClock::duration budge
     } else if (shown == 0) {
         return; // the pass's time is spent: the pane's timer comes back
     }
-    view->SetVScrollPos(view->GetVScrollMax());
     // Painted now, without running the event loop inside the poll.
+    const double paintCpuStart = ThreadCpuSeconds();
+    view->SetVScrollPos(view->GetVScrollMax());
     view->Update();
+    state->Costs.NotePaint(ThreadCpuSeconds() - paintCpuStart);
     if (poll) {
         state->PollTurnStart = start;
         state->PollTurnEnd = TClock::now();

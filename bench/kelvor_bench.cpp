@@ -54,6 +54,23 @@
 // with three busy threads; the headline is the worst of the four ratios.
 // `kelvor_bench --long-line` runs these alone.
 //
+// The window's longest turn (kelvor_bench_turns.cpp): one line of 512 KB of
+// bytes 0x80-0xFF without a line end, arriving in 4 KB writes (a turn of the
+// monitor after each) and in one write, on an idle core and on one the window
+// shares with three busy threads, three rounds each; every event the event
+// loop hands to the program, and every turn of the monitor, is timed in the
+// processor time of the window's thread. The headline is the longest turn of
+// all, the fonts that draw the line's characters met before; a second one
+// the longest turn of a process that meets them for the first time (the
+// program run again, once for each way of arriving): a script new to the
+// process has its fallback fonts looked for and loaded in one call of the
+// toolkit, which no turn can split. On the machine this was measured on, the
+// line meets some thirteen scripts new to the process, each call 20-35 ms of
+// the processor, and the longest turn of the first meeting took 33-42 ms, the
+// longest of those calls and a few ms besides; the longest turn once the
+// fonts were met took 21-32 ms (a poll's first turn in one write).
+// `kelvor_bench --turns` runs these alone.
+//
 // Special words (kelvor_bench_words.cpp): the same lines followed with 500
 // special words that overlap one another and the lines' text, and with 3, each
 // list in turn, through the same road: a burst of 20 MB caught up by the
@@ -68,6 +85,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -77,6 +95,7 @@
 #include "bench/kelvor_bench_longline.h"
 #include "bench/kelvor_bench_monitor.h"
 #include "bench/kelvor_bench_sides.h"
+#include "bench/kelvor_bench_turns.h"
 #include "document/rvstyle.h"
 #include "platform/controls/forms.h"
 #include "platform/graphics/gdiobjects.h"
@@ -104,12 +123,16 @@ std::string TempFolder()
 // catch-up cases alone; "--binary" and "--words" run the cases of bytes that
 // are no UTF-8 and of special words alone, "--invalid-line" the one line of
 // invalid UTF-8 against high bytes alone, "--long-line" the long line at two
-// lengths alone.
+// lengths alone, "--turns" the window's longest turn alone; "--first-meeting
+// WRITE" shows the high-byte line once in writes of WRITE bytes and prints
+// its longest turn (what the turns case runs in a process of its own).
 struct TBenchArgs {
     bool CatchUpOnly = false;
     bool BinaryOnly = false;
     bool InvalidLineOnly = false;
     bool LongLineOnly = false;
+    bool TurnsOnly = false;
+    size_t FirstMeetingWrite = 0;
     bool WordsOnly = false;
     bool MemoryOnly = false;
     bool AppendOnly = false;
@@ -126,6 +149,9 @@ TBenchArgs ReadArgs(int argc, char** argv)
     args.InvalidLineOnly = argc > 1 && std::string(argv[1]) == "--invalid-line";
     args.LongLineOnly = argc > 1 && std::string(argv[1]) == "--long-line";
     args.WordsOnly = argc > 1 && std::string(argv[1]) == "--words";
+    args.TurnsOnly = argc > 1 && std::string(argv[1]) == "--turns";
+    if (argc > 2 && std::string(argv[1]) == FirstMeetingArg)
+        args.FirstMeetingWrite = std::strtoul(argv[2], nullptr, 10);
     args.AppendOnly = argc > 1 && std::string(argv[1]) == "--append";
     args.OnlyLength = args.AppendOnly && argc > 2 ? std::atoi(argv[2]) : 0;
     args.OnlyChunkLines = args.AppendOnly && argc > 3 ? std::atol(argv[3]) : 0;
@@ -169,6 +195,7 @@ struct THeadlines {
     double InvalidLineCpuRatio = 0;
     double LongLineCpuRatio = 0;
     double SpecialWordsRatio = 0;
+    TTurnFigures Turns;
 };
 
 void PrintInvalidLineHeadline(double block, double cpuRatio)
@@ -183,6 +210,22 @@ void PrintLongLineHeadline(double ratio)
     std::printf("one long line CPU 4N/N bytes, worst of log text and high bytes on an idle and a shared core "
                 "(bound 6): %.2f\n",
                 ratio);
+}
+
+void PrintTurnsHeadlines(const TTurnFigures& turns)
+{
+    if (turns.FirstMeeting >= 0)
+        std::printf("high-byte line longest turn CPU ms, its fonts met for the first time: %.0f\n",
+                    turns.FirstMeeting * 1000);
+    std::printf("high-byte line longest turn CPU ms: %.0f\n", turns.Longest * 1000);
+}
+
+// This program's file, which the first meeting of fonts runs again.
+std::string ProgramPath()
+{
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
 }
 
 void PrintHeadlines(const THeadlines& h)
@@ -203,6 +246,7 @@ void PrintHeadlines(const THeadlines& h)
     PrintInvalidLineHeadline(h.InvalidLineBlock, h.InvalidLineCpuRatio);
     std::printf("cost with 500 special words against 3, worse of the two cases: %.2f\n", h.SpecialWordsRatio);
     PrintLongLineHeadline(h.LongLineCpuRatio);
+    PrintTurnsHeadlines(h.Turns);
 }
 
 // The pane's font at the pane's pixel size (PixelSize), for QPlainTextEdit.
@@ -252,12 +296,18 @@ bool RunAlone(const TBenchArgs& args, TKelvorSide& kelvor, TPlainSide& plain, co
     if (args.AppendOnly)
         std::printf("append ratio kelvor/qplaintextedit, worst of the cases run: %.2f\n",
                     AppendRatio(kelvor, plain, args.OnlyLength, args.OnlyChunkLines));
-    else if (args.InvalidLineOnly)
-        PrintInvalidLineHeadline(InvalidLineLongestBlock(file, dir, cpuRatio), cpuRatio);
-    else if (args.LongLineOnly)
+    else if (args.InvalidLineOnly) {
+        // The ratio is known once the case has run.
+        const double block = InvalidLineLongestBlock(file, dir, cpuRatio);
+        PrintInvalidLineHeadline(block, cpuRatio);
+    } else if (args.LongLineOnly)
         PrintLongLineHeadline(LongLineCpuRatio(file, dir));
     else if (args.BinaryOnly)
         BinaryCases(file, dir);
+    else if (args.TurnsOnly)
+        PrintTurnsHeadlines(HighByteLineTurns(file, dir, ProgramPath()));
+    else if (args.FirstMeetingWrite > 0)
+        FirstMeetingTurn(file, dir, args.FirstMeetingWrite);
     else if (args.WordsOnly)
         std::printf("cost with 500 special words against 3, worse of the two cases: %.2f\n",
                     SpecialWordsRatio(kelvor, log, PurgeLines));
@@ -297,6 +347,7 @@ THeadlines RunAll(TKelvorSide& kelvor, TPlainSide& plain, const std::string& dir
     h.InvalidLineBlock = InvalidLineLongestBlock(file, dir, h.InvalidLineCpuRatio);
     h.LongLineCpuRatio = LongLineCpuRatio(file, dir);
     h.SpecialWordsRatio = SpecialWordsRatio(kelvor, log, PurgeLines);
+    h.Turns = HighByteLineTurns(file, dir, ProgramPath());
     return h;
 }
 
@@ -306,6 +357,7 @@ int main(int argc, char** argv)
 {
     const TBenchArgs args = ReadArgs(argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    StartTurnClock();
     const std::string dir = TempFolder();
     const std::string ini = dir + "/kelvor.ini";
     const std::string log = dir + "/bench.log";

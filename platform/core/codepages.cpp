@@ -630,11 +630,11 @@ const char* CharPrevExA(unsigned codePage, const char* start, const char* curren
     return PrevChar(FindConverter(codePage), start, current);
 }
 
-const char* Utf8CharAt(const char* current, const char* end, unsigned& codePoint)
+const char* Utf8LeadCharAt(const char* current, const char* end, unsigned& codePoint)
 {
     const unsigned char* p = Bytes(current);
     const unsigned b = p[0];
-    switch (b < 0x80 ? 1 : Utf8SequenceLength(p, Bytes(end))) {
+    switch (Utf8SequenceLength(p, Bytes(end))) {
     case 2:
         codePoint = (b & 0x1F) << 6 | (p[1] & 0x3F);
         return current + 2;

@@ -87,7 +87,19 @@ const char* CharPrevExA(unsigned codePage, const char* start, const char* curren
 // The UTF-8 character at Current (before End) as the conversions read it:
 // its code point, and the start of the next character. A byte that begins no
 // well-formed sequence is a character of its own, the code point of its value.
-const char* Utf8CharAt(const char* current, const char* end, unsigned& codePoint);
+// Utf8LeadCharAt reads it when its first byte (0xC2 to 0xF4) may begin a
+// sequence; ASCII and the bytes that begin none (most of a binary file) are
+// read inline.
+const char* Utf8LeadCharAt(const char* current, const char* end, unsigned& codePoint);
+inline const char* Utf8CharAt(const char* current, const char* end, unsigned& codePoint)
+{
+    const unsigned b = static_cast<unsigned char>(*current);
+    if (b < 0xC2 || b > 0xF4) {
+        codePoint = b;
+        return current + 1;
+    }
+    return Utf8LeadCharAt(current, end, codePoint);
+}
 // The same in the ANSI code page.
 const char* CharNext(const char* current, const char* end);
 const char* CharPrev(const char* start, const char* current);

@@ -3,6 +3,7 @@
 // the recording one for tests (recordingcanvas.h).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -298,6 +299,16 @@ public:
                                TSize& size);
     bool GetTextPrefixExtentsW(const WideChar* str, int count, std::vector<int>& dx,
                                std::vector<uint8_t>& starts, TSize& size);
+    // Has the font meet the characters of Str (bytes in its code page) one at
+    // a time (a character with the combining marks after it), each measured
+    // as measuring the text measures it, so that measuring the text later
+    // looks for no font. Before each character with a code point the font
+    // has not met yet, asks Stop, and ends when it answers true; answers how
+    // many leading bytes were met (whole characters). A character of a
+    // script new to the process may take far longer than a known one (its
+    // fallback fonts are looked for and loaded): a caller that must not be
+    // held long meets text this way before measuring or laying it out.
+    int MeetCharactersA(const char* str, int count, const std::function<bool()>& stop);
     // Whether the text holds characters that read right to left, so that the
     // bidirectional algorithm reorders it when it is drawn (ANSI text read
     // through the font's code page).
@@ -354,6 +365,13 @@ protected:
     virtual TRect DeviceBounds() const = 0;
     // The advance of one character (Count code units) in the current font, without the extra.
     virtual int CharAdvance(const WideChar* Char, int count) = 0;
+    // How many leading code units of Str are characters (a code point and its
+    // combining marks) whose code points the font has met: CharAdvance of
+    // them looks for no font; a canvas that cannot tell answers 0.
+    virtual int KnownCharacters(const WideChar* str, int count);
+    // How many leading code units of Str (none a surrogate) the font has met
+    // each on its own, in any character: a canvas that cannot tell answers 0.
+    virtual int KnownUnits(const WideChar* str, int count);
     // The advances of Count characters of one code unit each (no surrogates, no
     // combining marks): CharAdvance of each, which a canvas may answer faster.
     virtual void UnitAdvances(const WideChar* str, int count, int* advances);
@@ -408,6 +426,12 @@ private:
         std::vector<uint8_t> LastByte; // 1 on the last byte of each character
     };
     void ConvertAnsi(const char* str, int count, TAnsiText& out);
+    // How many leading bytes of Str (UTF-8, the font's code page) hold only
+    // code units the font has met (KnownUnits), up to where a character below
+    // the combining marks begins (a character of its own) or to Count; a code
+    // point beyond the 16-bit units counts only as a whole character the font
+    // knows. Nothing in any other code page.
+    int MetPrefixA(const char* str, int count);
     // ASCII text in UTF-8 measured without converting it: false for other
     // text. Prefixes (optional, Count entries): the extent of every prefix
     // (left in no defined state when the answer is false).

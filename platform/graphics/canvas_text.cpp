@@ -94,6 +94,16 @@ std::vector<TClusterInfo> textclusters::VisualClusters(const WideChar* s, int n,
 
 // ---- Characters and advances
 
+int TCanvas::KnownCharacters(const WideChar*, int)
+{
+    return 0;
+}
+
+int TCanvas::KnownUnits(const WideChar*, int)
+{
+    return 0;
+}
+
 void TCanvas::UnitAdvances(const WideChar* str, int count, int* advances)
 {
     for (int i = 0; i < count; ++i)
@@ -359,6 +369,90 @@ bool TCanvas::GetTextPrefixExtentsW(const WideChar* str, int count, std::vector<
     FontMetrics(otm);
     size = {sum, otm.otmTextMetrics.tmHeight};
     return true;
+}
+
+int TCanvas::MetPrefixA(const char* str, int count)
+{
+    if (FontCodePage() != CP_UTF8)
+        return 0;
+    // A block of characters at a time: their code units, and the byte each
+    // begins at.
+    constexpr int Block = 128;
+    WideChar units[Block];
+    int starts[Block];
+    // Where the last character that is no combining mark begins, as far as
+    // it is told cheaply: no character before it extends past it.
+    int clusterStart = 0;
+    for (int at = 0; at < count;) {
+        int n = 0;
+        int next = at;
+        // A code point beyond the 16-bit units that ends the block.
+        unsigned wide = 0;
+        while (next < count && n < Block) {
+            unsigned c;
+            const int after = static_cast<int>(Utf8CharAt(str + next, str + count, c) - str);
+            if (c >= 0x10000) {
+                wide = c;
+                break;
+            }
+            units[n] = static_cast<WideChar>(c);
+            starts[n++] = next;
+            next = after;
+        }
+        const int known = KnownUnits(units, n);
+        for (int i = 0; i < known; ++i)
+            if (units[i] < 0x300)
+                clusterStart = starts[i];
+        if (known < n)
+            return units[known] < 0x300 ? starts[known] : clusterStart;
+        at = next;
+        if (wide == 0)
+            continue;
+        // A surrogate pair is known as a whole character: passed when it is
+        // one (no mark of another, none after it) that the font knows.
+        if (IsCombining(static_cast<UChar32>(wide)))
+            return clusterStart;
+        clusterStart = at;
+        unsigned following = 0;
+        const int after = static_cast<int>(Utf8CharAt(str + at, str + count, wide) - str);
+        if (after < count)
+            Utf8CharAt(str + after, str + count, following);
+        const WideChar pair[2] = {static_cast<WideChar>(0xD800 + ((wide - 0x10000) >> 10)),
+                                  static_cast<WideChar>(0xDC00 + ((wide - 0x10000) & 0x3FF))};
+        if (IsCombining(static_cast<UChar32>(following)) || KnownCharacters(pair, 2) != 2)
+            return clusterStart;
+        at = after;
+    }
+    return count;
+}
+
+int TCanvas::MeetCharactersA(const char* str, int count, const std::function<bool()>& stop)
+{
+    if (count <= 0 || !str)
+        return 0;
+    // Most text a pane shows is in characters its fonts met long before: they
+    // are passed over without converting them.
+    const int passed = MetPrefixA(str, count);
+    if (passed == count)
+        return count;
+    str += passed;
+    count -= passed;
+    TAnsiText text;
+    ConvertAnsi(str, count, text);
+    const WideChar* s = text.Wide.data();
+    const int n = static_cast<int>(text.Wide.size());
+    for (int i = KnownCharacters(s, n); i < n; i += KnownCharacters(s + i, n - i)) {
+        if (stop()) {
+            // The bytes before the first one of the character at unit I.
+            const auto first = std::lower_bound(text.ByteUnit.begin(), text.ByteUnit.end(), i);
+            return passed + static_cast<int>(first - text.ByteUnit.begin());
+        }
+        // The units measuring gives one advance: a code point and its marks.
+        const int end = ClusterEnd(s, n, i);
+        CharAdvance(s + i, end - i);
+        i = end;
+    }
+    return passed + count;
 }
 
 bool TCanvas::GetTextPrefixExtentsA(const char* str, int count, std::vector<int>& dx,

@@ -100,6 +100,8 @@ public:
 protected:
     TRect DeviceBounds() const override;
     int CharAdvance(const WideChar* Char, int count) override;
+    int KnownCharacters(const WideChar* str, int count) override;
+    int KnownUnits(const WideChar* str, int count) override;
     void UnitAdvances(const WideChar* str, int count, int* advances) override;
     const int* AsciiAdvances() override;
     int PrintableAsciiAdvance() override;

@@ -11,6 +11,7 @@
 
 #include "platform/core/colors.h"
 #include "platform/core/sysutils.h"
+#include "platform/graphics/canvas_clusters.h"
 #include "platform/graphics/glyphmask_qt.h"
 #include "platform/graphics/qtcanvas.h"
 #include "platform/graphics/qtcanvas_qt.h"
@@ -63,6 +64,24 @@ TQtFontData& TQtCanvas::CurrentFont()
 int TQtCanvas::CharAdvance(const WideChar* Char, int count)
 {
     return CurrentFont().AdvanceOf(Char, count);
+}
+
+int TQtCanvas::KnownCharacters(const WideChar* str, int count)
+{
+    const TQtFontData& font = CurrentFont();
+    int i = 0;
+    while (i < count) {
+        const int end = textclusters::ClusterEnd(str, count, i);
+        if (!font.Knows(str + i, end - i))
+            break;
+        i = end;
+    }
+    return i;
+}
+
+int TQtCanvas::KnownUnits(const WideChar* str, int count)
+{
+    return CurrentFont().KnownUnits(str, count);
 }
 
 void TQtCanvas::UnitAdvances(const WideChar* str, int count, int* advances)

@@ -185,6 +185,23 @@ int TQtFontData::AdvanceOf(const WideChar* text, int count)
     return advance;
 }
 
+bool TQtFontData::Knows(const WideChar* text, int count) const
+{
+    bool surrogates = false;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] >= 0xD800 && text[i] <= 0xDFFF)
+            surrogates = true;
+        else if (!WasMet(text[i]))
+            return false;
+    }
+    if (!surrogates)
+        return true;
+    // Measured characters are remembered among the answers; drawn ones in
+    // the glyph map, which may keep what the answers let go of.
+    const std::u16string key(text, static_cast<size_t>(count));
+    return FAnswers.count(key) != 0 || Glyphs.count(key) != 0;
+}
+
 int TQtFontData::ClusterAdvance(const WideChar* text, int count)
 {
     const std::u16string key(text, static_cast<size_t>(count));
@@ -257,6 +274,9 @@ void TQtFontData::Remember(const std::u16string& text, const TQtGlyphs& g)
 TQtGlyphs TQtFontData::LaidOut(const std::u16string& text)
 {
     ++FLayouts;
+    for (const char16_t unit : text)
+        if (unit < 0xD800 || unit > 0xDFFF)
+            FMetUnits[unit >> 6] |= uint64_t{1} << (unit & 63);
     TQtGlyphs g;
     QTextLayout layout(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), Font);
     QTextOption option;

@@ -103,6 +103,22 @@ struct TQtFontData {
     // answers when either has it, else laid out and remembered (measuring
     // alone makes no entry of the map, which holds what is drawn).
     int AdvanceOf(const WideChar* text, int count);
+    // Whether the toolkit has looked for the fonts of every code point of the
+    // character or cluster: measuring it searches no fallback font that was
+    // not searched before, though a cluster first met in pieces may still be
+    // laid out (in the fonts found then). Code points beyond the 16-bit units
+    // count as met only within a cluster that AdvanceOf answers without
+    // laying it out.
+    bool Knows(const WideChar* text, int count) const;
+    // How many leading code units of Text (none a surrogate) the toolkit has
+    // looked for the fonts of.
+    int KnownUnits(const WideChar* text, int count) const
+    {
+        int i = 0;
+        while (i < count && WasMet(text[i]))
+            ++i;
+        return i;
+    }
     int FaceOf(const QGlyphRun& run);
 
     // What the glyph map and its masks hold, in bytes (as counted by
@@ -146,6 +162,11 @@ private:
     // changes, so they outlive the answers.
     static constexpr int UnknownAdvance = INT_MIN;
     std::array<std::unique_ptr<std::array<int, 256>>, 256> FUnitAdvances{};
+    // The 16-bit code units (not surrogates) of every text the toolkit laid
+    // out, a bit each: their fonts have been looked for, and stay found for
+    // as long as the font lives, whatever the answers and the map let go of.
+    std::array<uint64_t, 0x10000 / 64> FMetUnits{};
+    bool WasMet(WideChar unit) const { return (FMetUnits[unit >> 6] >> (unit & 63)) & 1; }
     size_t FUnitAdvanceBytes = 0;
     int ClusterAdvance(const WideChar* text, int count);
     size_t FAnswerBytes = 0;

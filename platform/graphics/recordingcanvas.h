@@ -137,6 +137,9 @@ public:
 protected:
     TRect DeviceBounds() const override { return {0, 0, FWidth, FHeight}; }
     int CharAdvance(const WideChar* Char, int count) override;
+    // Fixed metrics: every character is known.
+    int KnownCharacters(const WideChar*, int count) override { return count; }
+    int KnownUnits(const WideChar*, int count) override { return count; }
     void FontMetrics(TOutlineTextMetric& metrics) override;
     bool ShapeJoiningText(const WideChar* str, int count, int* advances, uint8_t* starts) override;
     void DoLine(const TPoint& from, const TPoint& to) override;

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/Tail.h"
 #include "app/U_kelvor.h"
+#include "document/rvstyle.h"
+#include "platform/graphics/canvas.h"
 #include "tests/app/U_kelvor_fixture.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/tempdir.h"
@@ -89,3 +92,17 @@ protected:
 };
 
 using TItems = std::vector<TShownItem>;
+
+// Has the pane's fonts meet the characters of the lines of Text, each line
+// alone as the display meets it before it lays it out (a line may begin with
+// a mark that the line before would not hold).
+inline void MeetCharactersOf(TRollView* pane, const std::string& text)
+{
+    TCanvas* canvas = pane->GetFormattingCanvas();
+    pane->Style()->TextStyles()->Items(0)->Apply(canvas, rvbdUnspecified);
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        canvas->MeetCharactersA(text.data() + start, static_cast<int>(end - start), [] { return false; });
+        start = end + 1;
+    }
+}

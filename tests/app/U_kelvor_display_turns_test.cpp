@@ -3,6 +3,7 @@
 // what the whole shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -87,14 +88,18 @@ std::string Joined(const std::vector<std::string>& lines)
 // twice the one before, until a poll leaves lines waiting in Pane: a turn is
 // bounded by its time, so that a chunk large enough always does, however fast
 // the machine and whatever fonts the process loaded before. The first chunk
-// is far less than a piece (a turn bounded by bytes would show it all).
+// is far less than a piece (a turn bounded by bytes would show it all). The
+// pane's fonts meet the characters of each chunk first, so that its turns
+// lay lines out rather than meet characters new to the process.
 // Lines gets every line fed, in order.
-template <class F> void FeedUntilLinesWait(const TRollView* pane, F feedOnce, std::vector<std::string>& lines)
+template <class F> void FeedUntilLinesWait(TRollView* pane, F feedOnce, std::vector<std::string>& lines)
 {
     for (size_t bytes = size_t{32} << 10; !LinesWaitIn(pane); bytes *= 2) {
         ASSERT_LE(bytes, size_t{64} << 20) << "one turn showed every line of a chunk this large";
         const std::vector<std::string> chunk = SlowLines(bytes);
-        feedOnce(Joined(chunk));
+        const std::string text = Joined(chunk);
+        MeetCharactersOf(pane, text);
+        feedOnce(text);
         lines.insert(lines.end(), chunk.begin(), chunk.end());
     }
 }

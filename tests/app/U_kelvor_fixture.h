@@ -127,8 +127,9 @@ inline bool LinesWaitIn(const TComponent* pane)
 
 // Runs the event loop until no pane of the window has lines waiting, however
 // busy the machine: the wait goes on while the panes show more (each turn
-// shows a line or a piece of one at least); false when lines still wait and
-// no pane showed more for a whole deadline.
+// shows a line or a piece of one, or meets characters new to the pane's
+// fonts that a turn soon after shows); false when lines still wait and no
+// pane showed more for a whole deadline.
 inline bool WaitUntilPanesShowAll(const TForm1* form)
 {
     // The panes as they are at each ask: the events may close one.
