@@ -44,14 +44,16 @@
 // without a line end, first shown and then the window resized with it shown:
 // the longest block of either. One line of 1 MB of sequences that are no
 // UTF-8, one after another, against one of as many bytes 0x80-0xFF: the
-// longest block while the first is shown, and the processor time of the
-// first against the second. `kelvor_bench --binary` runs these alone,
+// longest block while the first is shown, and the window's processor time
+// of the first against the second (from when the line is in the file: the
+// write is not the pane's work). `kelvor_bench --binary` runs these alone,
 // `kelvor_bench --invalid-line` the last alone.
 //
 // One long line without a line end at two lengths (kelvor_bench_longline.cpp):
-// the window's processor time of showing 4N bytes against N bytes, for log
-// text and for bytes 0x80-0xFF, on an idle core and on one the window shares
-// with three busy threads; the headline is the worst of the four ratios.
+// the window's processor time of showing 4N bytes against N bytes (the
+// file's write left out), for log text and for bytes 0x80-0xFF, on an idle
+// core and on one the window shares with three busy threads; the headline is
+// the worst of the four ratios.
 // `kelvor_bench --long-line` runs these alone.
 //
 // The window's longest turn (kelvor_bench_turns.cpp): one line of 512 KB of

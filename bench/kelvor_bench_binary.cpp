@@ -4,7 +4,6 @@
 #include "bench/kelvor_bench_binary.h"
 
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -19,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/LayoutCosts.h"
 #include "app/Tail.h"
 #include "app/U_kelvor.h"
 #include "view/rollview.h"
@@ -101,17 +101,16 @@ double Seconds(Clock::time_point from)
     return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
-// The processor time the process has used, in seconds.
-double CpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 // Appends Text to a fresh file that the pane follows from its start, then
-// polls as the timer would until Shown(); the longest block.
-template <class F> double ShowFresh(TTailFile* file, const std::string& log, const std::string& text, F shown)
+// polls as the timer would until Shown(); the longest block, and (through
+// Cpu, when given) the processor time of the window's thread from when the
+// text is in the file until it is shown. Writing the file is left out: the
+// kernel's work for a write of many megabytes (pages taken, dirty pages
+// written back on a busy disk) grows with how busy the machine is, not with
+// what the pane does.
+template <class F>
+double ShowFresh(TTailFile* file, const std::string& log, const std::string& text, F shown,
+                 double* cpu = nullptr)
 {
     std::ofstream(log, std::ios::trunc) << "";
     file->Reopen(log);
@@ -121,6 +120,7 @@ template <class F> double ShowFresh(TTailFile* file, const std::string& log, con
     std::ofstream(log, std::ios::app | std::ios::binary) << text;
     struct stat info;
     stat(log.c_str(), &info);
+    const double cpuStart = ThreadCpuSeconds();
     double longest = 0;
     while (file->Position < static_cast<int64_t>(info.st_size) || !shown()) {
         const Clock::time_point start = Clock::now();
@@ -129,6 +129,8 @@ template <class F> double ShowFresh(TTailFile* file, const std::string& log, con
         QCoreApplication::processEvents();
         longest = std::max(longest, Seconds(start));
     }
+    if (cpu)
+        *cpu = ThreadCpuSeconds() - cpuStart;
     unlink(log.c_str());
     return longest;
 }
@@ -170,15 +172,15 @@ double Median(std::vector<double> values)
 double ShowOneLine(TTailFile* file, const std::string& log, const std::string& bytes, const std::string& end,
                    double* cpu, double* shown)
 {
-    const double cpuStart = CpuSeconds();
     const Clock::time_point start = Clock::now();
-    const double longest = ShowFresh(file, log, bytes + end, [&] {
-        const int n = file->View->GetLineCount();
-        const std::string last = n > 0 ? file->View->GetItemText(n - 1) : std::string();
-        return last.size() >= end.size() && last.compare(last.size() - end.size(), end.size(), end) == 0;
-    });
-    if (cpu)
-        *cpu = CpuSeconds() - cpuStart;
+    const double longest = ShowFresh(
+        file, log, bytes + end,
+        [&] {
+            const int n = file->View->GetLineCount();
+            const std::string last = n > 0 ? file->View->GetItemText(n - 1) : std::string();
+            return last.size() >= end.size() && last.compare(last.size() - end.size(), end.size(), end) == 0;
+        },
+        cpu);
     if (shown)
         *shown = Seconds(start);
     return longest;

@@ -30,8 +30,9 @@ double InvalidLineLongestBlock(TTailFile* file, const std::string& dir, double& 
 // a fresh file Log that the pane follows from its start, and polls as the
 // timer would until the pane shows End at the line's end: the longest time
 // one poll and the events it left kept the event loop from running, and
-// (through Cpu and Shown, when given) the processor time of the process and
-// the time until the pane showed End.
+// (through Cpu and Shown, when given) the processor time of the window's
+// thread from when the line is in the file until it is shown, and the time
+// until the pane showed End.
 double ShowOneLine(TTailFile* file, const std::string& log, const std::string& bytes, const std::string& end,
                    double* cpu = nullptr, double* shown = nullptr);
 // The middle of Values (the upper one of an even count); the benches' figure
