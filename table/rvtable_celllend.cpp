@@ -10,20 +10,22 @@
 void TRVTableCellData::LendItems(TCustomRVData* data, int itemNo)
 {
     TRVStyle* style = GetRVStyle();
-    // The layout that stands for the cell as it is, or the kept one while the
-    // same item still waits (operations on one table with no layout between
-    // them), is kept; one that numbered hyperlinks is made anew.
-    const bool waits = KeptItemWaits(true, style) && FKept->ItemNo == itemNo;
+    // The layout that stands for the cell as it is, or else the kept one
+    // while the same item still waits (operations on one table with no
+    // layout between them), is kept; one that numbered hyperlinks is made anew.
+    const bool stands = LayoutStands(style);
+    const bool waits = !stands && KeptItemWaits(true, style) && FKept->ItemNo == itemNo;
     const std::unique_ptr<TRVKeptLayout> before = std::move(FKept);
-    if ((LayoutStands(style) || waits) && JumpCount == 0 && itemNo >= 0 && itemNo < GetItemCount()) {
+    // Item ItemNo is gone when the operation undone deleted it.
+    if ((stands || waits) && JumpCount == 0 && itemNo < GetItemCount()) {
         auto kept = std::make_unique<TRVKeptLayout>();
         kept->ItemNo = itemNo;
         kept->ItemCount = GetItemCount();
         kept->DocumentHeight = DocumentHeight;
-        kept->Width = waits ? before->Width : FLaidOutWidth;
+        kept->Width = stands ? FLaidOutWidth : before->Width;
         kept->Key = TRVMeasureKey(ChangeCount(), style, nullptr);
         // The widths before the item changed, while its new width waits.
-        if (waits && before->MinWidthWaits) {
+        if (!stands && before->MinWidthWaits) {
             kept->MinWidthWaits = true;
             kept->MinWidth = before->MinWidth;
             kept->ItemMinWidth = before->ItemMinWidth;
@@ -35,14 +37,7 @@ void TRVTableCellData::LendItems(TCustomRVData* data, int itemNo)
         kept->DrawItems.Swap(DrawItems);
         FKept = std::move(kept);
     }
-    try {
-        data->DrainFrom(this);
-    } catch (...) {
-        if (FKept && GetItemCount() == FKept->ItemCount)
-            DrawItems.Swap(FKept->DrawItems);
-        FKept.reset();
-        throw;
-    }
+    data->DrainFrom(this);
 }
 
 void TRVTableCellData::TakeItemsBack(TCustomRVData* data)
@@ -66,6 +61,19 @@ bool TRVTableCellData::KeptItemWaits(bool layout, const TRVStyle* style) const
 {
     return FKept && FKept->Back && (layout ? FKept->LayoutWaits : FKept->MinWidthWaits) &&
            FKept->Key == TRVMeasureKey(ChangeCount(), style, nullptr);
+}
+
+bool TRVTableCellData::KeepsLayoutFor(const TCustomRVItemInfo* item)
+{
+    const TRVStyle* style = GetRVStyle();
+    return (KeptItemWaits(true, style) || KeptItemWaits(false, style)) && FKept->ItemNo < GetItemCount() &&
+           GetItem(FKept->ItemNo) == item;
+}
+
+void TRVTableCellData::FollowKeptItem()
+{
+    if (FKept)
+        FKept->Key.Changes = ChangeCount();
 }
 
 int TRVTableCellData::ItemSectionMinWidth(int itemNo, TCanvas* canvas)
@@ -92,12 +100,10 @@ bool TRVTableCellData::FormatKeptItem(const TRVStyle* style)
 {
     if (!KeptItemWaits(true, style) || GetWidth() != FKept->Width)
         return false;
+    // The cell is as wide as its widest section needs (its table makes it
+    // so): its text is as wide as the cell, as it was.
     const int itemNo = FKept->ItemNo;
     FKept->LayoutWaits = false;
-    // The text stays as wide as the cell: no section needed more, nor needs now.
-    if (TextWidth != GetWidth() || DocumentWidth != TextWidth ||
-        GetMinWidth(nullptr, GetFormattingCanvas(), style) > GetWidth())
-        return false;
     int first = -1;
     Item2FirstDrawItem(itemNo, first);
     int last = first;

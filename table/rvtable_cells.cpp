@@ -189,8 +189,6 @@ int TRVTableCellData::MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* ca
         return MinContentWidth(d, sad, canvas, false);
     if (!MeasureKeptItem(sad, canvas, style))
         FMinWidth = MinContentWidth(this, sad, canvas, true);
-    if (FKept)
-        FKept->MinWidthWaits = false;
     FMinWidthValid = true;
     FMinWidthKey = TRVMeasureKey(ChangeCount(), style, sad);
     return FMinWidth;
@@ -199,8 +197,8 @@ int TRVTableCellData::MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* ca
 void TRVTableCellData::FormatAgain(bool force, const TRVStyle* style)
 {
     FLaidOut = false;
-    if (FKept)
-        FKept->LayoutWaits = false;
+    // The kept layout is one no longer.
+    FKept.reset();
     // The cell's children keep their places: the table places them after it.
     {
         TRVFlagGuard noMove(State, rvstDoNotMoveChildren, true);

@@ -178,6 +178,12 @@ public:
     // layout lays out only the item changed (the next measure measures only
     // its section), unless anything else changes before.
     void TakeItemsBack(TCustomRVData* data);
+    // The cell keeps its layout (or minimum width) for Item alone, and
+    // nothing else changed since its items came back.
+    bool KeepsLayoutFor(const TCustomRVItemInfo* item);
+    // A change of that item noted in the cell since (the item is laid out
+    // and measured again anyway) leaves what waits for it standing.
+    void FollowKeptItem();
     // Lays the cell out unless Force is false and its layout still stands: it
     // was made by this call for the cell's present content width (the table's
     // padding may change it while the cell keeps its width), and neither the

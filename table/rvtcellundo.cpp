@@ -77,7 +77,13 @@ void RVPlayCellGroups(TRVTableItemInfo* table, TCustomRollViewEdit* editor, int 
     }
     if (opposite != nullptr)
         RVMoveUndoGroups(made, *opposite, made.Count());
-    cell->TakeItemsBack(data);
+    if (changedItemNo >= 0) {
+        cell->TakeItemsBack(data);
+    } else {
+        // Any item may have changed: a layout kept from before goes.
+        cell->DrainFrom(data);
+        cell->ContentChanged();
+    }
 }
 
 // ---------------------------------------------------------------------------
