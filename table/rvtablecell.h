@@ -93,9 +93,9 @@ private:
     // Laid out for no device: the key's units stay 0.
     TRVMeasureKey FLaidOutKey;
     // The layout of a cell whose items are lent to an editor for an operation
-    // that changes one item alone (a table in the cell), kept aside with what
-    // the lent items were; once they are back (the same items, the cell as
-    // wide), the layout and minimum width waiting for that item alone.
+    // that changes one item alone (a table in the cell), kept aside with how
+    // many items were lent; once as many are back, the layout and minimum
+    // width waiting for that item alone (while the cell stays as wide).
     struct TRVKeptLayout {
         int ItemNo = -1;
         int ItemCount = 0;
@@ -173,10 +173,10 @@ public:
     // operation that changes item ItemNo alone. A cell laid out as it is
     // keeps its layout aside meanwhile (and the item's minimum width).
     void LendItems(TCustomRVData* data, int itemNo);
-    // The items come back from Data. When they are the ones lent, in the cell
-    // as wide as then, the kept layout comes back with it, and the next
-    // layout lays out only the item changed (the next measure measures only
-    // its section), unless anything else changes before.
+    // The items come back from Data. When as many come back as were lent,
+    // the kept layout comes back with them, and the next layout (of the cell
+    // as wide as then) lays out only the item changed, the next measure
+    // measures only its section, unless anything else changes before.
     void TakeItemsBack(TCustomRVData* data);
     // The cell keeps its layout (or minimum width) for Item alone, and
     // nothing else changed since its items came back.
@@ -277,7 +277,7 @@ private:
     // What the layout just made stands for.
     void NoteLaidOut(const TRVStyle* style);
     // Lays out again only the kept layout's item, when that is all that
-    // waits and the cell keeps its text width; false when it did not.
+    // waits and the cell is as wide as when it was kept; false when it did not.
     bool FormatKeptItem(const TRVStyle* style);
     // The minimum width from the kept one and the new width of the kept
     // item's section, when that decides it; false when the cell must be
