@@ -67,11 +67,21 @@ void TCustomRVData::TakeWholeList(TCustomRVData* victim)
     Items->SwapEntries(*victim->Items);
     // Each item hears of its insertion here as AddItem tells it (a table
     // takes this store for its rows, a control its parent, the store's
-    // handler may rename it), without its entry being made anew.
+    // handler may rename it), without its entry being made anew. The
+    // documents around answer once for all the items (their root, and where
+    // a cell passes the items' actions), and one text buffer serves them all.
+    std::unique_ptr<TRVSaveAnswers> answers;
+    if (!TRVSaveAnswers::Active())
+        answers = std::make_unique<TRVSaveAnswers>();
+    TCustomRVData* root = GetRootData();
+    const TRVPaletteAction paletteAction = root->GetDoInPaletteMode();
+    const HPALETTE palette = root->GetRVPalette();
+    const PLogPalette logPalette = root->GetRVLogPalette();
+    AnsiString text;
     for (int i = 0; i < Items->Count(); ++i) {
         TCustomRVItemInfo* item = GetItem(i);
-        AnsiString text = Items->Get(i);
-        UpdateItemPaletteInfo(item, false);
+        text.assign(Items->GetView(i));
+        item->UpdatePaletteInfo(paletteAction, false, palette, logPalette);
         item->Inserting(this, text, false);
         if (text != Items->GetView(i))
             Items->Put(i, text);

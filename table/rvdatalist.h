@@ -56,6 +56,7 @@ public:
     TRVBackground* GetBackground() override { return nullptr; }
     void AdjustVScrollUnits() override {}
     void SetDocumentAreaSize(int, int, bool) override {}
+    bool RepaintsPartialLayout() override { return false; }
     void ScrollTo(int, bool) override {}
     void HScrollTo(int) override {}
     int GetVSmallStep() override { return 0; }

@@ -3,6 +3,7 @@
 #include "table/rvtable.h"
 
 #include <type_traits>
+#include <vector>
 
 #include "platform/core/typinfo.h"
 
@@ -167,8 +168,22 @@ void TRVTableItemInfo::Changed()
 {
     State.Include(rvtsModified);
     FGrid.Valid = false;
+    // The cells around that keep their layouts for this table (or for the
+    // table holding it) alone keep them through the change, which is that
+    // table's: noted after an operation has given the cell its items back.
+    std::vector<TRVTableCellData*> keeping;
+    const TCustomRVItemInfo* item = this;
+    for (auto* cell = dynamic_cast<TRVTableCellData*>(GetRVData());
+         cell != nullptr && cell->KeepsLayoutFor(item);) {
+        keeping.push_back(cell);
+        TRVTableItemInfo* outer = cell->GetTable();
+        item = outer;
+        cell = outer != nullptr ? dynamic_cast<TRVTableCellData*>(outer->GetRVData()) : nullptr;
+    }
     if (TCustomRVData* data = GetRVData())
         data->NoteChange();
+    for (TRVTableCellData* cell : keeping)
+        cell->FollowKeptItem();
     // A table in a cell that no editor edits changes the cell, and so the
     // tables around it: each lays out again at its next layout, which it
     // skips otherwise while its width stays (the cells' layouts with it).

@@ -187,7 +187,8 @@ int TRVTableCellData::MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* ca
     TCustomRVFormattedData* d = GetFormattedRVData();
     if (d != this)
         return MinContentWidth(d, sad, canvas, false);
-    FMinWidth = MinContentWidth(this, sad, canvas, true);
+    if (!MeasureKeptItem(sad, canvas, style))
+        FMinWidth = MinContentWidth(this, sad, canvas, true);
     FMinWidthValid = true;
     FMinWidthKey = TRVMeasureKey(ChangeCount(), style, sad);
     return FMinWidth;
@@ -196,11 +197,18 @@ int TRVTableCellData::MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* ca
 void TRVTableCellData::FormatAgain(bool force, const TRVStyle* style)
 {
     FLaidOut = false;
+    // The kept layout is one no longer.
+    FKept.reset();
     // The cell's children keep their places: the table places them after it.
     {
         TRVFlagGuard noMove(State, rvstDoNotMoveChildren, true);
         Format(force);
     }
+    NoteLaidOut(style);
+}
+
+void TRVTableCellData::NoteLaidOut(const TRVStyle* style)
+{
     // Laying out may note changes of its own (a layout started afresh): what
     // stands now is the layout for the cell as it is.
     FLaidOut = true;

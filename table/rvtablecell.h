@@ -16,6 +16,7 @@
 #include "edit/rollviewedit.h"
 #include "platform/core/component.h"
 #include "table/rvdatalist.h"
+#include "view/dlines.h"
 #include "view/rvback.h"
 
 class TRVTableItemInfo;
@@ -91,6 +92,27 @@ private:
     int FLaidOutHeight = 0;
     // Laid out for no device: the key's units stay 0.
     TRVMeasureKey FLaidOutKey;
+    // The layout of a cell whose items are lent to an editor for an operation
+    // that changes one item alone (a table in the cell), kept aside with how
+    // many items were lent; once as many are back, the layout and minimum
+    // width waiting for that item alone (while the cell stays as wide).
+    struct TRVKeptLayout {
+        int ItemNo = -1;
+        int ItemCount = 0;
+        TRVDrawLines DrawItems;
+        int DocumentHeight = 0;
+        int Width = 0;
+        // While lent, the key of the layout kept; once back, the cell's key
+        // then: what waits stands only while nothing else changed since.
+        TRVMeasureKey Key;
+        bool Back = false;
+        bool LayoutWaits = false;
+        // The minimum widths of the cell and of the item's section before.
+        bool MinWidthWaits = false;
+        int MinWidth = 0;
+        int ItemMinWidth = 0;
+    };
+    std::unique_ptr<TRVKeptLayout> FKept;
 
 public:
     TRVBooleanRect* VisibleBorders;
@@ -145,7 +167,23 @@ public:
     {
         FMinWidthValid = false;
         FLaidOut = false;
+        FKept.reset();
     }
+    // The cell's items go to Data (an empty document of an editor) for an
+    // operation that changes item ItemNo alone. A cell laid out as it is
+    // keeps its layout aside meanwhile (and the item's minimum width).
+    void LendItems(TCustomRVData* data, int itemNo);
+    // The items come back from Data. When as many come back as were lent,
+    // the kept layout comes back with them, and the next layout (of the cell
+    // as wide as then) lays out only the item changed, the next measure
+    // measures only its section, unless anything else changes before.
+    void TakeItemsBack(TCustomRVData* data);
+    // The cell keeps its layout (or minimum width) for Item alone, and
+    // nothing else changed since its items came back.
+    bool KeepsLayoutFor(const TCustomRVItemInfo* item);
+    // A change of that item noted in the cell since (the item is laid out
+    // and measured again anyway) leaves what waits for it standing.
+    void FollowKeptItem();
     // Lays the cell out unless Force is false and its layout still stands: it
     // was made by this call for the cell's present content width (the table's
     // padding may change it while the cell keeps its width), and neither the
@@ -153,9 +191,9 @@ public:
     // Answers the height of the laid-out content (DocumentHeight).
     int FormatIfStale(bool force, const TRVStyle* style)
     {
-        if (force || !FLaidOut || FLaidOutWidth != GetWidth() ||
-            FLaidOutKey != TRVMeasureKey(ChangeCount(), style, nullptr))
-            FormatAgain(force, style);
+        if (force || !LayoutStands(style))
+            if (force || !FormatKeptItem(style))
+                FormatAgain(force, style);
         return FLaidOutHeight;
     }
 
@@ -226,6 +264,27 @@ private:
     }
     int MeasureMinWidth(const TRVScreenAndDevice* sad, TCanvas* canvas, const TRVStyle* style);
     void FormatAgain(bool force, const TRVStyle* style);
+    // The kept layout's item waits for its layout (minimum width) and nothing
+    // else changed since its items came back.
+    bool KeptItemWaits(bool layout, const TRVStyle* style) const;
+    // The last layout made by FormatIfStale stands: the cell is as it was
+    // laid out, as wide, with the same style sheet.
+    bool LayoutStands(const TRVStyle* style)
+    {
+        return FLaidOut && FLaidOutWidth == GetWidth() &&
+               FLaidOutKey == TRVMeasureKey(ChangeCount(), style, nullptr);
+    }
+    // What the layout just made stands for.
+    void NoteLaidOut(const TRVStyle* style);
+    // Lays out again only the kept layout's item, when that is all that
+    // waits and the cell is as wide as when it was kept; false when it did not.
+    bool FormatKeptItem(const TRVStyle* style);
+    // The minimum width from the kept one and the new width of the kept
+    // item's section, when that decides it; false when the cell must be
+    // measured whole.
+    bool MeasureKeptItem(const TRVScreenAndDevice* sad, TCanvas* canvas, const TRVStyle* style);
+    // The minimum width of the paragraph section holding item ItemNo.
+    int ItemSectionMinWidth(int itemNo, TCanvas* canvas);
 };
 
 // One row: a slot per column, each a cell or null (covered by a merged cell).

@@ -49,7 +49,7 @@ void RVMoveUndoGroups(TRVUndoList& from, TRVUndoList& to, int count)
 // Playing groups in a cell without its editor
 
 void RVPlayCellGroups(TRVTableItemInfo* table, TCustomRollViewEdit* editor, int row, int col,
-                      TRVUndoList& list, int count, bool redo, TRVUndoList* opposite)
+                      TRVUndoList& list, int count, bool redo, TRVUndoList* opposite, int changedItemNo)
 {
     TRVTableCellData* cell =
         row >= 0 && row < table->Rows->Count() && col >= 0 && col < table->Rows->Get(row)->Count()
@@ -59,7 +59,10 @@ void RVPlayCellGroups(TRVTableItemInfo* table, TCustomRollViewEdit* editor, int 
         throw ERollViewError("Undo error");
     TRVEditRVData* data = editor->EditRVData();
     data->Clear();
-    data->DrainFrom(cell);
+    if (changedItemNo >= 0)
+        cell->LendItems(data, changedItemNo);
+    else
+        data->DrainFrom(cell);
     data->FormatAll();
     TRVUndoList& played = redo ? *data->RedoList : *data->UndoList;
     TRVUndoList& made = redo ? *data->UndoList : *data->RedoList;
@@ -74,8 +77,13 @@ void RVPlayCellGroups(TRVTableItemInfo* table, TCustomRollViewEdit* editor, int 
     }
     if (opposite != nullptr)
         RVMoveUndoGroups(made, *opposite, made.Count());
-    cell->DrainFrom(data);
-    cell->ContentChanged();
+    if (changedItemNo >= 0) {
+        cell->TakeItemsBack(data);
+    } else {
+        // Any item may have changed: a layout kept from before goes.
+        cell->DrainFrom(data);
+        cell->ContentChanged();
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -134,8 +142,9 @@ void TRVUndoCellModify::Undo(TRVEditRVData* rvData)
         std::unique_ptr<TCustomRollViewEdit> editor(table->CreateTemporalEditor());
         if (!editor)
             throw ERollViewError("Undo error");
+        // The groups of an operation on a table in the cell change that table alone.
         RVPlayCellGroups(table, editor.get(), Row, Col, *UndoList, UndoList->Count(), IsRedo,
-                         opposite != nullptr ? opposite->UndoList.get() : nullptr);
+                         opposite != nullptr ? opposite->UndoList.get() : nullptr, Hidden ? CaretItemNo : -1);
         table->Changed();
         return;
     }
@@ -220,7 +229,7 @@ TRVTemporalCellEdit::TRVTemporalCellEdit(TRVTableItemInfo* table)
     FCell = cell;
     FItemNo = std::max(table->GetMyItemNo(), 0);
     TRVEditRVData* data = FEditor->EditRVData();
-    data->DrainFrom(cell);
+    cell->LendItems(data, FItemNo);
     // Whatever the operation records is one step.
     data->BeginUndoSequence(rvutModifyItem, false);
     data->SetUndoGroupMode(true);
@@ -245,7 +254,7 @@ TRVTemporalCellEdit::~TRVTemporalCellEdit()
         record->UndoList = std::make_unique<TRVUndoList>(RVUndoOwnerData(outer));
         RVMoveUndoGroups(*data->UndoList, *record->UndoList, data->UndoList->Count());
     }
-    FCell->DrainFrom(data);
+    FCell->TakeItemsBack(data);
     if (record) {
         // After the edits of a cell editor open in the cell's table, which
         // starting the step hands over.

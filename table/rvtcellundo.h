@@ -84,8 +84,10 @@ void RVAdoptUndoList(TRVUndoList& list, TRVEditRVData* owner);
 // at (Row, Col) of Table, in a temporary editor of the table (Editor), laid
 // out only with the table; the groups that playing made move to the end of
 // Opposite (when given). ERollViewError "Undo error" without that cell.
+// ChangedItemNo (when not -1): the groups change that item of the cell alone,
+// which alone is laid out again afterwards (see TRVTableCellData::LendItems).
 void RVPlayCellGroups(TRVTableItemInfo* table, TCustomRollViewEdit* editor, int row, int col,
-                      TRVUndoList& list, int count, bool redo, TRVUndoList* opposite);
+                      TRVUndoList& list, int count, bool redo, TRVUndoList* opposite, int changedItemNo = -1);
 // Moves the first Count groups of From to the end of To (in order). The lists
 // of composite records among them (a table's inside a cell) go with To's
 // document: a list made in a temporary editor never outlives it naming it.

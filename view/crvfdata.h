@@ -202,6 +202,10 @@ public:
     int FirstNewDrawItem() const { return FFirstNewDrawItem; }
     // After a layout of items First..Last (Partial: a partial re-layout); nothing here.
     virtual void Formatted(int firstItemNo, int lastItemNo, bool partial);
+    // Whether a partial layout repaints what it changed at once, through the
+    // control: a sub-document laid out by the layout of the document holding
+    // it is painted with that document, once its layout has ended.
+    virtual bool RepaintsPartialLayout() { return true; }
     // Places Len characters of Text from the 0-based character Offs (text
     // items), or the whole item (non-text items: Text empty, Len ignored).
     void FormatLine(std::string_view text, int offs, int len, int itemNo, TRVFormatLineState& state);

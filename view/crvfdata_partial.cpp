@@ -323,8 +323,10 @@ void TCustomRVFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         LastFormattedItem = itemCount - 1;
         // A tail layout cannot continue from draw items laid out this way.
         ForgetTailLayout();
-        InvalidateRect(repaint);
-        UpdateView();
+        if (RepaintsPartialLayout()) {
+            InvalidateRect(repaint);
+            UpdateView();
+        }
     } catch (...) {
         // No free slot stays in the list.
         DrawItems.DeleteMarked();

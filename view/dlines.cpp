@@ -3,6 +3,7 @@
 #include "view/dlines.h"
 
 #include <string_view>
+#include <utility>
 
 #include "document/rvuni.h"
 #include "platform/core/stringlist.h"
@@ -20,6 +21,17 @@ void TRVDrawLines::Clear()
     ForgetShift();
     MarkedFirst = -1;
     MarkedCount = 0;
+}
+
+void TRVDrawLines::Swap(TRVDrawLines& other)
+{
+    SwapEntries(other);
+    std::swap(FShiftedFrom, other.FShiftedFrom);
+    std::swap(FShiftTop, other.FShiftTop);
+    std::swap(FShiftItemNo, other.FShiftItemNo);
+    std::swap(FGapGrowth, other.FGapGrowth);
+    std::swap(MarkedFirst, other.MarkedFirst);
+    std::swap(MarkedCount, other.MarkedCount);
 }
 
 void TRVDrawLines::ForgetShift() const

@@ -76,6 +76,8 @@ public:
     // Frees the draw items from First to the end and shortens the list.
     void DeleteFrom(int first);
     void Clear() override;
+    // Trades every draw item (and every deferred move and marked range) with Other.
+    void Swap(TRVDrawLines& other);
 
     // Moves the draw items from First to the end DTop lower and adds DItemNo
     // to the item numbers they name, deferred (above).

@@ -74,6 +74,8 @@ public:
     {
         std::stable_sort(FItems.begin(), FItems.end(), [&compare](T a, T b) { return compare(a, b) < 0; });
     }
+    // Trades every entry with Other.
+    void Swap(TListEntries& other) { FItems.swap(other.FItems); }
     // Empties the list and gives what it held, the room included.
     std::vector<T> TakeAll()
     {
@@ -118,6 +120,8 @@ public:
     void Pack() { FItems.Pack(); } // removes null entries
     void Sort(const TListSortCompare& compare) { FItems.Sort(compare); }
     virtual void Clear() { FItems.TakeAll(); }
+    // Trades every entry with Other, without copying them.
+    void SwapEntries(TList& other) { FItems.Swap(other.FItems); }
 
 protected:
     [[noreturn]] static void Error(const char* message, int data);

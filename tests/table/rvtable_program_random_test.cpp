@@ -956,11 +956,15 @@ TEST_F(ProgramContractTest, TheHistoryHoldsForEverySequenceOfTheProgramApi)
 // grid change of a table in a cell laid out as a command in a cell editor's
 // document that recorded nothing of the editor's own left the table holding
 // the editor with its old row heights (25416), also where a handler reopened
-// the cell meanwhile (24933).
+// the cell meanwhile (24933); the undo of deleting every row of a table in a
+// cell, the cell's last item, named an item past the cell's end as the one
+// to lay out again (451); a program's group that put a table into an empty
+// cell and changed it, undone, laid out again only the item that took the
+// table's place (2654).
 TEST_F(ProgramContractTest, TheRunsThatOnceFoundAFaultStillHold)
 {
-    for (const int seed :
-         {53, 388, 424, 658, 978, 1929, 814, 3820, 18374, 17459, 13760, 28009, 28972, 25416, 24933}) {
+    for (const int seed : {53, 388, 424, 658, 978, 1929, 814, 3820, 18374, 17459, 13760, 28009, 28972, 25416,
+                           24933, 451, 2654}) {
         if (HasFailure())
             break;
         SCOPED_TRACE("seed " + std::to_string(seed));
