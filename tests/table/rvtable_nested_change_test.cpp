@@ -278,8 +278,9 @@ TEST_F(NestedTableChange, AnOperationOnATableInABigCellLaysTheCellOutAsAFreshLay
                     measure.ResetTextsMeasured();
                     change();
                     nestedtables::SettleMessages();
-                    if (op.Cheap && around == Nothing)
+                    if (op.Cheap && around == Nothing) {
                         EXPECT_LT(measure.TextsMeasured(), lines) << when;
+                    }
                     expectFresh(when);
                 };
                 std::string deviceWidths;
