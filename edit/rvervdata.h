@@ -276,8 +276,10 @@ public:
     int CurTextStyleNo = 0;
     int CurParaStyleNo = 0;
     int LastAutoTextStyleNo = 0;
-    // The document's minimum width at its last layout.
+    // The document's minimum width at its last layout, and how many layouts
+    // have measured it.
     int DocumentMinWidth = 0;
+    uint64_t MinWidthLayouts = 0;
     // The minimum width rule of every item change: a width that went from
     // OldWidth to NewWidth needs the whole document laid out when it changed
     // and either was the document's minimum width (or more) or now exceeds it.

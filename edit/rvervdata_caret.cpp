@@ -382,8 +382,10 @@ void TRVEditRVData::Format_(bool resized, bool force, bool noScroll, int depth, 
     const bool laysOut = place && (canvas || GetFormattingCanvas());
     TRollViewRVData::Format_(resized, force, noScroll, depth, canvas, tail, reformat);
     // The layout measured the document's minimum width on its way.
-    if (laysOut)
+    if (laysOut) {
         DocumentMinWidth = LastMinDocWidth();
+        ++MinWidthLayouts;
+    }
     if (!place)
         return;
     if (savedItem >= 0 && savedItem < GetItemCount()) {

@@ -566,6 +566,9 @@ public:
     // Before and after a change of the table's size: the token says whether
     // the whole document must be laid out again (the table was as wide as the
     // document's minimum width); EndModify lays the table out again.
+    // A layout between the two (a property set by name lays the table out)
+    // may have measured the document's minimum width with the table as wide
+    // as it was then: EndModify then lays the whole document out.
     int BeginModify(int itemNo);
     void EndModify(int itemNo, int token);
     void Change() { ChangeEx(true); }
@@ -652,6 +655,9 @@ public:
     // The last minimum widths seen while the editor is open.
     int CachedItemMinWidth = 0;
     int CachedEditorMinWidth = 0;
+    // The editor's count of layouts that measured its minimum width, at the
+    // last BeginModify.
+    uint64_t FModifyMinWidthLayouts = 0;
     TRVTableInplaceParamStorage InplaceParams;
     // The table's position in its document when its editor opened or the mouse was captured.
     int DocLeft = 0;

@@ -45,6 +45,7 @@ int TRVTableItemInfo::BeginModify(int itemNo)
     TRVEditRVData* data = GetInsertedEditData();
     if (data == nullptr || itemNo < 0 || itemNo >= data->GetItemCount())
         return 0;
+    FModifyMinWidthLayouts = data->MinWidthLayouts;
     return data->CalculateMinItemWidthPlusEx(itemNo);
 }
 
@@ -64,7 +65,8 @@ void TRVTableItemInfo::EndModify(int itemNo, int token)
     int last = first;
     while (last + 1 < data->DrawItems.Count() && data->DrawItems[last + 1]->ItemNo == itemNo)
         ++last;
-    data->Reformat_(data->MinWidthChangeNeedsFull(token, newWidth), first, last, 0);
+    const bool measuredSince = data->MinWidthLayouts != FModifyMinWidthLayouts;
+    data->Reformat_(measuredSince || data->MinWidthChangeNeedsFull(token, newWidth), first, last, 0);
     data->Invalidate();
     FollowHoldingEditor(data);
 }
