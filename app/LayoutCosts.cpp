@@ -74,6 +74,22 @@ double ThreadCpuSeconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+namespace {
+
+std::chrono::steady_clock::duration DisplayClockAhead{};
+
+} // namespace
+
+std::chrono::steady_clock::time_point DisplayNow()
+{
+    return std::chrono::steady_clock::now() + DisplayClockAhead;
+}
+
+void AdvanceDisplayClock(std::chrono::steady_clock::duration by)
+{
+    DisplayClockAhead += by;
+}
+
 double TLayoutCosts::ExpectedSeconds(size_t bytes, size_t high) const
 {
     return (static_cast<double>(bytes - high) * FAsciiCost + static_cast<double>(high) * FOtherCost) *

@@ -3,6 +3,7 @@
 // a part may take by those costs.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string_view>
 
@@ -84,3 +85,9 @@ size_t HighBytes(std::string_view text);
 bool HasHighBytes(std::string_view text);
 // The processor time the calling thread has used, in seconds.
 double ThreadCpuSeconds();
+// The wall clock the display's turns keep time by: the steady clock, moved
+// forward by all that AdvanceDisplayClock added. A test moves it on to stand
+// for a thread held without working (a machine busy elsewhere) without
+// waiting that long.
+std::chrono::steady_clock::time_point DisplayNow();
+void AdvanceDisplayClock(std::chrono::steady_clock::duration by);

@@ -52,7 +52,12 @@
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
+// The display's wall clock (DisplayNow), which a test may move on.
+struct TClock {
+    using duration = std::chrono::steady_clock::duration;
+    using time_point = std::chrono::steady_clock::time_point;
+    static time_point now() { return DisplayNow(); }
+};
 
 // How long lines wait at most while their file keeps sending more.
 constexpr auto ShowAtLeastEvery = std::chrono::milliseconds(1000);

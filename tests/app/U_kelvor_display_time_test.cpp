@@ -11,7 +11,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "app/LayoutCosts.h"
@@ -158,9 +157,10 @@ TEST_F(KelvorDisplayTimeTest, APartWhoseLayoutWaitsIsChargedItsProcessorTime)
     // In a pane that shows its scroll bar already (a bar that comes has the
     // pane laid out whole), a long line without an end is shown, so that the
     // pane learns what its text costs; then as much again continues it, and
-    // the layout of the first part of that waits a second and a half without
-    // working (the style sheet's hook, there from the start, as a layout with
-    // one measures its text again, sleeps once). The part is charged the
+    // the layout of the first part of that is held a second and a half
+    // without working (the style sheet's hook, there from the start, as a
+    // layout with one measures its text again, moves the display's clock on
+    // once). The part is charged the
     // processor time its layout took: the wait counts only as the share of
     // time the machine left the window, which sizes parts down to an eighth
     // at the most, so that the next piece is an eighth of the first at the
@@ -175,7 +175,7 @@ TEST_F(KelvorDisplayTimeTest, APartWhoseLayoutWaitsIsChargedItsProcessorTime)
     Form->RVStyle->OnApplyStyle = [armed, view](TRVStyle*, TCanvas* canvas, int, bool&) {
         if (*armed && canvas == view->GetFormattingCanvas()) {
             *armed = false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            AdvanceDisplayClock(std::chrono::milliseconds(1500));
         }
     };
     // (Lines of ASCII alone would teach the pane what their bytes cost with
@@ -221,7 +221,8 @@ TEST_F(KelvorDisplayTimeTest, ATurnKeepsTimeForItsPaint)
     // what its paint leaves of it: all of it first, a quarter of it then, so
     // that the first part of a turn (sized for the time the turn has) holds
     // at most half as many lines then. The layout of each turn's first part
-    // waits a tenth of a second without working, so that the pane counts its
+    // is held a tenth of a second without working (the display's clock moved
+    // on), so that the pane counts its
     // parts as stretched by a busy machine as far as it counts at all, in
     // both halves alike, however busy the machine really is.
     std::mt19937 random(19);
@@ -267,7 +268,7 @@ TEST_F(KelvorDisplayTimeTest, ATurnKeepsTimeForItsPaint)
         if (first->Counting && canvas == view->GetFormattingCanvas()) {
             first->Counting = false;
             first->Lines = view->GetLineCount() - first->Before;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            AdvanceDisplayClock(std::chrono::milliseconds(100));
         }
     };
     const auto firstPart = [&] {
