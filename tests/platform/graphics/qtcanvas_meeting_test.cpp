@@ -24,6 +24,17 @@ int UnusedHeight()
     return --height;
 }
 
+// A canvas whose font knows no character yet.
+struct TUnmetCanvas {
+    TPixelBuffer Buffer{40, 40};
+    std::unique_ptr<TCanvas> Canvas = CreateBufferCanvas(Buffer);
+    TUnmetCanvas()
+    {
+        Canvas->Font()->SetName("DejaVu Sans");
+        Canvas->Font()->SetHeight(UnusedHeight());
+    }
+};
+
 struct TMeetingCase {
     const char* Name;
     TFontCharset Charset; // the default one reads the ANSI code page (UTF-8)
@@ -69,10 +80,8 @@ TEST_P(QtCanvasMeetingTest, EachCharacterNewToTheFontIsAskedForAndTheMeetingEnds
     // passes the characters met before without asking, and ends at the
     // character it was refused, never inside one.
     const TMeetingCase& c = GetParam();
-    TPixelBuffer buffer(40, 40);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
-    canvas->Font()->SetName("DejaVu Sans");
-    canvas->Font()->SetHeight(UnusedHeight());
+    TUnmetCanvas unmet;
+    TCanvas* canvas = unmet.Canvas.get();
     canvas->Font()->SetCharset(c.Charset);
     // The letters of the texts that the font knows before.
     canvas->TextWidth("Axz");
@@ -110,10 +119,8 @@ TEST(QtCanvasMeetingTextTest, ACharacterWhoseCodePointsWereMetApartIsKnown)
     // of its code points were looked for). A letter the font has not met is
     // asked for.
     SetACP(CP_UTF8);
-    TPixelBuffer buffer(40, 40);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
-    canvas->Font()->SetName("DejaVu Sans");
-    canvas->Font()->SetHeight(UnusedHeight());
+    TUnmetCanvas unmet;
+    TCanvas* canvas = unmet.Canvas.get();
     canvas->TextWidth("q");
     canvas->TextWidth("\xCC\x81");
     int asks = 0;
@@ -133,10 +140,8 @@ TEST(QtCanvasMeetingTextTest, APileOfMarksTooLongToBeRememberedIsKnownWhileTheGl
     // it, and a second meeting asks nothing. A text that stops at once meets
     // nothing; an empty one asks nothing.
     SetACP(CP_UTF8);
-    TPixelBuffer buffer(40, 40);
-    std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
-    canvas->Font()->SetName("DejaVu Sans");
-    canvas->Font()->SetHeight(UnusedHeight());
+    TUnmetCanvas unmet;
+    TCanvas* canvas = unmet.Canvas.get();
     std::string pile = "b";
     for (int i = 0; i < 40; ++i)
         pile += "\xCC\x81";
@@ -188,10 +193,8 @@ TEST(QtCanvasMeetingTextTest, WhatTheFontMetIsPassedUpToTheWholeCharacterItDoesN
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TPixelBuffer buffer(40, 40);
-        std::unique_ptr<TCanvas> canvas = CreateBufferCanvas(buffer);
-        canvas->Font()->SetName("DejaVu Sans");
-        canvas->Font()->SetHeight(UnusedHeight());
+        TUnmetCanvas unmet;
+        TCanvas* canvas = unmet.Canvas.get();
         canvas->TextWidth("z");
         for (const std::string& text : c.MeasuredBefore)
             canvas->TextWidth(text.c_str());
